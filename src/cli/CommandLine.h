@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+namespace corvane::cli {
+
+// True when the arguments ask for a job without windows (anything beginning "--").
+bool isCommandLineJob(int argc, char** argv);
+
+// Runs the job and returns the process exit status.
+int run(const QStringList& arguments);
+
+} // namespace corvane::cli

@@ -1,0 +1,19 @@
+#include "cli/CommandLine.h"
+#include "gui/app/MainWindow.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+// The command-line jobs (--scan, --query, ...) run without windows; anything else
+// starts the main window, which itself looks for "-t".
+int main(int argc, char** argv)
+{
+    if (corvane::cli::isCommandLineJob(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return corvane::cli::run(app.arguments());
+    }
+    QApplication app(argc, argv);
+    corvane::MainWindow window;
+    window.show();
+    return app.exec();
+}
