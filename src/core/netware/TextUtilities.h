@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace corvane {
+
+// Whether the name of a deleted file matches a scanned file spec such as *.doc, report?.xls or
+// budget.*. The spec is turned into a candidate name, filling its wildcards from the name, and the
+// two are compared without regard to case; a "*" leading a spec and not followed by "." matches all.
+bool MatchFileSpec(const QString& spec, const QString& name);
+
+// The text in front of the first zero character (names come back in zero-padded buffers).
+QString TrimNull(const QString& text);
+
+// The bytes before the first zero byte, each read as its Latin-1 character so that a name
+// converts back to the same bytes; a buffer without a zero byte gives all of its bytes.
+QString BytesToText(const QByteArray& bytes);
+
+QString RemoveSpaces(const QString& text);
+
+} // namespace corvane
