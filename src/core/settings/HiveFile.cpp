@@ -1,0 +1,269 @@
+#include "core/settings/HiveFile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLockFile>
+#include <QtDebug>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane {
+
+namespace {
+
+// Saves take a fraction of a second; a lock held longer than this belongs to a hung process.
+constexpr int lockTimeoutMs = 5000;
+
+long errorFromErrno(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS ? RegError::AccessDenied : RegError::CantWrite;
+}
+
+HiveFile::Stamp stampFrom(const struct stat& info)
+{
+    HiveFile::Stamp stamp;
+    stamp.exists = true;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = info.st_size;
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    return stamp;
+}
+
+HiveFile::Stamp stampOf(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? stampFrom(info) : HiveFile::Stamp();
+}
+
+// A new file keeps the mode of the one it replaces, else the one the umask gives.
+mode_t modeFor(const QByteArray& path)
+{
+    struct stat info = {};
+    if (::stat(path.constData(), &info) == 0)
+        return info.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno != EINTR)
+            return false;
+        done += qMax<ssize_t>(written, 0);
+    }
+    return true;
+}
+
+// Writes a temporary file beside the target and renames it over the target, so a
+// reader sees either the old file or the new one, never a part.
+long writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + ".new-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errorFromErrno(errno);
+    bool written = writeAll(fd, bytes) && ::fchmod(fd, modeFor(target)) == 0 && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ::rename(temporary.constData(), target.constData()) == 0)
+        return RegError::Success;
+    if (written)
+        error = errno;
+    ::unlink(temporary.constData());
+    return errorFromErrno(error);
+}
+
+long createFolderOf(const QString& path)
+{
+    std::error_code error;
+    const std::filesystem::path file(QFile::encodeName(path).toStdString());
+    std::filesystem::create_directories(file.parent_path(), error);
+    return error ? errorFromErrno(error.value()) : RegError::Success;
+}
+
+} // namespace
+
+HiveFile::HiveFile(QString path, QString rootName, QStringList standardKeys)
+    : m_path(std::move(path)), m_standardKeys(std::move(standardKeys)), m_hive(std::move(rootName))
+{}
+
+long HiveFile::read(const std::function<long(const RegistryHive&)>& query)
+{
+    if (const long result = refresh(Lock::NotHeld))
+        return result;
+    return query(m_hive);
+}
+
+long HiveFile::change(const std::function<long(RegistryHive&)>& edit)
+{
+    if (const long result = createFolderOf(m_path))
+        return result;
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    if (const long result = takeLock(lock))
+        return result;
+    if (const long result = refresh(Lock::Held))
+        return result;
+    // Saving over a damaged file that could not be set aside would lose its unreadable lines.
+    if (m_unrepaired)
+        return RegError::CantWrite;
+    RegistryHive edited = m_hive;
+    if (const long result = edit(edited))
+        return result;
+    QByteArray bytes = edited.serialise();
+    if (bytes == m_diskBytes)
+        return RegError::Success;
+    if (const long result = writeAtomically(m_path, bytes))
+        return result;
+    m_hive = std::move(edited);
+    m_diskBytes = std::move(bytes);
+    m_stamp = stampOf(m_path);
+    return RegError::Success;
+}
+
+long HiveFile::refresh(Lock lock)
+{
+    // A damaged file read without the lock is repaired at the next chance to take it.
+    const bool repairDue = lock == Lock::Held && m_unrepaired;
+    if (m_stamp && *m_stamp == stampOf(m_path) && !repairDue)
+        return RegError::Success;
+    return load(lock);
+}
+
+long HiveFile::load(Lock lock)
+{
+    QByteArray bytes;
+    Stamp stamp;
+    if (const long result = readFromDisk(&bytes, &stamp))
+        return result;
+    ParsedHive parsed = parseOrFresh(bytes);
+    m_unrepaired = false;
+    if (!parsed.damage.isEmpty()) {
+        if (lock == Lock::Held) {
+            m_unrepaired = !repair(parsed, &bytes, &stamp);
+        } else {
+            // Setting the file aside is a change: read it again under the lock first.
+            QLockFile fileLock(m_path + QStringLiteral(".lock"));
+            if (takeLock(fileLock) == RegError::Success)
+                return load(Lock::Held);
+            warnDamaged(parsed, QString());
+            m_unrepaired = true;
+        }
+    }
+    m_hive = std::move(parsed.hive);
+    m_diskBytes = std::move(bytes);
+    m_stamp = stamp;
+    return RegError::Success;
+}
+
+long HiveFile::takeLock(QLockFile& lock) const
+{
+    // QLockFile breaks the lock of a process that no longer runs.
+    if (lock.tryLock(lockTimeoutMs))
+        return RegError::Success;
+    return lock.error() == QLockFile::PermissionError ? RegError::AccessDenied : RegError::CantWrite;
+}
+
+long HiveFile::readFromDisk(QByteArray* bytes, Stamp* stamp) const
+{
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        *bytes = QByteArray();
+        *stamp = Stamp();
+        // No file, or not even its folder: a fresh hive.
+        return error == ENOENT || error == ENOTDIR ? RegError::Success : errorFromErrno(error);
+    }
+    QFile file;
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return RegError::CantWrite;
+    }
+    *stamp = stampFrom(info);
+    *bytes = file.readAll();
+    return file.error() == QFileDevice::NoError ? RegError::Success : RegError::CantWrite;
+}
+
+ParsedHive HiveFile::parseOrFresh(const QByteArray& bytes) const
+{
+    if (!bytes.trimmed().isEmpty())
+        return RegistryHive::parse(m_hive.rootName(), bytes);
+    ParsedHive fresh{RegistryHive(m_hive.rootName()), {}};
+    for (const QString& key : m_standardKeys)
+        fresh.hive.createKey(RegistryHive::splitKeyPath(key).value_or(QStringList()));
+    return fresh;
+}
+
+bool HiveFile::repair(const ParsedHive& parsed, QByteArray* bytes, Stamp* stamp)
+{
+    const QString asidePath = setAside(*bytes);
+    QByteArray clean = parsed.hive.serialise();
+    if (asidePath.isEmpty() || writeAtomically(m_path, clean) != RegError::Success) {
+        if (!asidePath.isEmpty())
+            QFile::remove(asidePath);
+        warnDamaged(parsed, QString());
+        return false;
+    }
+    *bytes = std::move(clean);
+    *stamp = stampOf(m_path);
+    m_setAside.append(asidePath);
+    warnDamaged(parsed, asidePath);
+    return true;
+}
+
+// Writes the damaged bytes beside the hive under a dated name no other file has.
+QString HiveFile::setAside(const QByteArray& bytes) const
+{
+    const QString base = m_path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int counter = 1; counter < 1000; ++counter) {
+        const QString candidate = counter == 1 ? base : base + u'-' + QString::number(counter);
+        QFile file(candidate);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0)
+                return candidate;
+            file.remove();
+            return QString();
+        }
+        if (!file.exists())
+            return QString();
+    }
+    return QString();
+}
+
+void HiveFile::warnDamaged(const ParsedHive& parsed, const QString& setAsidePath) const
+{
+    const HiveDamage& first = parsed.damage.constFirst();
+    const QString what =
+        QStringLiteral("Registry hive %1 is damaged (%2 unreadable line(s), the first is line %3: %4)")
+            .arg(m_path)
+            .arg(parsed.damage.size())
+            .arg(first.line)
+            .arg(first.reason);
+    if (setAsidePath.isEmpty())
+        qWarning().noquote() << what + QStringLiteral(
+                                           "; it could not be set aside, working on what could be read");
+    else
+        qWarning().noquote() << what + QStringLiteral("; set aside as %1, rewritten with what could be read")
+                                           .arg(setAsidePath);
+}
+
+} // namespace corvane
