@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane {
+
+class Registry;
+class UserInterfacePort;
+
+// "Auto-run when PC boots up": the value "Corvane Net" of the machine's Run key,
+// holding the application folder and "cv -t", and, while that value exists, a
+// freedesktop autostart entry that really starts the program so with the
+// desktop session.
+class StartAtBootEntry
+{
+public:
+    static constexpr const char16_t* runKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    static constexpr const char16_t* valueName = u"Corvane Net";
+
+    StartAtBootEntry(Registry& registry, UserInterfacePort& ui, QString applicationFolder,
+                     QString autostartFolder = defaultAutostartFolder());
+
+    // Writes (enabled) or removes the Run value, then brings the autostart entry
+    // in line with it. Failures are not reported.
+    void apply(bool enabled);
+
+    QString command() const;
+    QString autostartFile() const;
+    // $XDG_CONFIG_HOME/autostart, else ~/.config/autostart.
+    static QString defaultAutostartFolder();
+
+private:
+    bool runValueExists() const;
+    void writeAutostartFile() const;
+
+    Registry& m_registry;
+    UserInterfacePort& m_ui;
+    QString m_applicationFolder;
+    QString m_autostartFolder;
+};
+
+} // namespace corvane
