@@ -1,0 +1,122 @@
+#pragma once
+
+#include "core/db/JetDates.h"
+#include "core/db/JetFunctionTable.h"
+#include "core/db/JetLexer.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace corvane {
+
+// Reads a statement in the Jet dialect and writes it out as SQLite. Expressions
+// are parsed by Jet's operator precedence and written with explicit
+// parentheses, so SQLite's different precedence never matters. Throws
+// JetSyntaxError for anything it cannot translate with certainty.
+class JetParser
+{
+public:
+    explicit JetParser(const QString& statement);
+
+    QString translate();
+
+private:
+    struct Operand
+    {
+        QString sql;
+        JetValueKind kind = JetValueKind::Unknown;
+        std::optional<JetDateTime> dateLiteral;
+        QString plainName; // lower case, when the operand is one unqualified name
+        bool isColumn = false;
+
+        bool isDate() const { return kind == JetValueKind::Date; }
+    };
+
+    struct SelectItem
+    {
+        QString sql;      // the expression alone
+        QString aliasSql; // the name after AS, as written out
+        QString alias;    // the same name in lower case, for ORDER BY
+        bool isStar = false;
+    };
+
+    struct OrderKey
+    {
+        Operand key;
+        bool descending = false;
+    };
+
+    struct SelectCore
+    {
+        bool distinct = false;
+        std::optional<QString> top;
+        std::vector<SelectItem> items;
+        QString from;
+        QString where;
+        QString groupBy;
+        QString having;
+    };
+
+    // tokens
+    const JetToken& peek(int ahead = 0) const;
+    const JetToken& take();
+    bool acceptWord(QLatin1StringView word);
+    bool acceptSymbol(QLatin1StringView symbol);
+    void expectWord(QLatin1StringView word, const QString& description);
+    void expectSymbol(QLatin1StringView symbol, const QString& description);
+    bool isReserved(const JetToken& token) const;
+    bool startsOperand(const JetToken& token) const;
+    [[noreturn]] void fail(const QString& description) const;
+    [[noreturn]] void failMissingOperator() const;
+    QString sourceText(qsizetype fromToken, qsizetype toToken) const;
+
+    // statements
+    QString selectStatement();
+    SelectCore selectCore();
+    std::vector<SelectItem> selectList();
+    std::vector<OrderKey> orderByList();
+    QString writeSelect(const SelectCore& core, const std::vector<OrderKey>& order) const;
+    static QString orderByClause(const std::vector<OrderKey>& order);
+    QString tieAwareLimit(const SelectCore& core, const std::vector<OrderKey>& order) const;
+    QString deleteStatement();
+    QString updateStatement();
+    QString insertStatement();
+
+    // FROM clause
+    QString tableList(int& tableCount, bool& hasJoin);
+    QString tableReference(int& tableCount, bool& hasJoin);
+    QString tablePrimary(int& tableCount, bool& hasJoin);
+    std::optional<QString> tableAlias();
+    QString name(const QString& description);
+
+    // expressions, lowest precedence first
+    Operand clauseExpression();
+    QString expressionList();
+    Operand expression();
+    Operand conjunction();
+    Operand negation();
+    Operand comparison();
+    Operand concatenation();
+    Operand addition();
+    Operand modulo();
+    Operand integerDivision();
+    Operand multiplication();
+    Operand unary();
+    Operand power();
+    Operand primary();
+    Operand functionCall();
+    Operand columnReference();
+    Operand dateLiteral();
+    Operand likeTest(const Operand& value, bool negated);
+    Operand betweenTest(const Operand& value, bool negated);
+    Operand inTest(const Operand& value, bool negated);
+
+    std::vector<JetToken> m_tokens;
+    qsizetype m_pos = 0;
+    qsizetype m_expressionStart = 0;
+    const QString& m_statement;
+};
+
+} // namespace corvane

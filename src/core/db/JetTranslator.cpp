@@ -1,0 +1,20 @@
+#include "core/db/JetTranslator.h"
+
+#include "core/db/DbError.h"
+#include "core/db/JetParser.h"
+
+namespace corvane {
+
+JetTranslation translateJet(const QString& statement)
+{
+    JetTranslation translation;
+    try {
+        translation.sql = JetParser(statement).translate();
+    } catch (const JetSyntaxError& error) {
+        translation.errorNumber = DbErrorNumber::SyntaxError;
+        translation.errorDescription = error.description;
+    }
+    return translation;
+}
+
+} // namespace corvane

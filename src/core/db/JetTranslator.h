@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane {
+
+// A statement in the Jet dialect turned into SQLite, or the reason it cannot be.
+struct JetTranslation
+{
+    QString sql;              // the SQLite statement when ok()
+    long errorNumber = 0;     // as the database reports errors: number and description
+    QString errorDescription;
+
+    bool ok() const { return errorNumber == 0; }
+};
+
+// The one translator every statement passes through: the fixed statements of the
+// program and whatever a user types. Literals and names inside quotes are never
+// touched; a statement that cannot be translated fails with a number and a
+// description rather than run with another meaning.
+JetTranslation translateJet(const QString& statement);
+
+} // namespace corvane
