@@ -420,6 +420,9 @@ public:
             case Part::Group:
                 break;
             case Part::Point:
+                // With no placeholder before the point the whole digits still show.
+                if (m_wholeSlots.empty())
+                    out += digits.whole;
                 inFraction = true;
                 out += u'.';
                 break;

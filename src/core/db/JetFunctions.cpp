@@ -540,7 +540,9 @@ void jetDateAdd(Call& call)
     const QString interval = intervalOf(call);
     const qint64 count = call.whole(1);
     const JetDateTime date = call.date(2);
-    if (std::llabs(count) > 10'000'000'000LL)
+    // Beyond these counts every result lies outside Jet's years anyway.
+    const bool calendarInterval = interval == "yyyy"_L1 || interval == "q"_L1 || interval == "m"_L1;
+    if (std::llabs(count) > (calendarInterval ? 1'000'000LL : 1'000'000'000'000LL))
         throw invalidCall;
     const auto withDate = [&](const QDate& moved) { return std::optional(JetDateTime{moved, date.seconds}); };
     std::optional<JetDateTime> result;
@@ -558,7 +560,7 @@ void jetDateAdd(Call& call)
                                                                                                  : 1));
     else
         result = withDate(date.date.addDays(count));
-    if (result && !isJetYear(result->date.year()))
+    if (result && (!result->date.isValid() || !isJetYear(result->date.year())))
         result.reset();
     call.setDate(result);
 }

@@ -122,7 +122,10 @@ TEST_F(JetFunctions, DateAddByInterval)
     EXPECT_EQ(eval(u"DateAdd('h', 3, '2026-12-06 22:30:00')"_s), "2026-12-07 01:30:00");
     EXPECT_EQ(eval(u"DateAdd('n', -30, '2026-12-06 00:15:00')"_s), "2026-12-05 23:45:00");
     EXPECT_EQ(eval(u"DateAdd('s', 1, '2026-12-06 23:59:59')"_s), "2026-12-07");
+    EXPECT_EQ(eval(u"DateAdd('s', 1700000000, #1/1/1970#)"_s), "2023-11-14 22:13:20");
     EXPECT_EQ(eval(u"DateAdd('x', 1, #12/6/2026#)"_s), "error: Invalid procedure call or argument.");
+    EXPECT_EQ(eval(u"DateAdd('d', 1e11, #12/6/2026#)"_s), "error: Invalid procedure call or argument.");
+    EXPECT_EQ(eval(u"DateAdd('m', 1e9, #12/6/2026#)"_s), "error: Invalid procedure call or argument.");
     EXPECT_EQ(eval(u"DateAdd('yyyy', 9000, #12/6/2026#)"_s), "error: Invalid procedure call or argument.");
 }
 
@@ -244,6 +247,7 @@ TEST_F(JetFunctions, FormatNumbers)
               "5(5)zero");
     EXPECT_EQ(format(u"5551234"_s, u"###-####"_s), "555-1234");
     EXPECT_EQ(format(u"0.5"_s, u"#.##"_s), ".5");
+    EXPECT_EQ(format(u"12.5"_s, u".00"_s), "12.50");
     EXPECT_EQ(format(u"1"_s, u"Yes/No"_s) + format(u"0"_s, u"True/False"_s), "YesFalse");
     EXPECT_EQ(format(u"'1234.5'"_s, u"#,##0.0"_s), "1,234.5");
     EXPECT_EQ(format(u"'abc'"_s, u">"_s), "ABC");
