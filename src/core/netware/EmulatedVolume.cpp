@@ -1,0 +1,295 @@
+#include "core/netware/EmulatedVolume.h"
+
+#include "core/netware/NetWareClient.h"
+#include "core/netware/PackedDateTime.h"
+#include "core/netware/SystemUsers.h"
+#include "core/netware/VolumePaths.h"
+#include "core/netware/VolumeTrash.h"
+
+#include <QFile>
+#include <QtDebug>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace corvane {
+
+namespace {
+
+std::optional<struct statx> statusOf(const QByteArray& path, bool followLinks, int directory = AT_FDCWD)
+{
+    struct statx status;
+    const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+    if (statx(directory, path.constData(), flags, STATX_BASIC_STATS | STATX_BTIME, &status) != 0)
+        return std::nullopt;
+    return status;
+}
+
+qint64 nanoseconds(const statx_timestamp& time)
+{
+    return time.tv_sec * 1000000000LL + time.tv_nsec;
+}
+
+bool isDirectory(const std::optional<struct statx>& status)
+{
+    return status && S_ISDIR(status->stx_mode);
+}
+
+quint64 deviceOf(const struct statx& status)
+{
+    return (static_cast<quint64>(status.stx_dev_major) << 32) | status.stx_dev_minor;
+}
+
+const QList<SalvageableEntry> NoEntries;
+
+} // namespace
+
+EmulatedVolume::EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times)
+    : m_configuration(configuration), m_times(times)
+{}
+
+EmulatedVolume::~EmulatedVolume()
+{
+    closeDescriptor();
+}
+
+std::optional<QByteArray> EmulatedVolume::folderForHandle(const QByteArrayList& components)
+{
+    constexpr qint64 CheckIntervalMilliseconds = 1000;
+    const QByteArray key = components.join('/');
+    if (key == m_lastHandleKey && m_sinceCheck.isValid() &&
+        !m_sinceCheck.hasExpired(CheckIntervalMilliseconds))
+        return m_lastHandleFolder;
+    refreshMetadata();
+    closeDescriptor();
+    m_lastHandleKey = key;
+    m_lastHandleFolder = directory(components);
+    m_sinceCheck.start();
+    return m_lastHandleFolder;
+}
+
+int EmulatedVolume::descriptorOf(const QByteArray& directory)
+{
+    if (m_descriptor < 0 || m_descriptorFolder != directory) {
+        closeDescriptor();
+        m_descriptor = open(pathOf(directory).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        m_descriptorFolder = directory;
+    }
+    return m_descriptor;
+}
+
+void EmulatedVolume::closeDescriptor()
+{
+    if (m_descriptor >= 0)
+        close(m_descriptor);
+    m_descriptor = -1;
+}
+
+QByteArray EmulatedVolume::pathOf(const QByteArray& directory) const
+{
+    return directory.isEmpty() ? m_configuration.root : m_configuration.root + '/' + directory;
+}
+
+// A file changed within the clock's granularity of being stamped could change again unseen under
+// the same time, so such a stamp is marked as one that matches nothing.
+EmulatedVolume::FileStamp EmulatedVolume::stampOf(const QByteArray& path)
+{
+    constexpr qint64 UncertainNanoseconds = 2000000000LL;
+    const std::optional<struct statx> status = statusOf(path, false);
+    if (!status)
+        return {};
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 modified = nanoseconds(status->stx_mtime);
+    const bool recent = now.tv_sec * 1000000000LL + now.tv_nsec - modified < UncertainNanoseconds;
+    return FileStamp{recent ? FileStamp::Uncertain : modified, static_cast<qint64>(status->stx_size),
+                     status->stx_ino};
+}
+
+void EmulatedVolume::refreshMetadata()
+{
+    const QByteArray file = pathOf(VolumeMetadataFileName);
+    const FileStamp stamp = stampOf(file);
+    if (m_metadataStamp == stamp)
+        return;
+    m_metadataStamp = stamp;
+    VolumeMetadata metadata = readVolumeMetadata(QFile::decodeName(file));
+    if (metadata.warnings != m_metadata.warnings) {
+        for (const QString& warning : std::as_const(metadata.warnings))
+            qWarning().noquote() << warning;
+    }
+    m_metadata = std::move(metadata);
+    rebuildDeletedEntries();
+}
+
+void EmulatedVolume::refreshTrash()
+{
+    const FileStamp top = stampOf(m_configuration.root);
+    const bool topChanged = m_topStamp != top;
+    if (topChanged) {
+        m_topStamp = top;
+        m_trashFolders = trashFolderNames(m_configuration.root);
+    }
+    QList<FileStamp> stamps;
+    for (const QByteArray& folder : std::as_const(m_trashFolders))
+        stamps.append(stampOf(joinedPath(m_configuration.root, {folder, "info"})));
+    if (!topChanged && stamps == m_trashStamps)
+        return;
+    m_trashStamps = stamps;
+    m_trash = readVolumeTrash(m_configuration.root, m_trashFolders);
+    rebuildDeletedEntries();
+}
+
+void EmulatedVolume::rebuildDeletedEntries()
+{
+    m_deletedByDirectory.clear();
+    for (const QList<SalvageableEntry>* source : {&m_metadata.deleted, &m_trash}) {
+        for (const SalvageableEntry& entry : *source)
+            m_deletedByDirectory[entry.directory].append(entry);
+    }
+}
+
+std::optional<EmulatedVolume::ResolvedDirectory>
+EmulatedVolume::resolveDirectory(const QByteArrayList& components) const
+{
+    QByteArray path = m_configuration.root;
+    std::optional<struct statx> status = statusOf(path, true); // the volume's own folder may be a link
+    QByteArrayList spelled;
+    for (const QByteArray& component : components) {
+        if (!isDirectory(status))
+            return std::nullopt;
+        const std::optional<QByteArray> name = nameOnDisk(path, component);
+        if (!name)
+            return std::nullopt;
+        spelled.append(*name);
+        path = joinedPath(path, {*name});
+        status = statusOf(path, false);
+    }
+    if (!isDirectory(status))
+        return std::nullopt;
+    return ResolvedDirectory{spelled.join('/'), deviceOf(*status), status->stx_ino};
+}
+
+std::optional<QByteArray> EmulatedVolume::directory(const QByteArrayList& components)
+{
+    const QByteArray key = components.join('/');
+    const auto known = m_directories.constFind(key);
+    if (known != m_directories.cend()) {
+        const std::optional<struct statx> status = statusOf(pathOf(known->spelled), components.isEmpty());
+        if (isDirectory(status) && deviceOf(*status) == known->device && status->stx_ino == known->inode)
+            return known->spelled;
+    }
+    const std::optional<ResolvedDirectory> resolved = resolveDirectory(components);
+    if (!resolved) {
+        m_directories.remove(key);
+        return std::nullopt;
+    }
+    m_directories.insert(key, *resolved);
+    return resolved->spelled;
+}
+
+QByteArrayList EmulatedVolume::spelledAsOnDisk(const QByteArrayList& components)
+{
+    if (components.isEmpty())
+        return {};
+    const std::optional<QByteArray> parent = directory(components.first(components.size() - 1));
+    if (!parent)
+        return componentsOnDisk(m_configuration.root, components);
+    const std::optional<QByteArray> name = nameOnDisk(pathOf(*parent), components.last());
+    QByteArrayList spelled = parent->isEmpty() ? QByteArrayList() : parent->split('/');
+    spelled.append(name.value_or(components.last()));
+    return spelled;
+}
+
+// A folder's names are listed when first asked for, and again when a name is not found, as files
+// come and go.
+template <typename Lookup>
+std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, const Lookup& lookup)
+{
+    auto names = m_names.find(directory);
+    if (names == m_names.end()) {
+        names = m_names.insert(directory, DirectoryNames());
+    } else if (const std::optional<QByteArray> found = lookup(*names)) {
+        return found;
+    }
+    const bool top = directory.isEmpty();
+    if (!names->refresh(pathOf(directory),
+                        [top](const QByteArray& name) { return !top || !isServerFileName(name); })) {
+        m_names.erase(names);
+        return std::nullopt;
+    }
+    return lookup(*names);
+}
+
+std::optional<QByteArray> EmulatedVolume::shortNameOf(const QByteArray& directory, const QByteArray& longName)
+{
+    return findName(directory,
+                    [&longName](const DirectoryNames& names) { return names.shortNameOf(longName); });
+}
+
+std::optional<QByteArray> EmulatedVolume::longNameOf(const QByteArray& directory, const QByteArray& shortName)
+{
+    return findName(directory,
+                    [&shortName](const DirectoryNames& names) { return names.longNameOf(shortName); });
+}
+
+std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, const QByteArray& shortName,
+                                               quint8 searchAttributes)
+{
+    const std::optional<QByteArray> longName = longNameOf(directory, shortName);
+    if (!longName)
+        return std::nullopt;
+    const QByteArray key = directory.isEmpty() ? *longName : directory + '/' + *longName;
+    const int folder = descriptorOf(directory);
+    const std::optional<struct statx> status = folder < 0 ? std::nullopt : statusOf(*longName, true, folder);
+    if (!status)
+        return std::nullopt;
+    const auto overrides = m_metadata.entries.constFind(key);
+    const EntryOverrides none;
+    const EntryOverrides& set = overrides == m_metadata.entries.cend() ? none : *overrides;
+    quint8 attributes = 0;
+    if (longName->startsWith('.'))
+        attributes |= NWConstant::AttributeHidden;
+    if (set.system.value_or(false))
+        attributes |= NWConstant::AttributeSystem;
+    if (S_ISDIR(status->stx_mode))
+        attributes |= NWConstant::AttributeSubdirectory;
+    if ((attributes & ~searchAttributes) != 0)
+        return std::nullopt;
+    const bool hasBirthTime = (status->stx_mask & STATX_BTIME) != 0;
+    const statx_timestamp& creation = hasBirthTime ? status->stx_btime : status->stx_ctime;
+    EntryInfo info;
+    info.shortName = shortName.toUpper();
+    info.entryNumber = m_names[directory].entryNumberOf(*longName);
+    info.attributes = attributes;
+    info.created = set.created.value_or(m_times.pack(creation.tv_sec));
+    info.creatorId = set.creator.value_or(objectIdOfUid(status->stx_uid));
+    info.archived = set.archived.value_or(0);
+    info.archiverId = set.archiver.value_or(0);
+    info.modified = set.modified.value_or(m_times.pack(status->stx_mtime.tv_sec));
+    info.modifierId = set.modifier.value_or(0);
+    info.accessedDate =
+        set.accessed.value_or(static_cast<quint16>(m_times.pack(status->stx_atime.tv_sec) >> 16));
+    info.size = status->stx_size;
+    return info;
+}
+
+const QList<SalvageableEntry>& EmulatedVolume::deletedEntries(const QByteArray& directory)
+{
+    const auto entries = m_deletedByDirectory.constFind(directory);
+    return entries == m_deletedByDirectory.cend() ? NoEntries : *entries;
+}
+
+std::optional<QString> EmulatedVolume::userName(quint32 objectId)
+{
+    if (!m_metadataStamp)
+        refreshMetadata();
+    const auto name = m_metadata.users.constFind(objectId);
+    if (name == m_metadata.users.cend())
+        return std::nullopt;
+    return *name;
+}
+
+} // namespace corvane

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "core/netware/NetWareConfiguration.h"
+#include "core/netware/ShortNames.h"
+#include "core/netware/VolumeMetadata.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+
+#include <optional>
+
+namespace corvane {
+
+class LocalTimePacker;
+
+// What the server knows of one entry: the real file's status with the metadata's overrides.
+struct EntryInfo
+{
+    QByteArray shortName;
+    quint32 entryNumber = 0;
+    quint8 attributes = 0;
+    quint32 created = 0;
+    quint32 creatorId = 0;
+    quint32 archived = 0;
+    quint32 archiverId = 0;
+    quint32 modified = 0;
+    quint32 modifierId = 0;
+    quint16 accessedDate = 0;
+    quint64 size = 0;
+};
+
+// One volume of an emulated server over its Linux folder. Folders are named by their path from
+// the volume's top ("/"-separated, spelled as on disk, empty for the top). Links to folders are
+// never followed, so no folder is reached twice and nothing outside the volume is reached.
+class EmulatedVolume
+{
+public:
+    EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times);
+    ~EmulatedVolume();
+    EmulatedVolume(const EmulatedVolume&) = delete;
+    EmulatedVolume& operator=(const EmulatedVolume&) = delete;
+
+    const QByteArray& name() const { return m_configuration.name; }
+
+    // Reads the trash folders again when they changed.
+    void refreshTrash();
+
+    // The folder a directory handle is allocated for (see directory()). The disk is checked again
+    // (the metadata file, the folder) for another folder than the last one, or a second after the
+    // last check: a scan allocates a handle per file, and a check per file would cost more than
+    // the file.
+    std::optional<QByteArray> folderForHandle(const QByteArrayList& components);
+
+    // The folder the components name, spelled as on disk; nullopt when it does not exist, is no
+    // folder or is reached through a link.
+    std::optional<QByteArray> directory(const QByteArrayList& components);
+    // The components spelled as on disk as far as they exist, the rest as given.
+    QByteArrayList spelledAsOnDisk(const QByteArrayList& components);
+
+    std::optional<QByteArray> shortNameOf(const QByteArray& directory, const QByteArray& longName);
+    std::optional<QByteArray> longNameOf(const QByteArray& directory, const QByteArray& shortName);
+    // The entry with the given short name, when searchAttributes admit it (hidden, system, folder).
+    std::optional<EntryInfo> entry(const QByteArray& directory, const QByteArray& shortName,
+                                   quint8 searchAttributes);
+    const QList<SalvageableEntry>& deletedEntries(const QByteArray& directory);
+    std::optional<QString> userName(quint32 objectId);
+
+private:
+    // What tells that a file changed; a stamp taken just after a change matches no other.
+    struct FileStamp
+    {
+        static constexpr qint64 Uncertain = -2;
+        qint64 modifiedNanoseconds = -1;
+        qint64 size = -1;
+        quint64 inode = 0;
+        bool operator==(const FileStamp& other) const
+        {
+            return modifiedNanoseconds != Uncertain && modifiedNanoseconds == other.modifiedNanoseconds &&
+                   size == other.size && inode == other.inode;
+        }
+    };
+    struct ResolvedDirectory
+    {
+        QByteArray spelled;
+        quint64 device = 0;
+        quint64 inode = 0;
+    };
+
+    static FileStamp stampOf(const QByteArray& path);
+    void refreshMetadata();
+    int descriptorOf(const QByteArray& directory);
+    void closeDescriptor();
+    QByteArray pathOf(const QByteArray& directory) const;
+    std::optional<ResolvedDirectory> resolveDirectory(const QByteArrayList& components) const;
+    template <typename Lookup>
+    std::optional<QByteArray> findName(const QByteArray& directory, const Lookup& lookup);
+    void rebuildDeletedEntries();
+
+    NetWareVolume m_configuration;
+    LocalTimePacker& m_times;
+    VolumeMetadata m_metadata;
+    std::optional<FileStamp> m_metadataStamp;
+    QList<SalvageableEntry> m_trash;
+    std::optional<FileStamp> m_topStamp; // a new trash folder changes the top folder
+    QByteArrayList m_trashFolders;
+    QList<FileStamp> m_trashStamps;
+    QHash<QByteArray, QList<SalvageableEntry>> m_deletedByDirectory;
+    QHash<QByteArray, ResolvedDirectory> m_directories; // by the components as asked for
+    QHash<QByteArray, DirectoryNames> m_names;
+    QByteArray m_lastHandleKey;
+    std::optional<QByteArray> m_lastHandleFolder;
+    QElapsedTimer m_sinceCheck;
+    QByteArray m_descriptorFolder; // entries are read relative to the last folder, held open
+    int m_descriptor = -1;
+};
+
+} // namespace corvane

@@ -1,0 +1,351 @@
+#include "core/netware/NetWareConfiguration.h"
+
+#include "core/common/AppFolder.h"
+#include "core/netware/VolumePaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+char upperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool startsWith(const QByteArrayList& components, const QByteArrayList& prefix)
+{
+    return !prefix.isEmpty() && components.size() >= prefix.size() &&
+           components.first(prefix.size()) == prefix;
+}
+
+QByteArrayList canonicalComponents(const QString& folder)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
+        return {};
+    return pathComponents(QFile::encodeName(canonical), false).value_or(QByteArrayList{});
+}
+
+} // namespace
+
+bool isUncPath(const QByteArray& path)
+{
+    return path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
+}
+
+bool isDriveLetterPath(const QByteArray& path)
+{
+    return path.size() >= 2 && upperAscii(path[0]) >= 'A' && upperAscii(path[0]) <= 'Z' && path[1] == ':';
+}
+
+const NetWareVolume* NetWareServer::volume(const QByteArray& volumeName) const
+{
+    const QByteArray wanted = volumeName.toUpper();
+    for (const NetWareVolume& candidate : volumes) {
+        if (candidate.name == wanted)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+// Reads the file line by line; the first line it cannot read ends the reading with its reason.
+class NetWareConfiguration::Reader
+{
+public:
+    Reader(const QString& filePath) : m_filePath(filePath), m_folder(QFileInfo(filePath).absolutePath()) {}
+
+    Loaded read(const QByteArray& contents)
+    {
+        const QList<QByteArray> lines = contents.split('\n');
+        for (m_lineNumber = 1; m_lineNumber <= lines.size(); ++m_lineNumber) {
+            const QString line = QString::fromUtf8(lines[m_lineNumber - 1]).trimmed();
+            if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
+                continue;
+            const bool understood = line.startsWith(u'[') ? readSection(line) : readSetting(line);
+            if (!understood)
+                return {std::nullopt, m_error};
+        }
+        if (!checkVersions() || !checkDrives())
+            return {std::nullopt, m_error};
+        return {m_result, {}};
+    }
+
+private:
+    enum class Section
+    {
+        None,
+        Server,
+        Drives
+    };
+
+    bool fail(const QString& reason, int lineNumber)
+    {
+        m_error = m_filePath + u':' + QString::number(lineNumber) + u": "_s + reason;
+        return false;
+    }
+    bool fail(const QString& reason) { return fail(reason, m_lineNumber); }
+
+    static bool isValidName(const QString& name, int longest)
+    {
+        static const QRegularExpression pattern(u"^[A-Za-z0-9_-]+$"_s);
+        return name.size() <= longest && pattern.match(name).hasMatch();
+    }
+
+    bool readSection(const QString& line)
+    {
+        static const QRegularExpression serverPattern(u"^\\[\\s*server\\s+(\\S+)\\s*\\]$"_s,
+                                                      QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression drivesPattern(u"^\\[\\s*drives\\s*\\]$"_s,
+                                                      QRegularExpression::CaseInsensitiveOption);
+        if (drivesPattern.match(line).hasMatch()) {
+            m_section = Section::Drives;
+            return true;
+        }
+        const QRegularExpressionMatch server = serverPattern.match(line);
+        if (!server.hasMatch())
+            return fail(u"unknown section %1 (expected [server NAME] or [drives])"_s.arg(line));
+        return startServer(server.captured(1));
+    }
+
+    bool startServer(const QString& name)
+    {
+        if (!isValidName(name, 47))
+            return fail(u"invalid server name \"%1\""_s.arg(name));
+        const QByteArray upper = name.toUpper().toLatin1();
+        if (m_result.server(upper))
+            return fail(u"server %1 is defined twice"_s.arg(name));
+        m_result.m_servers.append(NetWareServer{upper, 0, 0, {}});
+        m_serverLines.append(m_lineNumber);
+        m_section = Section::Server;
+        return true;
+    }
+
+    bool readSetting(const QString& line)
+    {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0)
+            return fail(u"expected \"name = value\""_s);
+        const QString key = line.left(equals).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
+        switch (m_section) {
+        case Section::Server:
+            return readServerSetting(key, value);
+        case Section::Drives:
+            return readDrive(key, value);
+        case Section::None:
+            break;
+        }
+        return fail(u"setting outside a section"_s);
+    }
+
+    bool readServerSetting(const QString& key, const QString& value)
+    {
+        static const QRegularExpression volumePattern(u"^volume\\s+(\\S+)$"_s,
+                                                      QRegularExpression::CaseInsensitiveOption);
+        if (key.compare(u"version"_s, Qt::CaseInsensitive) == 0)
+            return readVersion(value);
+        const QRegularExpressionMatch volume = volumePattern.match(key);
+        if (volume.hasMatch())
+            return addVolume(volume.captured(1), value);
+        return fail(u"unknown server setting \"%1\" (expected version or volume NAME)"_s.arg(key));
+    }
+
+    bool readVersion(const QString& value)
+    {
+        static const QRegularExpression pattern(u"^([0-9]{1,3})(?:\\.([0-9]{1,3}))?$"_s);
+        const QRegularExpressionMatch match = pattern.match(value);
+        const int major = match.captured(1).toInt();
+        const int minor = match.captured(2).toInt();
+        if (!match.hasMatch() || major < 1 || major > 255 || minor > 255)
+            return fail(u"invalid version \"%1\" (expected a number such as 3.12)"_s.arg(value));
+        m_result.m_servers.last().majorVersion = static_cast<quint8>(major);
+        m_result.m_servers.last().minorVersion = static_cast<quint8>(minor);
+        return true;
+    }
+
+    bool addVolume(const QString& name, const QString& folder)
+    {
+        NetWareServer& server = m_result.m_servers.last();
+        if (name.size() < 2 || !isValidName(name, 15))
+            return fail(u"invalid volume name \"%1\""_s.arg(name));
+        if (folder.isEmpty())
+            return fail(u"volume %1 names no folder"_s.arg(name));
+        const QByteArray upper = name.toUpper().toLatin1();
+        if (server.volume(upper))
+            return fail(u"volume %1 is defined twice"_s.arg(name));
+        const QString root = QDir::cleanPath(QDir(m_folder).absoluteFilePath(folder));
+        const QByteArray rootBytes = QFile::encodeName(root);
+        server.volumes.append(NetWareVolume{upper, rootBytes, pathComponents(rootBytes, false).value(),
+                                            canonicalComponents(root)});
+        return true;
+    }
+
+    bool readDrive(const QString& key, const QString& value)
+    {
+        static const QRegularExpression letterPattern(u"^([A-Za-z]):?$"_s);
+        static const QRegularExpression targetPattern(u"^([^\\\\/]+)[\\\\/]([^\\\\/:]+):?$"_s);
+        const QRegularExpressionMatch letter = letterPattern.match(key);
+        const QRegularExpressionMatch target = targetPattern.match(value);
+        if (!letter.hasMatch())
+            return fail(u"invalid drive letter \"%1\""_s.arg(key));
+        if (!target.hasMatch())
+            return fail(u"invalid drive target \"%1\" (expected SERVER/VOLUME)"_s.arg(value));
+        const char drive = letter.captured(1).toUpper().at(0).toLatin1();
+        if (m_result.m_drives.contains(drive))
+            return fail(u"drive %1: is mapped twice"_s.arg(QChar::fromLatin1(drive)));
+        m_result.m_drives.insert(drive, DriveMapping{target.captured(1).toUpper().toLatin1(),
+                                                     target.captured(2).toUpper().toLatin1()});
+        m_driveLines.insert(drive, m_lineNumber);
+        return true;
+    }
+
+    bool checkVersions()
+    {
+        for (qsizetype i = 0; i < m_result.m_servers.size(); ++i) {
+            if (m_result.m_servers[i].majorVersion == 0)
+                return fail(
+                    u"server %1 has no version"_s.arg(QString::fromLatin1(m_result.m_servers[i].name)),
+                    m_serverLines[i]);
+        }
+        return true;
+    }
+
+    // Drives may be mapped before their servers are defined, so they are checked at the end.
+    bool checkDrives()
+    {
+        for (auto drive = m_result.m_drives.cbegin(); drive != m_result.m_drives.cend(); ++drive) {
+            const NetWareServer* server = m_result.server(drive->serverName);
+            if (!server || !server->volume(drive->volumeName))
+                return fail(u"drive %1: is mapped to %2/%3, which is not defined"_s.arg(
+                                QChar::fromLatin1(drive.key()), QString::fromLatin1(drive->serverName),
+                                QString::fromLatin1(drive->volumeName)),
+                            m_driveLines.value(drive.key()));
+        }
+        return true;
+    }
+
+    QString m_filePath;
+    QString m_folder;
+    int m_lineNumber = 0;
+    QString m_error;
+    Section m_section = Section::None;
+    NetWareConfiguration m_result;
+    QList<int> m_serverLines;
+    QHash<char, int> m_driveLines;
+};
+
+NetWareConfiguration::Loaded NetWareConfiguration::load(const QString& filePath)
+{
+    QFile file(filePath);
+    if (!file.exists())
+        return {NetWareConfiguration(), {}};
+    if (!file.open(QIODevice::ReadOnly))
+        return {std::nullopt, filePath + u":0: cannot be read: "_s + file.errorString()};
+    return Reader(filePath).read(file.readAll());
+}
+
+QString NetWareConfiguration::defaultPath()
+{
+    return applicationFolder() + u"netware.conf"_s;
+}
+
+const NetWareServer* NetWareConfiguration::server(const QByteArray& serverName) const
+{
+    const QByteArray wanted = serverName.toUpper();
+    for (const NetWareServer& candidate : m_servers) {
+        if (candidate.name == wanted)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+std::optional<NetWareLocation> NetWareConfiguration::locate(const QByteArray& path) const
+{
+    if (isUncPath(path))
+        return locateUncPath(path);
+    if (isDriveLetterPath(path))
+        return locateDrivePath(path);
+    if (path.startsWith('/'))
+        return locateLocalPath(path);
+    return std::nullopt;
+}
+
+std::optional<NetWareLocation> NetWareConfiguration::locateUncPath(const QByteArray& path) const
+{
+    QByteArray rest = path.mid(2);
+    rest.replace('\\', '/');
+    const qsizetype serverEnd = rest.indexOf('/');
+    const qsizetype volumeEnd = serverEnd < 0 ? -1 : rest.indexOf('/', serverEnd + 1);
+    const QByteArray serverName = rest.left(serverEnd).toUpper();
+    QByteArray volumeName = rest.mid(serverEnd + 1, volumeEnd < 0 ? -1 : volumeEnd - serverEnd - 1).toUpper();
+    if (volumeName.endsWith(':'))
+        volumeName.chop(1);
+    if (serverEnd <= 0 || volumeName.isEmpty())
+        return std::nullopt;
+    const std::optional<QByteArrayList> components =
+        pathComponents(volumeEnd < 0 ? QByteArray() : rest.mid(volumeEnd + 1), false);
+    if (!components)
+        return std::nullopt;
+    const NetWareServer* known = server(serverName);
+    return NetWareLocation{serverName, volumeName, known, known ? known->volume(volumeName) : nullptr,
+                           *components};
+}
+
+std::optional<NetWareLocation> NetWareConfiguration::locateDrivePath(const QByteArray& path) const
+{
+    const auto mapping = m_drives.constFind(upperAscii(path[0]));
+    const std::optional<QByteArrayList> components = pathComponents(path.mid(2), true);
+    if (mapping == m_drives.cend() || !components)
+        return std::nullopt;
+    const NetWareServer* mapped = server(mapping->serverName);
+    return NetWareLocation{mapping->serverName, mapping->volumeName, mapped,
+                           mapped->volume(mapping->volumeName), *components};
+}
+
+// The deepest volume whose folder holds the path, by its configured or its canonical name.
+std::optional<NetWareLocation> NetWareConfiguration::locateLocalPath(const QByteArray& path) const
+{
+    const std::optional<QByteArrayList> components = pathComponents(path, false);
+    if (!components)
+        return std::nullopt;
+    std::optional<NetWareLocation> best;
+    qsizetype bestDepth = -1;
+    for (const NetWareServer& server : m_servers) {
+        for (const NetWareVolume& volume : server.volumes) {
+            for (const QByteArrayList& root : {volume.rootComponents, volume.canonicalComponents}) {
+                if (!startsWith(*components, root) || root.size() <= bestDepth)
+                    continue;
+                bestDepth = root.size();
+                best =
+                    NetWareLocation{server.name, volume.name, &server, &volume, components->mid(root.size())};
+            }
+        }
+    }
+    return best;
+}
+
+std::optional<QString> NetWareConfiguration::localPath(const QString& path) const
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    if (!isUncPath(bytes) && !isDriveLetterPath(bytes))
+        return path;
+    const std::optional<NetWareLocation> location = locate(bytes);
+    if (!location || !location->volume)
+        return std::nullopt;
+    const QByteArray& root = location->volume->root;
+    return QFile::decodeName(joinedPath(root, componentsOnDisk(root, location->components)));
+}
+
+} // namespace corvane

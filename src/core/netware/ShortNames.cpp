@@ -1,0 +1,147 @@
+#include "core/netware/ShortNames.h"
+
+#include <QByteArrayList>
+#include <QSet>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace corvane {
+
+namespace {
+
+bool isDosCharacter(char c)
+{
+    static const QByteArray punctuation("!#$%&'()-@^_`{}~");
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           punctuation.contains(c);
+}
+
+bool isDosPart(const QByteArray& part, qsizetype longest)
+{
+    return !part.isEmpty() && part.size() <= longest && std::all_of(part.begin(), part.end(), isDosCharacter);
+}
+
+// Letters in upper case, spaces and dots dropped, anything else DOS does not allow as "_".
+QByteArray dosCharacters(const QByteArray& text)
+{
+    QByteArray result;
+    for (const char c : text) {
+        if (c == ' ' || c == '.')
+            continue;
+        result += isDosCharacter(c) ? QByteArray(1, c).toUpper() : QByteArray("_");
+    }
+    return result;
+}
+
+std::optional<QByteArrayList> listNames(const QByteArray& directoryPath)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir(directoryPath.constData()), closedir);
+    if (!listing)
+        return std::nullopt;
+    QByteArrayList names;
+    while (const dirent* entry = readdir(listing.get())) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.append(name);
+    }
+    return names;
+}
+
+} // namespace
+
+bool isDosName(const QByteArray& name)
+{
+    const qsizetype dot = name.indexOf('.');
+    if (dot < 0)
+        return isDosPart(name, 8);
+    return isDosPart(name.left(dot), 8) && isDosPart(name.mid(dot + 1), 3);
+}
+
+bool DirectoryNames::refresh(const QByteArray& directoryPath, const NameFilter& isListed)
+{
+    const std::optional<QByteArrayList> listed = listNames(directoryPath);
+    if (!listed)
+        return false;
+    QSet<QByteArray> present;
+    QByteArrayList added;
+    for (const QByteArray& name : *listed) {
+        if (!isListed(name))
+            continue;
+        present.insert(name);
+        if (!m_entries.contains(name))
+            added.append(name);
+    }
+    for (auto entry = m_entries.begin(); entry != m_entries.end();) {
+        if (present.contains(entry.key())) {
+            ++entry;
+            continue;
+        }
+        m_longByShort.remove(entry->shortName);
+        entry = m_entries.erase(entry);
+    }
+    // Names that are their own short name go first, so a numbered name never takes their place.
+    std::sort(added.begin(), added.end());
+    for (const QByteArray& name : std::as_const(added)) {
+        if (isDosName(name) && !m_longByShort.contains(name.toUpper()))
+            assign(name, name.toUpper());
+    }
+    for (const QByteArray& name : std::as_const(added)) {
+        if (!m_entries.contains(name))
+            assign(name, numberedShortName(name));
+    }
+    return true;
+}
+
+std::optional<QByteArray> DirectoryNames::shortNameOf(const QByteArray& longName) const
+{
+    const auto entry = m_entries.constFind(longName);
+    if (entry == m_entries.cend())
+        return std::nullopt;
+    return entry->shortName;
+}
+
+std::optional<QByteArray> DirectoryNames::longNameOf(const QByteArray& shortName) const
+{
+    const auto entry = m_longByShort.constFind(shortName.toUpper());
+    if (entry == m_longByShort.cend())
+        return std::nullopt;
+    return *entry;
+}
+
+quint32 DirectoryNames::entryNumberOf(const QByteArray& longName) const
+{
+    return m_entries.value(longName).number;
+}
+
+void DirectoryNames::assign(const QByteArray& longName, const QByteArray& shortName)
+{
+    m_entries.insert(longName, Entry{shortName, m_nextNumber++});
+    m_longByShort.insert(shortName, longName);
+}
+
+QByteArray DirectoryNames::numberedShortName(const QByteArray& longName)
+{
+    QByteArray stripped = longName;
+    while (stripped.startsWith('.'))
+        stripped.remove(0, 1);
+    const qsizetype dot = stripped.lastIndexOf('.');
+    QByteArray base = dosCharacters(dot < 0 ? stripped : stripped.left(dot));
+    const QByteArray extension = dot < 0 ? QByteArray() : dosCharacters(stripped.mid(dot + 1)).left(3);
+    if (base.isEmpty())
+        base = "_";
+    const QByteArray suffix = extension.isEmpty() ? QByteArray() : "." + extension;
+    const QByteArray stem = base.left(6) + suffix;
+    int tail = m_nextTail.value(stem, 1);
+    QByteArray candidate;
+    do {
+        const QByteArray number = "~" + QByteArray::number(tail++);
+        candidate = base.left(8 - number.size()) + number + suffix;
+    } while (m_longByShort.contains(candidate));
+    m_nextTail.insert(stem, tail);
+    return candidate;
+}
+
+} // namespace corvane

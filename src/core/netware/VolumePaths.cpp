@@ -1,0 +1,97 @@
+#include "core/netware/VolumePaths.h"
+
+#include <QFile>
+#include <QString>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+namespace corvane {
+
+namespace {
+
+bool exists(const QByteArray& path)
+{
+    struct stat status;
+    return lstat(path.constData(), &status) == 0;
+}
+
+bool sameIgnoringCase(const QByteArray& left, const QByteArray& right)
+{
+    return QFile::decodeName(left).compare(QFile::decodeName(right), Qt::CaseInsensitive) == 0;
+}
+
+std::optional<QByteArray> uniqueMatchIgnoringCase(const QByteArray& directory, const QByteArray& name)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir(directory.constData()), closedir);
+    if (!listing)
+        return std::nullopt;
+    std::optional<QByteArray> match;
+    while (const dirent* entry = readdir(listing.get())) {
+        const QByteArray candidate(entry->d_name);
+        if (!sameIgnoringCase(candidate, name))
+            continue;
+        if (match)
+            return std::nullopt;
+        match = candidate;
+    }
+    return match;
+}
+
+} // namespace
+
+std::optional<QByteArrayList> pathComponents(const QByteArray& path, bool backslashSeparates)
+{
+    QByteArray unified = path;
+    if (backslashSeparates)
+        unified.replace('\\', '/');
+    QByteArrayList components;
+    for (const QByteArray& part : unified.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part != "..") {
+            components.append(part);
+        } else if (components.isEmpty()) {
+            return std::nullopt;
+        } else {
+            components.removeLast();
+        }
+    }
+    return components;
+}
+
+QByteArray joinedPath(const QByteArray& root, const QByteArrayList& components)
+{
+    QByteArray path = root;
+    for (const QByteArray& component : components) {
+        if (!path.endsWith('/'))
+            path += '/';
+        path += component;
+    }
+    return path;
+}
+
+std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArray& name)
+{
+    if (exists(joinedPath(directory, {name})))
+        return name;
+    return uniqueMatchIgnoringCase(directory, name);
+}
+
+QByteArrayList componentsOnDisk(const QByteArray& root, const QByteArrayList& components)
+{
+    QByteArrayList spelled;
+    QByteArray directory = root;
+    for (qsizetype i = 0; i < components.size(); ++i) {
+        const std::optional<QByteArray> name = nameOnDisk(directory, components[i]);
+        if (!name)
+            return spelled + components.mid(i);
+        spelled.append(*name);
+        directory = joinedPath(directory, {*name});
+    }
+    return spelled;
+}
+
+} // namespace corvane

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <optional>
+
+namespace corvane {
+
+// Paths inside the emulated volumes are handled as the file system's bytes, so that any name
+// (quotes, newlines, bytes that are not UTF-8) survives.
+
+// The components of a path split at "/" (and at "\" too when backslashSeparates), without empty
+// and "." components, ".." taking back the previous one. nullopt when ".." climbs above the start.
+std::optional<QByteArrayList> pathComponents(const QByteArray& path, bool backslashSeparates);
+
+QByteArray joinedPath(const QByteArray& root, const QByteArrayList& components);
+
+// The name as the directory holds it: the name itself when it exists, else the one entry that
+// equals it ignoring case; nullopt when there is none or several.
+std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArray& name);
+
+// The components spelled as on disk as far as they exist below root; the rest as given.
+QByteArrayList componentsOnDisk(const QByteArray& root, const QByteArrayList& components);
+
+} // namespace corvane
