@@ -1,0 +1,40 @@
+#include "cli/QueryCommand.h"
+
+#include "cli/TerminalUserInterface.h"
+#include "core/db/AuditDatabase.h"
+#include "core/db/CsvWriter.h"
+#include "core/db/DatabaseOpening.h"
+#include "core/db/QueryCursor.h"
+
+namespace corvane::cli {
+
+int runQueryCommand(const QString& statement, QTextStream& out, QTextStream& err)
+{
+    const QString path = auditDatabasePath();
+    if (!FileExists(path)) {
+        err << "Database file " << path << " does not exist.\n";
+        return 1;
+    }
+    AuditDatabase database;
+    if (const DbError error = database.open(path, AuditDatabase::Access::ReadOnly); error.isError()) {
+        err << terminalText(openFailureText(path, error)) << '\n';
+        return 1;
+    }
+    QueryCursor cursor(database);
+    if (const DbError error = cursor.open(statement); error.isError()) {
+        err << error.text() << '\n';
+        return 1;
+    }
+    CsvWriter csv(out);
+    csv.writeFieldNames(cursor.fieldNames());
+    while (cursor.next())
+        csv.writeRow(cursor.values());
+    out.flush();
+    if (cursor.error().isError()) {
+        err << cursor.error().text() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace corvane::cli

@@ -1,0 +1,70 @@
+#include "cli/TerminalUserInterface.h"
+
+#include <QCoreApplication>
+
+#include <unistd.h>
+
+namespace corvane::cli {
+
+using namespace Qt::StringLiterals;
+
+QString terminalText(const QString& text)
+{
+    return QString(text).replace(u"\r\n"_s, u"\n"_s);
+}
+
+TerminalUserInterface::TerminalUserInterface(Answering answering, QTextStream& in, QTextStream& out,
+                                             QTextStream& err)
+    : m_answering(answering), m_in(in), m_out(out), m_err(err)
+{}
+
+void TerminalUserInterface::showMessage(const QString& text, Icon icon)
+{
+    QTextStream& stream = icon == Icon::Warning ? m_err : m_out;
+    stream << terminalText(text) << '\n';
+    stream.flush();
+}
+
+UserInterfacePort::Answer TerminalUserInterface::askYesNo(const QString& question, Answer defaultAnswer)
+{
+    const bool yesByDefault = defaultAnswer == Answer::Yes;
+    m_err << terminalText(question) << (yesByDefault ? " [Y/n] " : " [y/N] ");
+    if (m_answering == Answering::AlwaysYes) {
+        m_err << "yes\n";
+        m_err.flush();
+        return Answer::Yes;
+    }
+    m_err.flush();
+    const QString reply = m_in.readLine().trimmed().toLower();
+    if (reply == u"y"_s || reply == u"yes"_s)
+        return Answer::Yes;
+    if (reply == u"n"_s || reply == u"no"_s)
+        return Answer::No;
+    return defaultAnswer;
+}
+
+void TerminalUserInterface::showStatus(const QString& text)
+{
+    m_out << terminalText(text) << '\n';
+    m_out.flush();
+}
+
+void TerminalUserInterface::appendStatus(const QString& text)
+{
+    showStatus(terminalText(text).remove(0, text.startsWith(u"\r\n"_s) ? 1 : 0));
+}
+
+void TerminalUserInterface::beep()
+{
+    if (isatty(STDERR_FILENO)) {
+        m_err << '\a';
+        m_err.flush();
+    }
+}
+
+void TerminalUserInterface::yield()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace corvane::cli

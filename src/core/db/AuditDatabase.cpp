@@ -1,0 +1,330 @@
+#include "core/db/AuditDatabase.h"
+
+#include "core/db/AuditTables.h"
+#include "core/db/JetFunctions.h"
+#include "core/db/JetTranslator.h"
+#include "core/db/SqliteErrors.h"
+#include "core/db/SqliteStatement.h"
+
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <atomic>
+
+namespace corvane {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString uniqueConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return u"cv-audit-"_s + QString::number(++counter);
+}
+
+bool isReadingPragma(const char* pragma, const char* argument)
+{
+    static const QList<QByteArray> describing{"table_info", "table_xinfo", "index_list", "index_info",
+                                              "index_xinfo"};
+    return argument == nullptr || describing.contains(QByteArray(pragma).toLower());
+}
+
+// Installed on every read-only connection: whatever is typed, only reading gets through.
+// query_only and the read-only file handle stand behind it; this also stops ATTACH, which
+// could create a file, and transactions, which would let a reader hold its lock.
+int readOnlyAuthorizer(void*, int action, const char* first, const char* second, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_PRAGMA:
+        return isReadingPragma(first, second) ? SQLITE_OK : SQLITE_DENY;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+sqlite3* sqliteHandleOf(const QSqlDatabase& connection)
+{
+    QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3**>(handle.data());
+}
+
+} // namespace
+
+int TableLayout::indexOf(const QString& column) const
+{
+    // Callers mostly spell the names as the schema does; the exact test is the cheap one.
+    const qsizetype exact = columns.indexOf(column);
+    if (exact >= 0)
+        return static_cast<int>(exact);
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].compare(column, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+AuditDatabase::AuditDatabase() : m_connectionName(uniqueConnectionName()) {}
+
+AuditDatabase::~AuditDatabase()
+{
+    close();
+}
+
+DbError AuditDatabase::open(const QString& path, Access access, int busyTimeoutMs)
+{
+    close();
+    m_path = path;
+    m_access = access;
+    DbError error = openConnection(path, access);
+    if (!error.isError())
+        error = prepareConnection(busyTimeoutMs);
+    if (error.isError())
+        close();
+    return error;
+}
+
+DbError AuditDatabase::openConnection(const QString& path, Access access)
+{
+    const QString driver = u"QSQLITE"_s;
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        return {cannotCreateConnection,
+                u"Cannot create the connection object: the SQLite driver of Qt is missing."_s};
+    // A URI with an explicit mode, so that a missing file is an error and never created.
+    const bool readOnly = access == Access::ReadOnly;
+    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    m_connection = QSqlDatabase::addDatabase(driver, m_connectionName);
+    m_connection.setDatabaseName(uri + (readOnly ? u"?mode=ro"_s : u"?mode=rw"_s));
+    m_connection.setConnectOptions(readOnly ? u"QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"_s
+                                            : u"QSQLITE_OPEN_URI"_s);
+    if (!m_connection.open()) {
+        const QSqlError error = m_connection.lastError();
+        return sqliteError(error.nativeErrorCode().toInt(), error.driverText(), path);
+    }
+    m_handle = sqliteHandleOf(m_connection);
+    if (m_handle == nullptr)
+        return {cannotCreateConnection,
+                u"Cannot create the connection object: the driver gives no SQLite handle."_s};
+    return {};
+}
+
+DbError AuditDatabase::prepareConnection(int busyTimeoutMs)
+{
+    sqlite3_busy_timeout(m_handle, busyTimeoutMs);
+    const bool readOnly = m_access == Access::ReadOnly;
+    if (const DbError error =
+            executeSql(readOnly ? u"PRAGMA query_only = 1"_s : u"PRAGMA cache_size = -16384"_s);
+        error.isError())
+        return error;
+    if (const DbError error = checkSchema(); error.isError())
+        return error;
+    if (readOnly)
+        sqlite3_set_authorizer(m_handle, readOnlyAuthorizer, nullptr);
+    else if (const DbError error = checkNoOtherWriter(); error.isError())
+        return error;
+    registerJetFunctions(m_handle);
+    return {};
+}
+
+// The first read of the file: a foreign, empty, truncated or locked file fails here.
+DbError AuditDatabase::checkSchema() const
+{
+    SqliteStatement version;
+    if (const DbError error = prepare(version, u"PRAGMA user_version"_s); error.isError())
+        return error;
+    if (const int rc = version.step(); rc != SQLITE_ROW)
+        return errorOf(rc);
+    if (version.value(0).toInt() != schemaVersion)
+        return sqliteError(SQLITE_NOTADB, {}, m_path);
+
+    SqliteStatement tables;
+    const QString names = u"'"_s + auditTableNames().join(u"','"_s) + u"'"_s;
+    if (const DbError error =
+            prepare(tables, u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ("_s +
+                                names + u')');
+        error.isError())
+        return error;
+    if (const int rc = tables.step(); rc != SQLITE_ROW)
+        return errorOf(rc);
+    if (tables.value(0).toInt() != auditTableNames().size())
+        return sqliteError(SQLITE_NOTADB, {}, m_path);
+    return {};
+}
+
+// Another writer would make every append of a run wait and fail; better to refuse the
+// opening with the file-in-use words. A write-protected file is refused here as well.
+DbError AuditDatabase::checkNoOtherWriter() const
+{
+    if (const DbError error = executeSql(u"BEGIN IMMEDIATE"_s); error.isError())
+        return error;
+    return executeSql(u"ROLLBACK"_s);
+}
+
+void AuditDatabase::close()
+{
+    const QList<StatementOwner*> owners = m_owners;
+    for (StatementOwner* owner : owners)
+        owner->releaseStatements();
+    m_owners.clear();
+    m_layouts.clear();
+    m_handle = nullptr;
+    if (m_connection.isValid()) {
+        m_connection.close();
+        m_connection = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+DbError AuditDatabase::prepare(SqliteStatement& statement, const QString& sql) const
+{
+    if (!isOpen())
+        return closedError();
+    switch (const int rc = statement.prepare(m_handle, sql)) {
+    case SQLITE_OK:
+        return {};
+    case SqliteStatement::noStatement:
+        return {DbErrorNumber::SyntaxError,
+                u"Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'."_s};
+    case SqliteStatement::textAfterStatement:
+        return {DbErrorNumber::SyntaxError, u"Characters found after end of SQL statement."_s};
+    default:
+        return errorOf(rc);
+    }
+}
+
+DbError AuditDatabase::prepareJet(SqliteStatement& statement, const QString& jetStatement) const
+{
+    const JetTranslation translation = translateJet(jetStatement);
+    if (!translation.ok())
+        return {translation.errorNumber, translation.errorDescription};
+    return prepare(statement, translation.sql);
+}
+
+DbError AuditDatabase::errorOf(int resultCode) const
+{
+    return lastSqliteError(m_handle, resultCode, m_path);
+}
+
+DbError AuditDatabase::executeSql(const QString& sql) const
+{
+    SqliteStatement statement;
+    if (const DbError error = prepare(statement, sql); error.isError())
+        return error;
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = statement.step();
+    return rc == SQLITE_DONE ? DbError{} : errorOf(rc);
+}
+
+DbError AuditDatabase::execute(const QString& jetStatement)
+{
+    SqliteStatement statement;
+    if (const DbError error = prepareJet(statement, jetStatement); error.isError())
+        return error;
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = statement.step();
+    return rc == SQLITE_DONE ? DbError{} : errorOf(rc);
+}
+
+DbResult<QVariant> AuditDatabase::queryValue(const QString& jetStatement)
+{
+    SqliteStatement statement;
+    if (const DbError error = prepareJet(statement, jetStatement); error.isError())
+        return {{}, error};
+    return firstValue(statement);
+}
+
+DbResult<qint64> AuditDatabase::countRows(const QString& table, const QList<Condition>& conditions)
+{
+    const DbResult<TableLayout> layout = tableLayout(table);
+    if (!layout.ok())
+        return {0, layout.error};
+    const DbResult<BoundConditions> bound = bindConditions(layout.value, conditions, 1);
+    if (!bound.ok())
+        return {0, bound.error};
+    SqliteStatement statement;
+    const QString where = bound.value.sql.isEmpty() ? QString() : u" WHERE "_s + bound.value.sql;
+    if (const DbError error =
+            prepare(statement, u"SELECT count(*) FROM "_s + quotedIdentifier(table) + where);
+        error.isError())
+        return {0, error};
+    for (int i = 0; i < bound.value.values.size(); ++i)
+        statement.bind(i + 1, bound.value.values[i]);
+    const DbResult<QVariant> count = firstValue(statement);
+    return {count.value.toLongLong(), count.error};
+}
+
+DbResult<QVariant> AuditDatabase::firstValue(SqliteStatement& statement) const
+{
+    switch (const int rc = statement.step()) {
+    case SQLITE_ROW:
+        return {statement.value(0), {}};
+    case SQLITE_DONE:
+        return {};
+    default:
+        return {{}, errorOf(rc)};
+    }
+}
+
+DbError AuditDatabase::beginTransaction()
+{
+    return executeSql(u"BEGIN IMMEDIATE"_s);
+}
+
+DbError AuditDatabase::commit()
+{
+    return executeSql(u"COMMIT"_s);
+}
+
+DbError AuditDatabase::rollback()
+{
+    return executeSql(u"ROLLBACK"_s);
+}
+
+DbResult<TableLayout> AuditDatabase::tableLayout(const QString& table)
+{
+    const QString key = table.toLower();
+    if (const auto known = m_layouts.constFind(key); known != m_layouts.cend())
+        return {*known, {}};
+    SqliteStatement columns;
+    if (const DbError error = prepare(columns, u"PRAGMA table_info("_s + quotedIdentifier(table) + u')');
+        error.isError())
+        return {{}, error};
+    TableLayout layout{table, {}, {}};
+    int rc = SQLITE_ROW;
+    while ((rc = columns.step()) == SQLITE_ROW) {
+        layout.columns.append(columns.value(1).toString());
+        layout.kinds.append(columnKindOfDeclaredType(columns.value(2).toString()));
+    }
+    if (rc != SQLITE_DONE)
+        return {{}, errorOf(rc)};
+    if (layout.columns.isEmpty())
+        return {{}, sqliteError(SQLITE_ERROR, u"no such table: "_s + table, m_path)};
+    m_layouts.insert(key, layout);
+    return {layout, {}};
+}
+
+void AuditDatabase::addStatementOwner(StatementOwner* owner)
+{
+    if (!m_owners.contains(owner))
+        m_owners.append(owner);
+}
+
+void AuditDatabase::removeStatementOwner(StatementOwner* owner)
+{
+    m_owners.removeAll(owner);
+}
+
+} // namespace corvane

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "core/db/Conditions.h"
+#include "core/db/DbError.h"
+#include "core/db/DbResult.h"
+#include "core/db/StoredValues.h"
+
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+struct sqlite3;
+
+namespace corvane {
+
+class SqliteStatement;
+
+// What a row set or cursor holds on a connection: its prepared statements, which must be
+// released before the connection closes.
+class StatementOwner
+{
+public:
+    virtual void releaseStatements() = 0;
+
+protected:
+    ~StatementOwner() = default;
+};
+
+// The columns of one table, in table order, with what each holds.
+struct TableLayout
+{
+    QString name;
+    QStringList columns;
+    QList<ColumnKind> kinds;
+
+    // Column names match without regard to case; -1 when there is no such column.
+    int indexOf(const QString& column) const;
+};
+
+// One connection to cv.mdb (the DbConnection of the scan run, the purges' connection, or a
+// reader's own). Every statement is in the Jet dialect and goes through translateJet; errors
+// come back as the number and description callers report.
+//
+// ReadWrite serves the scan run and the purges: it never creates the file, and opening fails
+// when another writer holds it. ReadOnly serves the query window, the charts and
+// `cv --query`: the file is opened read-only, query_only is on and an authorizer refuses
+// every statement that could write, attach or alter anything.
+class AuditDatabase
+{
+public:
+    enum class Access
+    {
+        ReadWrite,
+        ReadOnly
+    };
+    static constexpr int defaultBusyTimeoutMs = 5000;
+    static constexpr int schemaVersion = 1;
+    // Returned by open() when no connection object can be made at all (the SQLite driver of
+    // Qt is missing); the program cannot go on without one.
+    static constexpr long cannotCreateConnection = 429;
+
+    AuditDatabase();
+    ~AuditDatabase();
+    AuditDatabase(const AuditDatabase&) = delete;
+    AuditDatabase& operator=(const AuditDatabase&) = delete;
+
+    // Opens the file and checks that it is a cv.mdb of this schema version. A missing,
+    // locked, truncated or foreign file fails with the words of its case and nothing written.
+    // busyTimeoutMs is how long a statement waits for another process's lock.
+    DbError open(const QString& path, Access access, int busyTimeoutMs = defaultBusyTimeoutMs);
+    void close();
+    bool isOpen() const { return m_handle != nullptr; }
+    Access access() const { return m_access; }
+    QString path() const { return m_path; }
+
+    // Runs a statement; the count of rows changed is not reported.
+    DbError execute(const QString& jetStatement);
+    // The first column of the first row (COUNT(*) and the like); null when there is no row.
+    DbResult<QVariant> queryValue(const QString& jetStatement);
+    // COUNT(*) of the table's rows that meet every condition, with the values bound: the
+    // counts of the daily tally and the directory comparison, whatever the names hold.
+    DbResult<qint64> countRows(const QString& table, const QList<Condition>& conditions);
+
+    // A write transaction, taken at once so that a second writer is refused at its start.
+    DbError beginTransaction();
+    DbError commit();
+    DbError rollback();
+
+    // The Qt connection, for item models over a translated statement.
+    QSqlDatabase connection() const { return m_connection; }
+
+    // For the row sets and cursors of this layer. A statement kept beyond one call belongs
+    // to a StatementOwner, so that close() can release it: SQLite keeps a connection with
+    // statements left open.
+    sqlite3* handle() const { return m_handle; }
+    DbError prepare(SqliteStatement& statement, const QString& sql) const;
+    DbError prepareJet(SqliteStatement& statement, const QString& jetStatement) const;
+    DbError errorOf(int resultCode) const;
+    DbResult<TableLayout> tableLayout(const QString& table);
+    void addStatementOwner(StatementOwner* owner);
+    void removeStatementOwner(StatementOwner* owner);
+
+private:
+    DbError openConnection(const QString& path, Access access);
+    DbError prepareConnection(int busyTimeoutMs);
+    DbError checkSchema() const;
+    DbError checkNoOtherWriter() const;
+    DbError executeSql(const QString& sql) const;
+    DbResult<QVariant> firstValue(SqliteStatement& statement) const;
+
+    QString m_connectionName;
+    QSqlDatabase m_connection;
+    sqlite3* m_handle = nullptr;
+    Access m_access = Access::ReadOnly;
+    QString m_path;
+    QHash<QString, TableLayout> m_layouts;
+    QList<StatementOwner*> m_owners;
+};
+
+} // namespace corvane

@@ -1,0 +1,39 @@
+#include "core/db/DatabaseOpening.h"
+
+#include "core/common/AppFolder.h"
+#include "core/common/UserInterfacePort.h"
+
+#include <QFileInfo>
+
+namespace corvane {
+
+bool FileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+QString auditDatabasePath()
+{
+    return applicationFolder() + QStringLiteral("cv.mdb");
+}
+
+QString openFailureText(const QString& databasePath, const DbError& error)
+{
+    return QStringLiteral("Unable to open database ") + databasePath + QStringLiteral(".\r\n") + error.text();
+}
+
+OpenOutcome OpenAuditDatabase(AuditDatabase& database, UserInterfacePort& ui, const QString& databasePath)
+{
+    const DbError error = database.open(databasePath, AuditDatabase::Access::ReadWrite);
+    if (!error.isError())
+        return OpenOutcome::Opened;
+    if (error.number == AuditDatabase::cannotCreateConnection) {
+        ui.showMessage(error.text(), UserInterfacePort::Icon::Warning);
+        return OpenOutcome::ProgramMustEnd;
+    }
+    ui.showStatus(openFailureText(databasePath, error));
+    return OpenOutcome::Failed;
+}
+
+} // namespace corvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/db/AuditDatabase.h"
+
+#include <QString>
+
+namespace corvane {
+
+class UserInterfacePort;
+
+// True when the length of the file at path can be read; never fails otherwise.
+bool FileExists(const QString& path);
+
+// The application folder + "cv.mdb".
+QString auditDatabasePath();
+
+// "Unable to open database <folder>cv.mdb." CR LF "Error <number> : <description>".
+QString openFailureText(const QString& databasePath, const DbError& error);
+
+enum class OpenOutcome
+{
+    Opened,
+    Failed,
+    ProgramMustEnd
+};
+
+// The scan run's opening of cv.mdb, read-write. A failed opening shows the two-line status
+// text and nothing else. When no connection object can be made at all, the warning
+// "Error <number> : <description>" is shown and the caller ends the program: on this
+// platform there is no access component to register again.
+OpenOutcome OpenAuditDatabase(AuditDatabase& database, UserInterfacePort& ui,
+                              const QString& databasePath = auditDatabasePath());
+
+} // namespace corvane

@@ -1,0 +1,145 @@
+#include "core/db/Purges.h"
+
+#include "core/common/Clock.h"
+#include "core/common/DateTexts.h"
+#include "core/common/UserInterfacePort.h"
+#include "core/db/AuditDatabase.h"
+#include "core/db/AuditTables.h"
+#include "core/settings/SettingsStore.h"
+
+#include <array>
+#include <optional>
+
+namespace corvane {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Answer = UserInterfacePort::Answer;
+
+// The date of the last scan: the last-scan line after its first ": ", up to the next space.
+std::optional<QDate> lastScanDate(const QString& lastScanLine)
+{
+    const qsizetype colon = lastScanLine.indexOf(u": "_s);
+    if (colon < 0)
+        return std::nullopt;
+    const QString stamp = lastScanLine.mid(colon + 2);
+    return parseShortDate(stamp.left(stamp.indexOf(u' ')));
+}
+
+// The event tables hold a time of day and are purged from midnight on; the others hold the
+// date alone.
+QStringList todayStatements(const QString& day)
+{
+    struct DayColumn
+    {
+        const char16_t* table;
+        const char16_t* column;
+        const char16_t* comparison;
+    };
+    static constexpr std::array<DayColumn, 9> columns{{
+        {u"Detail", u"SysDate", u"="},
+        {u"NewFiles", u"Created", u">="},
+        {u"OpenedFiles", u"Opened", u">="},
+        {u"DeletedFiles", u"Deleted", u">="},
+        {u"EditedFiles", u"Edited", u">="},
+        {u"ArchivedFiles", u"Archived", u">="},
+        {u"DeletedDirs", u"Deleted", u"="},
+        {u"NewDirs", u"Created", u"="},
+        {u"DirActivity", u"SysDate", u"="},
+    }};
+    QStringList statements;
+    for (const DayColumn& c : columns) {
+        statements.append(u"DELETE * FROM "_s + QString::fromUtf16(c.table) + u" WHERE "_s +
+                          QString::fromUtf16(c.column) + u' ' + QString::fromUtf16(c.comparison) + u" #"_s +
+                          day + u'#');
+    }
+    return statements;
+}
+
+QStringList deleteAllStatements(const QStringList& tables)
+{
+    QStringList statements;
+    for (const QString& table : tables)
+        statements.append(u"DELETE * FROM "_s + table);
+    return statements;
+}
+
+} // namespace
+
+Purges::Purges(UserInterfacePort& ui, SettingsStore& settings, LastScanLine& lastScanLine, const Clock& clock,
+               QString databasePath)
+    : m_ui(ui), m_settings(settings), m_lastScanLine(lastScanLine), m_clock(clock),
+      m_databasePath(std::move(databasePath))
+{}
+
+bool Purges::PurgeToday(QDate& scanDate)
+{
+    scanDate = m_clock.today();
+    const QString day = shortDateText(scanDate);
+    const std::optional<QDate> lastScan = lastScanDate(m_lastScanLine.text());
+    if (!lastScan || *lastScan < scanDate) {
+        m_ui.showMessage(u"No data to purge."_s, UserInterfacePort::Icon::Warning);
+        return false;
+    }
+    if (m_ui.askYesNo(u"Are you sure you want to delete data for "_s + day + u'?', Answer::No) != Answer::Yes)
+        return false;
+    if (FileExists(m_databasePath)) {
+        m_ui.setWaitCursor(true);
+        m_ui.showStatus(u"Purging "_s + day + u" records from database..."_s);
+        m_ui.yield();
+        runStatements(todayStatements(day));
+    }
+    storeEmptyLastScan();
+    m_lastScanLine.clear();
+    m_ui.showStatus(u"Data for "_s + day + u" has been purged."_s);
+    m_ui.setWaitCursor(false);
+    return true;
+}
+
+bool Purges::PurgeAll()
+{
+    if (m_ui.askYesNo(u"Are you sure you want to delete all the data?"_s, Answer::No) != Answer::Yes)
+        return false;
+    if (FileExists(m_databasePath)) {
+        m_ui.setWaitCursor(true);
+        m_ui.showStatus(u"Purging all records from database..."_s);
+        m_ui.yield();
+        storeEmptyLastScan();
+        runStatements(deleteAllStatements(auditTableNames()));
+    } else {
+        storeEmptyLastScan();
+    }
+    m_lastScanLine.clear();
+    m_ui.showStatus(u"All data has been purged."_s);
+    m_ui.setWaitCursor(false);
+    return true;
+}
+
+void Purges::storeEmptyLastScan()
+{
+    m_settings.save(u"System"_s, u"LastScan"_s, QString());
+}
+
+void Purges::runStatements(const QStringList& statements) const
+{
+    AuditDatabase database;
+    database.open(m_databasePath, AuditDatabase::Access::ReadWrite);
+    for (const QString& statement : statements)
+        database.execute(statement);
+}
+
+bool purgeDateHasCome(const QString& purgeDate, const QDate& scanDate)
+{
+    const std::optional<QDate> date = parseShortDate(purgeDate);
+    return date && *date <= scanDate;
+}
+
+void purgeCollectedData(AuditDatabase& database)
+{
+    for (const QString& statement : deleteAllStatements(collectedDataTableNames()))
+        database.execute(statement);
+}
+
+} // namespace corvane

@@ -1,0 +1,65 @@
+#include "core/db/QueryCursor.h"
+
+#include <sqlite3.h>
+
+namespace corvane {
+
+QueryCursor::QueryCursor(AuditDatabase& database) : m_database(database) {}
+
+QueryCursor::~QueryCursor()
+{
+    close();
+}
+
+DbError QueryCursor::open(const QString& jetStatement)
+{
+    close();
+    m_error = m_database.prepareJet(m_statement, jetStatement);
+    if (m_error.isError())
+        return m_error;
+    m_database.addStatementOwner(this);
+    for (int i = 0; i < m_statement.columnCount(); ++i)
+        m_fieldNames.append(m_statement.columnName(i));
+    return {};
+}
+
+void QueryCursor::close()
+{
+    releaseStatements();
+    m_database.removeStatementOwner(this);
+}
+
+void QueryCursor::releaseStatements()
+{
+    m_statement.finalize();
+    m_fieldNames.clear();
+    m_atRow = false;
+}
+
+bool QueryCursor::next()
+{
+    if (!m_statement.isPrepared())
+        return false;
+    const int rc = m_statement.step();
+    m_atRow = rc == SQLITE_ROW;
+    if (m_atRow)
+        return true;
+    if (rc != SQLITE_DONE)
+        m_error = m_database.errorOf(rc);
+    // Finalized at the end, so that no lock outlives the rows and a further next() stays false.
+    m_statement.finalize();
+    return false;
+}
+
+QVariantList QueryCursor::values() const
+{
+    QVariantList row;
+    if (!m_atRow)
+        return row;
+    row.reserve(m_fieldNames.size());
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        row.append(m_statement.value(i));
+    return row;
+}
+
+} // namespace corvane

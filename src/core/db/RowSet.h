@@ -1,0 +1,98 @@
+#pragma once
+
+#include "core/db/AuditDatabase.h"
+#include "core/db/Conditions.h"
+#include "core/db/DbError.h"
+#include "core/db/DbResult.h"
+#include "core/db/SqliteStatement.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <map>
+#include <optional>
+
+namespace corvane {
+
+// A cursor over one table of cv.mdb, the recordset of the scan run: DetailRs is
+// RowSet over "Detail", TempRs over "Temp" ordered by "Directory".
+//
+// Rows are read in table order: the order in which they were appended, or the order
+// column (text without regard to case) and then append order. Only the current row is
+// held; each move is one indexed query from the current row's key, so a row set never
+// loads its table, holds no lock between moves, and sees the rows appended through it or
+// through other row sets of the same connection at their place. Appends use one
+// prepared INSERT per row set; columns not set stay NULL; they belong to the caller's
+// transaction. Column names match without regard to case.
+class RowSet final : public StatementOwner
+{
+public:
+    using Bookmark = qint64;
+
+    explicit RowSet(AuditDatabase& database);
+    ~RowSet();
+    RowSet(const RowSet&) = delete;
+    RowSet& operator=(const RowSet&) = delete;
+
+    // Opens on the first row (at the end when the table is empty).
+    DbError open(const QString& table, const QString& orderColumn = {});
+    void close();
+    bool isOpen() const { return m_open; }
+    QStringList fieldNames() const { return m_layout.columns; }
+
+    // A new row: set its fields, then update() appends it and makes it the current row.
+    void addNew();
+    // Converts the value to the column's stored form (see StoredValues); a value that does
+    // not convert leaves the column empty and reports a type mismatch.
+    DbError setField(const QString& column, const QVariant& value);
+    DbError update();
+
+    DbError moveFirst();
+    DbError moveNext();
+    DbError moveLast();
+    bool isEof() const { return m_eof; }
+    // The current row's value; dates as QDate or QDateTime, null when unset or at the end.
+    QVariant value(const QString& column) const;
+
+    // Searches forward from the current row, the current row included, for the first row
+    // that meets the condition (see Conditions.h); at the end when none does.
+    DbError find(const Condition& condition);
+
+    DbResult<qint64> rowCount();
+    std::optional<Bookmark> bookmark() const;
+    DbError moveToBookmark(Bookmark bookmark);
+
+    void releaseStatements() override;
+
+private:
+    enum class From
+    {
+        Start,
+        AfterCurrent,
+        AtCurrent
+    };
+
+    QString selectRows(From from, const QString& condition = {}, bool descending = false) const;
+    QString positionCondition(From from) const;
+    SqliteStatement* statement(const QString& sql, DbError& error);
+    DbError prepareInsert();
+    DbError loadRow(const QString& sql, const QVariantList& parameters);
+    QVariantList positionParameters() const;
+
+    AuditDatabase& m_database;
+    bool m_open = false;
+    TableLayout m_layout;
+    int m_orderIndex = -1;
+    std::map<QString, SqliteStatement> m_statements;
+    SqliteStatement m_insert;
+
+    bool m_eof = true;
+    qint64 m_rowid = 0;
+    QVariantList m_values;
+
+    bool m_adding = false;
+    QVariantList m_pending;
+};
+
+} // namespace corvane

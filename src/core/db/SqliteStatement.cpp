@@ -1,0 +1,167 @@
+#include "core/db/SqliteStatement.h"
+
+#include "core/db/StoredValues.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+// True unless the rest is only blanks, semicolons and comments.
+bool holdsAnotherStatement(sqlite3* db, const char* tail)
+{
+    sqlite3_stmt* next = nullptr;
+    const int rc = sqlite3_prepare_v2(db, tail, -1, &next, nullptr);
+    sqlite3_finalize(next);
+    return rc != SQLITE_OK || next != nullptr;
+}
+
+void bindText(sqlite3_stmt* statement, int index, const QString& text)
+{
+    sqlite3_bind_text16(statement, index, text.utf16(), static_cast<int>(text.size() * sizeof(char16_t)),
+                        SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+QString quotedIdentifier(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    finalize();
+}
+
+SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
+    : m_statement(std::exchange(other.m_statement, nullptr))
+{}
+
+SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
+{
+    if (this != &other) {
+        finalize();
+        m_statement = std::exchange(other.m_statement, nullptr);
+    }
+    return *this;
+}
+
+int SqliteStatement::prepare(sqlite3* db, const QString& sql)
+{
+    finalize();
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size() + 1), &m_statement, &tail);
+    if (rc != SQLITE_OK)
+        return rc;
+    if (m_statement == nullptr)
+        return noStatement;
+    if (holdsAnotherStatement(db, tail)) {
+        finalize();
+        return textAfterStatement;
+    }
+    return SQLITE_OK;
+}
+
+void SqliteStatement::finalize()
+{
+    sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+}
+
+void SqliteStatement::bind(int index, const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        sqlite3_bind_null(m_statement, index);
+        break;
+    case QMetaType::QString:
+        bindText(m_statement, index, value.toString());
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(m_statement, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(m_statement, index, value.toDouble());
+        break;
+    case QMetaType::QDate:
+        bindText(m_statement, index, storedDateText(value.toDate()));
+        break;
+    case QMetaType::QDateTime:
+        bindText(m_statement, index, storedDateTimeText(value.toDateTime()));
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(m_statement, index, bytes.constData(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT);
+        break;
+    }
+    default:
+        bindText(m_statement, index, value.toString());
+        break;
+    }
+}
+
+int SqliteStatement::parameterCount() const
+{
+    return sqlite3_bind_parameter_count(m_statement);
+}
+
+int SqliteStatement::step()
+{
+    return sqlite3_step(m_statement);
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_statement);
+}
+
+int SqliteStatement::columnCount() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QString SqliteStatement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
+QVariant SqliteStatement::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(m_statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_statement, column)));
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace corvane {
+
+// One prepared SQLite statement, finalized when the object goes. Values bind and read as
+// QVariant: a null QVariant is NULL, texts are UTF-16, whole numbers 64-bit.
+class SqliteStatement
+{
+public:
+    SqliteStatement() = default;
+    ~SqliteStatement();
+    SqliteStatement(SqliteStatement&& other) noexcept;
+    SqliteStatement& operator=(SqliteStatement&& other) noexcept;
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    // What prepare() gives beside SQLite's own result codes: a text without any statement,
+    // and a second statement after the first (blanks, semicolons and comments may follow), refused so that
+    // a typed "SELECT ...; DELETE ..." never runs half.
+    static constexpr int noStatement = SQLITE_EMPTY;
+    static constexpr int textAfterStatement = SQLITE_MISUSE;
+
+    int prepare(sqlite3* db, const QString& sql);
+    bool isPrepared() const { return m_statement != nullptr; }
+    void finalize();
+
+    // 1-based, as SQLite counts parameters.
+    void bind(int index, const QVariant& value);
+    int parameterCount() const;
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QVariant value(int column) const;
+
+private:
+    sqlite3_stmt* m_statement = nullptr;
+};
+
+// A table or column name as an SQL identifier, quoted whatever it holds.
+QString quotedIdentifier(const QString& name);
+
+} // namespace corvane

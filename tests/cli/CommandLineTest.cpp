@@ -1,0 +1,211 @@
+#include "core/common/DateTexts.h"
+#include "core/settings/Registry.h"
+#include "core/settings/SettingsStore.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+using namespace corvane;
+
+namespace {
+
+// The built cv run against a temporary application folder and registry.
+class CommandLineTest : public ::testing::Test
+{
+protected:
+    struct Run
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(CV_DATABASE_FILE), databasePath));
+        QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner);
+        sql("INSERT INTO Detail (Directory, file, SysDate, Bytes) VALUES "
+            "('\\\\S\\V:DATA', 'say \"hi\".txt', '2026-12-07', 10), ('\\\\S\\V:DATA', 'plain.txt', NULL, "
+            "NULL);"
+            "INSERT INTO Temp VALUES ('\\\\S\\V:DATA', '2026-12-07')");
+    }
+
+    Run cv(const QStringList& arguments, const QByteArray& input = {})
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CORVANE_NET_HOME"), home.path());
+        environment.insert(QStringLiteral("CORVANE_NET_REGISTRY"), registryFolder.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(CV_EXECUTABLE), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(30000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    void sql(const char* statements)
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(databasePath.toUtf8().constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+
+    int count(const char* table)
+    {
+        const Run run = cv({QStringLiteral("--query"),
+                            QStringLiteral("SELECT COUNT(*) AS n FROM ") + QString::fromLatin1(table)});
+        return run.out.split('\n').value(1).replace('"', "").trimmed().toInt();
+    }
+
+    QString lastScan()
+    {
+        Registry registry({registryFolder.path(), registryFolder.path()});
+        return SettingsStore(registry).get(QStringLiteral("System"), QStringLiteral("LastScan"),
+                                           QStringLiteral("<unset>"));
+    }
+    void setLastScan(const QString& stamp)
+    {
+        Registry registry({registryFolder.path(), registryFolder.path()});
+        SettingsStore(registry).save(QStringLiteral("System"), QStringLiteral("LastScan"), stamp);
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir registryFolder;
+    QString databasePath = home.filePath(QStringLiteral("cv.mdb"));
+};
+
+TEST_F(CommandLineTest, QueryPrintsTheRowsAsCsv)
+{
+    const Run run =
+        cv({QStringLiteral("--query"), QStringLiteral("SELECT Directory, file, Bytes FROM Detail")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray("\"Directory\",\"file\",\"Bytes\"\r\n"
+                                  "\"\\\\S\\V:DATA\",\"say \"\"hi\"\".txt\",\"10\"\r\n"
+                                  "\"\\\\S\\V:DATA\",\"plain.txt\",\"\"\r\n"));
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
+TEST_F(CommandLineTest, ARejectedStatementGivesItsNumberAndDescription)
+{
+    const Run run = cv({QStringLiteral("--query"), QStringLiteral("SELECT * FROM Nowhere")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.startsWith("Error -2147217865 : ")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("'Nowhere'"));
+}
+
+TEST_F(CommandLineTest, QueryNeverChangesTheDatabase)
+{
+    const QByteArray before = [&] {
+        QFile file(databasePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    for (const char* statement : {"DELETE * FROM Detail", "UPDATE Detail SET file = 'x'",
+                                  "INSERT INTO Temp (Directory) VALUES ('x')", "DROP TABLE Detail"}) {
+        const Run run = cv({QStringLiteral("--query"), QString::fromLatin1(statement)});
+        EXPECT_NE(run.exitCode, 0) << statement;
+        EXPECT_TRUE(run.err.startsWith("Error ")) << statement << ": " << run.err.constData();
+    }
+    QFile file(databasePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("cv.mdb")});
+}
+
+TEST_F(CommandLineTest, AMissingOrDamagedDatabaseIsReportedNotCreated)
+{
+    QFile::remove(databasePath);
+    Run run = cv({QStringLiteral("--query"), QStringLiteral("SELECT * FROM Detail")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(QString::fromUtf8(run.err).trimmed(),
+              QStringLiteral("Database file ") + databasePath + QStringLiteral(" does not exist."));
+    EXPECT_FALSE(QFile::exists(databasePath));
+
+    QFile file(databasePath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    run = cv({QStringLiteral("--query"), QStringLiteral("SELECT * FROM Detail")});
+    EXPECT_NE(run.exitCode, 0);
+    const QByteArray words =
+        QByteArray("Unable to open database ") + databasePath.toUtf8() + QByteArray(".\nError ");
+    EXPECT_TRUE(run.err.startsWith(words)) << run.err.constData();
+}
+
+TEST_F(CommandLineTest, AReaderWaitsForAndThenReportsAWriterHoldingTheFile)
+{
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath.toUtf8().constData(), &writer), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(writer, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const Run run = cv({QStringLiteral("--query"), QStringLiteral("SELECT * FROM Detail")});
+    sqlite3_close(writer);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains("file already in use.")) << run.err.constData();
+}
+
+TEST_F(CommandLineTest, PurgeAllAsksOnTheTerminalAndYesAnswersForTheUser)
+{
+    setLastScan(QStringLiteral("12/07/2026 09:15 am"));
+    Run run = cv({QStringLiteral("--purge-all")}, "n\n");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains("Are you sure you want to delete all the data? [y/N]"));
+    EXPECT_EQ(count("Detail"), 2);
+
+    run = cv({QStringLiteral("--purge-all")}); // no answer: the default button, No
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(count("Temp"), 1);
+
+    run = cv({QStringLiteral("--purge-all"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.contains("All data has been purged."));
+    EXPECT_EQ(count("Detail"), 0);
+    EXPECT_EQ(count("Temp"), 0);
+    EXPECT_EQ(lastScan(), QString());
+}
+
+TEST_F(CommandLineTest, PurgeTodayNeedsAScanOfToday)
+{
+    setLastScan(QStringLiteral("01/02/2020 09:15 am"));
+    Run run = cv({QStringLiteral("--purge-today"), QStringLiteral("--yes")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains("No data to purge."));
+
+    const QDate today = QDate::currentDate();
+    sql(QStringLiteral("UPDATE Detail SET SysDate = '%1'")
+            .arg(today.toString(Qt::ISODate))
+            .toUtf8()
+            .constData());
+    setLastScan(today.toString(QStringLiteral("MM/dd/yyyy")) + QStringLiteral(" 09:15 am"));
+    run = cv({QStringLiteral("--purge-today")}, "y\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    const QString purged =
+        QStringLiteral("Data for ") + shortDateText(today) + QStringLiteral(" has been purged.");
+    EXPECT_TRUE(run.out.contains(purged.toUtf8()));
+    EXPECT_EQ(count("Detail"), 0);
+    EXPECT_EQ(count("Temp"), 1);
+    EXPECT_EQ(lastScan(), QString());
+}
+
+TEST_F(CommandLineTest, HelpListsTheJobsAndWrongUseIsAnError)
+{
+    Run run = cv({QStringLiteral("--help")});
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* job : {"--query STATEMENT", "--purge-today", "--purge-all", "--yes", "CORVANE_NET_HOME"})
+        EXPECT_TRUE(run.out.contains(job)) << job;
+    EXPECT_EQ(cv({QStringLiteral("--query")}).exitCode, 2);
+    EXPECT_EQ(cv({QStringLiteral("--purge-all"), QStringLiteral("--no")}).exitCode, 2);
+}
+
+} // namespace

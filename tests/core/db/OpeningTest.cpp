@@ -1,0 +1,182 @@
+#include "AuditDatabaseFixture.h"
+
+#include "core/db/DatabaseOpening.h"
+#include "mock/FakeUserInterface.h"
+
+#include <sqlite3.h>
+
+using namespace corvane;
+using corvane::test::TempAuditDatabase;
+
+namespace {
+
+constexpr int shortBusyTimeoutMs = 50;
+
+QString quoted(const QString& path)
+{
+    return QLatin1Char('\'') + path + QLatin1Char('\'');
+}
+
+class OpeningTest : public ::testing::Test
+{
+protected:
+    DbError openFile(AuditDatabase::Access access)
+    {
+        return database.open(temp.path, access, shortBusyTimeoutMs);
+    }
+    void writeFile(const QByteArray& bytes)
+    {
+        QFile file(temp.path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    // Every failing case: the words, no connection left, the file as it was, no side file.
+    void expectRefused(const QString& description)
+    {
+        const QByteArray before = temp.bytes();
+        const QStringList entriesBefore = temp.folderEntries();
+        for (const auto access : {AuditDatabase::Access::ReadWrite, AuditDatabase::Access::ReadOnly}) {
+            const DbError error = openFile(access);
+            EXPECT_EQ(error.number, DbErrorNumber::Unspecified);
+            EXPECT_EQ(error.description, description);
+            EXPECT_FALSE(database.isOpen());
+        }
+        EXPECT_EQ(temp.bytes(), before);
+        EXPECT_EQ(temp.folderEntries(), entriesBefore);
+    }
+
+    TempAuditDatabase temp;
+    AuditDatabase database;
+};
+
+TEST_F(OpeningTest, TheDeliveredFileOpensBothWaysAndIsLeftAlone)
+{
+    const QByteArray before = temp.bytes();
+    EXPECT_FALSE(openFile(AuditDatabase::Access::ReadWrite).isError());
+    EXPECT_TRUE(database.isOpen());
+    database.close();
+    EXPECT_FALSE(openFile(AuditDatabase::Access::ReadOnly).isError());
+    database.close();
+    EXPECT_EQ(temp.bytes(), before);
+    EXPECT_EQ(temp.folderEntries(), QStringList{QStringLiteral("cv.mdb")});
+}
+
+TEST_F(OpeningTest, AMissingFileIsNeverCreated)
+{
+    QFile::remove(temp.path);
+    expectRefused(QStringLiteral("Could not find file ") + quoted(temp.path) + QLatin1Char('.'));
+    EXPECT_FALSE(QFile::exists(temp.path));
+}
+
+TEST_F(OpeningTest, ForeignEmptyAndTooNewFilesAreNoAuditDatabase)
+{
+    const QString words =
+        QStringLiteral("Unrecognized database format ") + quoted(temp.path) + QLatin1Char('.');
+    writeFile(QByteArray("this is a spreadsheet, not a database\n").repeated(200));
+    expectRefused(words);
+    writeFile(QByteArray());
+    expectRefused(words);
+
+    sqlite3* other = nullptr;
+    QFile::remove(temp.path);
+    ASSERT_EQ(sqlite3_open(temp.path.toUtf8().constData(), &other), SQLITE_OK);
+    sqlite3_exec(other, "CREATE TABLE Detail (x)", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    expectRefused(words);
+
+    ASSERT_EQ(sqlite3_open(temp.path.toUtf8().constData(), &other), SQLITE_OK);
+    sqlite3_exec(other, "PRAGMA user_version = 2", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    expectRefused(words);
+}
+
+TEST_F(OpeningTest, ATruncatedFileIsDamaged)
+{
+    ASSERT_FALSE(openFile(AuditDatabase::Access::ReadWrite).isError());
+    ASSERT_FALSE(database.beginTransaction().isError());
+    RowSet detail(database);
+    ASSERT_FALSE(detail.open(QStringLiteral("Detail")).isError());
+    for (int i = 0; i < 3000; ++i)
+        test::appendRow(detail, {{QStringLiteral("Directory"), QStringLiteral("\\\\S\\V:DIR%1").arg(i % 40)},
+                                 {QStringLiteral("file"), QStringLiteral("file%1.txt").arg(i)}});
+    ASSERT_FALSE(database.commit().isError());
+    database.close();
+
+    QFile file(temp.path);
+    ASSERT_TRUE(file.resize(file.size() / 2));
+    expectRefused(QStringLiteral("The database file ") + quoted(temp.path) +
+                  QStringLiteral(" is damaged and cannot be read."));
+}
+
+TEST_F(OpeningTest, AFileHeldByAnotherWriterIsInUse)
+{
+    const QString inUse =
+        QStringLiteral("Could not use ") + quoted(temp.path) + QStringLiteral("; file already in use.");
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(temp.path.toUtf8().constData(), &writer), SQLITE_OK);
+
+    // A writer in its transaction: readers may still open, a second writer may not.
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; INSERT INTO Temp VALUES ('a', '2026-12-07')", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_EQ(openFile(AuditDatabase::Access::ReadWrite).description, inUse);
+    EXPECT_FALSE(openFile(AuditDatabase::Access::ReadOnly).isError());
+    database.close();
+
+    // A writer that holds the file exclusively keeps readers out as well.
+    ASSERT_EQ(sqlite3_exec(writer, "COMMIT; PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    expectRefused(inUse);
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_FALSE(openFile(AuditDatabase::Access::ReadWrite).isError());
+}
+
+TEST_F(OpeningTest, AWriteProtectedFileIsRefusedForWritingOnly)
+{
+    QFile::setPermissions(temp.path, QFile::ReadOwner);
+    if (QFileInfo(temp.path).isWritable())
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    EXPECT_EQ(openFile(AuditDatabase::Access::ReadWrite).number, DbErrorNumber::PermissionDenied);
+    EXPECT_FALSE(openFile(AuditDatabase::Access::ReadOnly).isError());
+}
+
+TEST(FileExistsTest, OnlyAFileWhoseLengthCanBeReadExists)
+{
+    TempAuditDatabase temp;
+    EXPECT_TRUE(FileExists(temp.path));
+    EXPECT_FALSE(FileExists(temp.folder.filePath(QStringLiteral("missing.mdb"))));
+    EXPECT_FALSE(FileExists(temp.folder.path()));
+    EXPECT_FALSE(FileExists(QString()));
+}
+
+TEST(OpenAuditDatabaseTest, AFailedOpeningShowsTheTwoLineStatusAndNoMessageBox)
+{
+    TempAuditDatabase temp;
+    QFile file(temp.path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("garbage garbage garbage garbage garbage garbage garbage garbage garbage garbage garbage");
+    file.close();
+
+    test::FakeUserInterface ui;
+    AuditDatabase database;
+    EXPECT_EQ(OpenAuditDatabase(database, ui, temp.path), OpenOutcome::Failed);
+    EXPECT_EQ(ui.status, QStringLiteral("Unable to open database ") + temp.path +
+                             QStringLiteral(".\r\nError ") + QString::number(DbErrorNumber::Unspecified) +
+                             QStringLiteral(" : Unrecognized database format ") + quoted(temp.path) +
+                             QLatin1Char('.'));
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_FALSE(database.isOpen());
+}
+
+TEST(OpenAuditDatabaseTest, TheDatabasePathHasOneSlashBeforeTheFileName)
+{
+    qputenv("CORVANE_NET_HOME", "/srv/corvane/");
+    EXPECT_EQ(auditDatabasePath(), QStringLiteral("/srv/corvane/cv.mdb"));
+    qputenv("CORVANE_NET_HOME", "/");
+    EXPECT_EQ(auditDatabasePath(), QStringLiteral("/cv.mdb"));
+    qunsetenv("CORVANE_NET_HOME");
+}
+
+} // namespace
