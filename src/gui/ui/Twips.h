@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPointF>
+#include <QSizeF>
+
+class QPaintDevice;
+
+namespace corvane {
+
+// Window sizes are stored and designed in twips: 1440 to the logical inch.
+constexpr double twipsPerInch = 1440.0;
+
+// Rounded to the nearest whole pixel.
+int twipsToPixels(double twips, double dotsPerInch);
+double pixelsToTwips(double pixels, double dotsPerInch);
+
+// Horizontal values use the device's horizontal logical DPI, vertical ones its vertical one.
+QSize twipsToPixels(const QSizeF& twips, const QPaintDevice& device);
+QPoint twipsToPixels(const QPointF& twips, const QPaintDevice& device);
+QSizeF pixelsToTwips(const QSize& pixels, const QPaintDevice& device);
+
+} // namespace corvane
