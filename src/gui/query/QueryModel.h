@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/db/AuditDatabase.h"
+#include "core/db/DbError.h"
+#include "core/db/QueryCursor.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <QVariantList>
+
+namespace corvane {
+
+// The rows of one statement for the query grid. The row count is exact (a COUNT(*) over the
+// statement) but rows are read only as the view asks for them, in blocks held in a bounded
+// cache: a table of a million rows shows at once and costs the memory of a few blocks.
+// Reading forward continues one open cursor; a jump back re-runs the statement.
+class QueryModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int blockRows = 256;
+    static constexpr int cachedBlocks = 32;
+
+    QueryModel(AuditDatabase& database, QObject* parent = nullptr);
+
+    // Runs the statement in place of the current one. When it fails, the model keeps the
+    // statement and rows it had.
+    DbError run(const QString& jetStatement);
+    QString statement() const { return m_statement; }
+    qint64 totalRows() const { return m_totalRows; }
+    QStringList fieldNames() const { return m_fieldNames; }
+    QVariantList rowValues(qint64 row) const;
+    AuditDatabase& database() const { return m_database; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    DbResult<qint64> countRows(const QString& jetStatement) const;
+    const QList<QVariantList>& block(qint64 blockIndex) const;
+    QList<QVariantList> readBlock(qint64 blockIndex) const;
+    bool moveCursorTo(qint64 row) const;
+    void forgetRows();
+
+    AuditDatabase& m_database;
+    QString m_statement;
+    QStringList m_fieldNames;
+    qint64 m_totalRows = 0;
+    // The cursor and the cache change on reads, which the view makes through const calls.
+    mutable QueryCursor m_cursor;
+    mutable qint64 m_cursorRow = 0; // the row the cursor's next() gives
+    mutable QHash<qint64, QList<QVariantList>> m_blocks;
+    mutable QList<qint64> m_blockUse; // least recently used first
+};
+
+} // namespace corvane

@@ -1,0 +1,58 @@
+#include "gui/query/QueryUser.h"
+
+#include "core/query/QueryTexts.h"
+#include "gui/ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace corvane {
+
+QString DesktopQueryUser::showOpenDialog(QWidget* owner, const QString& filter, const QString& title,
+                                         const QString& folder)
+{
+    return QFileDialog::getOpenFileName(owner, title, folder, qtFileFilter(filter)).trimmed();
+}
+
+QString DesktopQueryUser::showSaveDialog(QWidget* owner, const QString& filter, const QString& title,
+                                         const QString& folder)
+{
+    // The dialog itself asks before replacing a file.
+    return QFileDialog::getSaveFileName(owner, title, folder, qtFileFilter(filter)).trimmed();
+}
+
+QString DesktopQueryUser::askText(QWidget* owner, const QString& prompt, const QString& title,
+                                  const QString& defaultText)
+{
+    return QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText);
+}
+
+void DesktopQueryUser::showMessage(QWidget* owner, const QString& text, const QString& title, Icon icon)
+{
+    const QMessageBox::Icon boxIcon = icon == Icon::Warning    ? QMessageBox::Warning
+                                      : icon == Icon::Question ? QMessageBox::Question
+                                                               : QMessageBox::NoIcon;
+    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool DesktopQueryUser::askYesNo(QWidget* owner, const QString& question)
+{
+    return MessageBoxes::askYesNo(owner, question, MessageBoxes::Answer::Yes) == MessageBoxes::Answer::Yes;
+}
+
+bool DesktopQueryUser::openDocument(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void DesktopQueryUser::beep()
+{
+    QApplication::beep();
+}
+
+} // namespace corvane
