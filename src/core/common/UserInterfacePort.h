@@ -27,6 +27,23 @@ public:
     virtual void setWaitCursor(bool waiting) = 0;
     // Handle pending user events (Stop, tray icon) in the middle of a long operation.
     virtual void yield() = 0;
+    // Handle user events for up to that long, returning early once one was handled: the scan
+    // run's waits poll the clock between these calls instead of spinning.
+    virtual void waitForEvents(int /*maxMilliseconds*/) { yield(); }
+
+    // The state of the main window during a scan run. A front end without windows (a quiet
+    // benchmark) may leave them as they are.
+    //
+    // Busy: the controls disabled, labels and the status box excepted; idle: enabled again.
+    virtual void setBusy(bool /*busy*/) {}
+    // The Stop button; while it is shown the main window refuses to close.
+    virtual void setStopVisible(bool /*visible*/) {}
+    // The last-scan line: "Last scan: " + the stamp.
+    virtual void showLastScan(const QString& /*text*/) {}
+    // Unload the main window (it saves the settings) and end the program once the run returns.
+    virtual void quit() {}
+    // True once the user closed the main window while a run was pausing between repetitions.
+    virtual bool quitRequested() const { return false; }
 };
 
 } // namespace corvane

@@ -1,0 +1,59 @@
+#include "core/scan/DailyTally.h"
+
+#include "core/common/UserInterfacePort.h"
+#include "core/db/AuditDatabase.h"
+#include "core/scan/DetailStretches.h"
+#include "core/scan/RunTables.h"
+
+namespace corvane {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct EventCount
+{
+    const char16_t* activityColumn;
+    const char16_t* table;
+    const char16_t* dateColumn;
+};
+
+// In the order the DirActivity columns are filled.
+constexpr EventCount eventCounts[] = {
+    {u"Deleted", u"DeletedFiles", u"Deleted"},    {u"Created", u"NewFiles", u"Created"},
+    {u"Modified", u"EditedFiles", u"Edited"},     {u"Opened", u"OpenedFiles", u"Opened"},
+    {u"Archived", u"ArchivedFiles", u"Archived"},
+};
+
+// The directory is bound, never pasted into the statement, so a name with a quote counts too.
+// The half-open day range takes in every event time of the calendar day.
+void writeActivityRow(DatabaseUpdate& update, RowSet& activity, const QString& directory)
+{
+    activity.addNew();
+    activity.setField(u"Directory"_s, directory);
+    activity.setField(u"SysDate"_s, update.ScanDate);
+    for (const EventCount& event : eventCounts) {
+        const QString dateColumn = QString::fromUtf16(event.dateColumn);
+        const DbResult<qint64> count = update.database.countRows(
+            QString::fromUtf16(event.table), {{dateColumn, Comparison::GreaterOrEqual, update.ScanDate},
+                                              {dateColumn, Comparison::Less, update.ScanDate.addDays(1)},
+                                              {u"Directory"_s, Comparison::Equal, directory}});
+        if (count.ok() && count.value != 0)
+            activity.setField(QString::fromUtf16(event.activityColumn), count.value);
+    }
+    activity.update();
+}
+
+} // namespace
+
+void TallyDirectoryActivity(DatabaseUpdate& update)
+{
+    RowSet* detail = update.tables.detail();
+    RowSet* activity = update.tables.dirActivity();
+    if (!detail || !activity || !moveToScanDate(update, *detail))
+        return;
+    walkDirectoryStretches(update, *detail,
+                           [&](const QString& directory) { writeActivityRow(update, *activity, directory); });
+}
+
+} // namespace corvane

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/db/Conditions.h"
+#include "core/db/DbError.h"
+#include "core/db/RowSet.h"
+#include "core/netware/ScanContext.h"
+
+#include <QDate>
+
+namespace corvane {
+
+class AuditDatabase;
+class UserInterfacePort;
+struct ScanSettings;
+
+// The row sets of one scan run over its connection. Each table's row set is opened only when
+// its table option is on, and one that fails to open stays closed: its table gets no rows.
+// The snapshot's row set (Temp, in directory order) is opened by the directory comparison.
+class RunTables
+{
+public:
+    explicit RunTables(AuditDatabase& database);
+
+    void open(const ScanSettings& settings);
+    // The file tables, for the directory scan; null where a row set is not open.
+    ScanRowSets scanRowSets();
+
+    // Null when not open.
+    RowSet* detail() { return openOrNull(m_detail); }
+    RowSet* deletedDirs() { return openOrNull(m_deletedDirs); }
+    RowSet* newDirs() { return openOrNull(m_newDirs); }
+    RowSet* dirActivity() { return openOrNull(m_dirActivity); }
+    RowSet& temp() { return m_temp; }
+
+private:
+    static RowSet* openOrNull(RowSet& rows) { return rows.isOpen() ? &rows : nullptr; }
+
+    RowSet m_detail;
+    RowSet m_newFiles;
+    RowSet m_openedFiles;
+    RowSet m_deletedFiles;
+    RowSet m_editedFiles;
+    RowSet m_archivedFiles;
+    RowSet m_deletedDirs;
+    RowSet m_newDirs;
+    RowSet m_dirActivity;
+    RowSet m_temp;
+};
+
+// What the bookkeeping after the file scan (the daily tally, the directory comparison and the
+// snapshot rebuild) shares with the run.
+struct DatabaseUpdate
+{
+    AuditDatabase& database;
+    RunTables& tables;
+    QDate ScanDate;
+    const bool& StopRequested;
+    UserInterfacePort& ui;
+};
+
+// Puts rows on the first row in table order that meets the condition, where a find from the
+// first row would end, but through the table's index: a day's rows stand after the whole
+// history, and reaching them must not read it.
+DbError moveToFirstMatch(AuditDatabase& database, RowSet& rows, const QString& table,
+                         const Condition& condition);
+
+// Appends one row of texts and dates; a row that cannot be stored is skipped.
+void storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields);
+
+} // namespace corvane
