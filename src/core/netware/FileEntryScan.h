@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/netware/NetWareClient.h"
+#include "core/netware/ScanResolution.h"
+
+#include <QByteArray>
+
+#include <memory>
+#include <optional>
+
+namespace corvane {
+
+struct ScanContext;
+
+// ScanExtendedInfo in two halves, for a full path in the file system's bytes as the directory
+// scan lists it (a name that is not UTF-8 still reaches its entry). Construction resolves the file
+// afresh and looks its entry up (network mode); appendRows() writes its rows over the same
+// connection and handle, which are released when the object goes. Between the two the directory
+// scan applies the System filter: only the server knows a file's system attribute.
+class FileEntryScan
+{
+public:
+    FileEntryScan(ScanContext& context, QByteArray fullPath);
+    ~FileEntryScan();
+    FileEntryScan(const FileEntryScan&) = delete;
+    FileEntryScan& operator=(const FileEntryScan&) = delete;
+
+    // Whether the server found the entry and marks it as a system file.
+    bool isSystemFile() const;
+    // size is the file's real length: Bytes stores it whole, also beyond the 32-bit range the
+    // total of the directory scan keeps to.
+    void appendRows(qint64 size);
+
+private:
+    ScanContext& m_context;
+    const QByteArray m_fullPath;
+    std::optional<ScannedFileLocation> m_location;
+    std::unique_ptr<ClientDirectory> m_server;
+    std::optional<EntryRecord> m_entry;
+};
+
+} // namespace corvane

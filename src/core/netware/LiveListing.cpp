@@ -1,0 +1,131 @@
+#include "core/netware/LiveListing.h"
+
+#include "core/netware/ScanPaths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace corvane {
+
+WildcardSpec::WildcardSpec(const QString& spec)
+    : m_pattern(spec.toCaseFolded()), m_matchesEverything(spec == u"*"_s || spec == u"*.*"_s),
+      m_dotStarEnding(spec.endsWith(u".*"_s))
+{}
+
+bool WildcardSpec::matches(const QByteArray& name) const
+{
+    if (m_matchesEverything)
+        return true;
+    const QString folded = nameText(name).toCaseFolded();
+    return matchesPattern(m_pattern, folded) ||
+           (m_dotStarEnding && matchesPattern(QStringView(m_pattern).chopped(2), folded));
+}
+
+// Walks both texts once; on a mismatch after a "*" that "*" takes one more character and the walk
+// resumes from there, which is enough because a later "*" can absorb whatever an earlier one did.
+bool WildcardSpec::matchesPattern(QStringView pattern, const QString& name) const
+{
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype star = -1;
+    qsizetype resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (star >= 0) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+namespace {
+
+std::optional<mode_t> modeOf(int folder, const char* name, bool followLink)
+{
+    struct statx status;
+    if (statx(folder, name, followLink ? 0 : AT_SYMLINK_NOFOLLOW, STATX_TYPE, &status) != 0)
+        return std::nullopt;
+    return status.stx_mode;
+}
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+} // namespace
+
+FolderListing::FolderListing(const QByteArray& localPath, bool followLink)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    const int folder = ::open(localPath.constData(), flags);
+    if (folder < 0)
+        return;
+    struct stat status;
+    if (fstat(folder, &status) != 0 || (m_listing = fdopendir(folder)) == nullptr) {
+        ::close(folder);
+        return;
+    }
+    m_identity = FolderIdentity{status.st_dev, status.st_ino};
+}
+
+FolderListing::~FolderListing()
+{
+    if (m_listing)
+        closedir(m_listing);
+}
+
+std::optional<ListedEntry> FolderListing::next()
+{
+    if (!m_listing)
+        return std::nullopt;
+    while (const dirent* entry = readdir(m_listing)) {
+        if (isDotOrDotDot(entry->d_name))
+            continue;
+        if (const std::optional<ListedKind> kind = kindOf(*entry))
+            return ListedEntry{QByteArray(entry->d_name), *kind};
+    }
+    return std::nullopt;
+}
+
+std::optional<ListedKind> FolderListing::kindOf(const dirent& entry) const
+{
+    if (entry.d_type == DT_REG)
+        return ListedKind::File;
+    if (entry.d_type == DT_DIR)
+        return ListedKind::Folder;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return std::nullopt;
+    const int folder = dirfd(m_listing);
+    const std::optional<mode_t> own = modeOf(folder, entry.d_name, false);
+    if (!own)
+        return std::nullopt;
+    if (S_ISDIR(*own))
+        return ListedKind::Folder;
+    const std::optional<mode_t> target = S_ISLNK(*own) ? modeOf(folder, entry.d_name, true) : own;
+    return target && S_ISREG(*target) ? std::optional(ListedKind::File) : std::nullopt;
+}
+
+std::optional<qint64> FolderListing::fileLength(const QByteArray& name) const
+{
+    struct statx status;
+    if (!m_listing || statx(dirfd(m_listing), name.constData(), 0, STATX_TYPE | STATX_SIZE, &status) != 0 ||
+        !S_ISREG(status.stx_mode))
+        return std::nullopt;
+    return static_cast<qint64>(status.stx_size);
+}
+
+} // namespace corvane

@@ -1,0 +1,236 @@
+#include "core/netware/ScanExtendedInfo.h"
+
+#include "core/netware/DateDecoding.h"
+#include "core/netware/FileEntryScan.h"
+#include "core/netware/PathResolution.h"
+#include "core/netware/ScanContext.h"
+#include "core/netware/ScanPaths.h"
+#include "core/netware/ScanResolution.h"
+#include "core/netware/ScanValues.h"
+#include "core/settings/ScanSettings.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+// Three of the four dates may say 60 seconds (a packed seconds field of 30); they are read as 59.
+QString withSecondsCorrected(QString dateText)
+{
+    if (dateText.endsWith(u"60"_s))
+        dateText.replace(dateText.size() - 2, 2, u"59"_s);
+    return dateText;
+}
+
+// The working texts of one file, each empty until its fact is fetched.
+struct FileFacts
+{
+    QString created;
+    QString owner;
+    QString lastAccess;
+    QString lastArchive;
+    QString archiver;
+    QString lastModify;
+    QString modifier;
+};
+
+// The facts and rows of one file whose entry the server returned. A table takes part when its
+// row set is open: the run opens one for each table whose option is on.
+class EntryRows
+{
+public:
+    EntryRows(ScanContext& context, const ScannedFileLocation& location, qint64 size,
+              const EntryRecord& entry, const ClientDirectory& server)
+        : m_context(context), m_rows(context.rowSets), m_location(location), m_file(nameText(location.file)),
+          m_bytes(size), m_entry(entry), m_server(server)
+    {}
+
+    void run()
+    {
+        m_directoryService = m_server.usesDirectoryService();
+        readNewFileFacts();
+        appendNewFilesRow();
+        readAccessFacts();
+        appendOpenedFilesRow();
+        readArchiveFacts();
+        appendArchivedFilesRow();
+        readModificationFacts();
+        appendEditedFilesRow();
+        appendDetailRow();
+    }
+
+private:
+    bool wanted(Flag flag) const { return m_context.settings.flag(flag); }
+    bool onScanDate(const QString& dateText) const { return fallsOn(dateText, m_context.settings.ScanDate); }
+    QString dateText(std::size_t field) const { return DecodeDateTime(recordValue32(m_entry, field)); }
+    QString nameOf(std::size_t idField) const
+    {
+        return m_server.objectName(recordValue32(m_entry, idField), m_directoryService);
+    }
+    NewRow newRow(RowSet& rows) const
+    {
+        NewRow row(rows);
+        row.set(u"Directory"_s, m_location.storedDirectory);
+        return row;
+    }
+    NewRow& withFileAndBytes(NewRow& row) const
+    {
+        return row.set(u"file"_s, m_file).setIf(wanted(Flag::Size), u"Bytes"_s, m_bytes);
+    }
+
+    void readNewFileFacts()
+    {
+        if (!m_rows.NewFilesRs && !m_rows.DetailRs)
+            return;
+        if (wanted(Flag::Created))
+            m_facts.created = dateText(EntryField::CreationDateTime);
+        if (wanted(Flag::Owner))
+            m_facts.owner = nameOf(EntryField::OwnerId);
+    }
+
+    void appendNewFilesRow()
+    {
+        if (!m_rows.NewFilesRs || !onScanDate(m_facts.created))
+            return;
+        NewRow row = newRow(*m_rows.NewFilesRs);
+        row.set(u"Created"_s, dateTimeValue(m_facts.created)).set(u"owner"_s, m_facts.owner);
+        withFileAndBytes(row).update();
+    }
+
+    // The entry keeps the last access as a date alone: it is decoded with a time of day of zero.
+    void readAccessFacts()
+    {
+        if ((m_rows.OpenedFilesRs || m_rows.DetailRs) && wanted(Flag::LastAccess)) {
+            const quint32 date = recordValue16(m_entry, EntryField::LastAccessDate);
+            m_facts.lastAccess = withSecondsCorrected(DecodeDateTime(date << 16));
+        }
+    }
+
+    void appendOpenedFilesRow()
+    {
+        if (!m_rows.OpenedFilesRs || !onScanDate(m_facts.lastAccess))
+            return;
+        NewRow row = newRow(*m_rows.OpenedFilesRs);
+        row.set(u"Opened"_s, dateTimeValue(m_facts.lastAccess));
+        withFileAndBytes(row).update();
+    }
+
+    void readArchiveFacts()
+    {
+        if (!m_rows.ArchivedFilesRs && !m_rows.DetailRs)
+            return;
+        if (wanted(Flag::LastArchive))
+            m_facts.lastArchive = withSecondsCorrected(dateText(EntryField::LastArchiveDateTime));
+        if (wanted(Flag::LastArchiveBy))
+            m_facts.archiver = nameOf(EntryField::LastArchiverId);
+    }
+
+    void appendArchivedFilesRow()
+    {
+        if (!m_rows.ArchivedFilesRs || !onScanDate(m_facts.lastArchive))
+            return;
+        NewRow row = newRow(*m_rows.ArchivedFilesRs);
+        row.set(u"Archived"_s, dateTimeValue(m_facts.lastArchive)).set(u"Archivor"_s, m_facts.archiver);
+        withFileAndBytes(row).update();
+    }
+
+    void readModificationFacts()
+    {
+        if (!m_rows.EditedFilesRs && !m_rows.DetailRs)
+            return;
+        if (wanted(Flag::LastModify))
+            m_facts.lastModify = withSecondsCorrected(dateText(EntryField::LastUpdateDateTime));
+        if (wanted(Flag::LastModifyBy))
+            m_facts.modifier = nameOf(EntryField::LastUpdaterId);
+    }
+
+    void appendEditedFilesRow()
+    {
+        if (!m_rows.EditedFilesRs || !onScanDate(m_facts.lastModify))
+            return;
+        NewRow row = newRow(*m_rows.EditedFilesRs);
+        withFileAndBytes(row)
+            .set(u"Edited"_s, dateTimeValue(m_facts.lastModify))
+            .set(u"Editor"_s, m_facts.modifier)
+            .update();
+    }
+
+    void appendDetailRow()
+    {
+        if (!m_rows.DetailRs)
+            return;
+        newRow(*m_rows.DetailRs)
+            .set(u"Created"_s, dateTimeValue(m_facts.created))
+            .set(u"owner"_s, m_facts.owner)
+            .set(u"LastAccess"_s, dateTimeValue(m_facts.lastAccess))
+            .set(u"LastArchive"_s, dateTimeValue(m_facts.lastArchive))
+            .set(u"Archivor"_s, m_facts.archiver)
+            .set(u"lastedit"_s, dateTimeValue(m_facts.lastModify))
+            .set(u"Editor"_s, m_facts.modifier)
+            .set(u"file"_s, m_file)
+            .set(u"SysDate"_s, m_context.settings.ScanDate)
+            .setIf(wanted(Flag::Size), u"Bytes"_s, m_bytes)
+            .update();
+    }
+
+    ScanContext& m_context;
+    const ScanRowSets& m_rows;
+    const ScannedFileLocation& m_location;
+    const QString m_file;
+    const QVariant m_bytes;
+    const EntryRecord& m_entry;
+    const ClientDirectory& m_server;
+    bool m_directoryService = false;
+    FileFacts m_facts;
+};
+
+// Without the network only the Detail row is written, with the plain directory of the file.
+void appendPlainDetailRow(ScanContext& context, const QByteArray& fullPath, qint64 size)
+{
+    if (!context.rowSets.DetailRs)
+        return;
+    const PlainFilePath path = splitPlainFilePath(fullPath);
+    NewRow(*context.rowSets.DetailRs)
+        .set(u"Directory"_s, nameText(path.directory))
+        .set(u"file"_s, nameText(path.file))
+        .set(u"SysDate"_s, context.settings.ScanDate)
+        .setIf(context.settings.flag(Flag::Size), u"Bytes"_s, size)
+        .update();
+}
+
+} // namespace
+
+FileEntryScan::FileEntryScan(ScanContext& context, QByteArray fullPath)
+    : m_context(context), m_fullPath(std::move(fullPath))
+{
+    if (!context.networkMode)
+        return;
+    m_location = locateScannedFile(context.client, m_fullPath);
+    if (m_location)
+        m_server = ClientDirectory::open(context.client, m_location->server, m_location->directory);
+    if (m_server)
+        m_entry = m_server->entryOf(m_location->file);
+}
+
+FileEntryScan::~FileEntryScan() = default;
+
+bool FileEntryScan::isSystemFile() const
+{
+    return m_entry && (recordValue32(*m_entry, EntryField::Attributes) & NWConstant::AttributeSystem) != 0;
+}
+
+void FileEntryScan::appendRows(qint64 size)
+{
+    if (!m_context.networkMode)
+        appendPlainDetailRow(m_context, m_fullPath, size);
+    else if (m_entry)
+        EntryRows(m_context, *m_location, size, *m_entry, *m_server).run();
+}
+
+void ScanExtendedInfo(ScanContext& context, const QString& fullPath, qint32 size)
+{
+    FileEntryScan(context, clientText(fullPath)).appendRows(size);
+}
+
+} // namespace corvane

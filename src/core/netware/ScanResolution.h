@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/netware/NetWareClient.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace corvane {
+
+// The resolution of PathResolution.h (parse, NetWare path text, split by position) over the file
+// system's bytes, for the scans: the names a scan lists may hold bytes that are not UTF-8, and the
+// client must be asked for exactly those bytes.
+
+struct ScannedFileLocation
+{
+    QByteArray server;
+    QByteArray directory; // VOL1:DATA\DOCS, or the bare VOL1 for a file in the volume's root
+    QByteArray file;
+    QString storedDirectory; // \\SRV1\VOL1:DATA\DOCS
+};
+
+struct ScannedDirectoryLocation
+{
+    QByteArray server;
+    QByteArray directory; // VOL1:DATA, or VOL1: for the volume's root
+    QString storedDirectory;
+};
+
+// nullopt when the client cannot parse the path (it lies on no NetWare volume).
+std::optional<ScannedFileLocation> locateScannedFile(NetWareClient& client, const QByteArray& fullPath);
+std::optional<ScannedDirectoryLocation> locateScannedDirectory(NetWareClient& client, const QByteArray& path);
+
+// A connection to a server and a temporary directory handle on it, opened together by name and
+// released together (handle first) when the object goes, as ServerDirectory does for texts.
+class ClientDirectory
+{
+public:
+    // nullptr when the open or the allocation fails (an opened connection is closed again).
+    static std::unique_ptr<ClientDirectory> open(NetWareClient& client, const QByteArray& server,
+                                                 const QByteArray& directory);
+    ~ClientDirectory();
+    ClientDirectory(const ClientDirectory&) = delete;
+    ClientDirectory& operator=(const ClientDirectory&) = delete;
+
+    quint32 connection() const { return m_connection; }
+    quint8 handle() const { return m_handle; }
+    // Whether the server names its users through the directory service (major version 4 and
+    // up); a failed version query leaves the record zeroed, which means the bindery.
+    bool usesDirectoryService() const;
+    // The entry record of a file of this directory, looked up by the short name of its long name,
+    // hidden and system entries included; nullopt when the server finds no such entry.
+    std::optional<EntryRecord> entryOf(const QByteArray& file) const;
+    // The name of an object ID through the naming service of the server's version.
+    QString objectName(quint32 objectId, bool directoryService) const;
+
+private:
+    ClientDirectory(NetWareClient& client, quint32 connection, quint8 handle);
+
+    NetWareClient& m_client;
+    quint32 m_connection;
+    quint8 m_handle;
+};
+
+} // namespace corvane

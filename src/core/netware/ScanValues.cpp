@@ -1,0 +1,65 @@
+#include "core/netware/ScanValues.h"
+
+#include <QDateTime>
+
+#include <array>
+#include <optional>
+
+namespace corvane {
+
+namespace {
+
+constexpr qsizetype MostDigits = 4;
+
+// Three whole numbers of 1 to 4 ASCII digits joined by the separator, and nothing else.
+std::optional<std::array<int, 3>> threeNumbers(QStringView text, char16_t separator)
+{
+    std::array<int, 3> numbers{};
+    qsizetype at = 0;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0 && (at >= text.size() || text[at++] != separator))
+            return std::nullopt;
+        const qsizetype start = at;
+        while (at < text.size() && at - start < MostDigits && text[at] >= u'0' && text[at] <= u'9')
+            numbers[i] = numbers[i] * 10 + (text[at++].unicode() - u'0');
+        if (at == start)
+            return std::nullopt;
+    }
+    if (at != text.size())
+        return std::nullopt;
+    return numbers;
+}
+
+QDate monthFirstDate(QStringView text)
+{
+    const auto numbers = threeNumbers(text, u'/');
+    return numbers ? QDate((*numbers)[2], (*numbers)[0], (*numbers)[1]) : QDate();
+}
+
+QTime timeOfDay(QStringView text)
+{
+    const auto numbers = threeNumbers(text, u':');
+    return numbers ? QTime((*numbers)[0], (*numbers)[1], (*numbers)[2]) : QTime();
+}
+
+} // namespace
+
+bool fallsOn(const QString& dateText, const QDate& day)
+{
+    const QDate date = monthFirstDate(QStringView(dateText).left(dateText.indexOf(u' ')));
+    return date.isValid() && date == day;
+}
+
+QVariant dateTimeValue(const QString& dateText)
+{
+    const qsizetype space = dateText.indexOf(u' ');
+    if (space < 0)
+        return {};
+    const QDate date = monthFirstDate(QStringView(dateText).left(space));
+    const QTime time = timeOfDay(QStringView(dateText).mid(space + 1));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
+}
+
+} // namespace corvane

@@ -1,0 +1,189 @@
+#include "ScanFixture.h"
+
+#include "core/netware/ScanExtendedInfo.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvane {
+namespace {
+
+constexpr const char* Users = "[users]\n1001 = alice\n1002 = bob\n";
+
+class ScanExtendedInfoTest : public test::ScanTest
+{
+protected:
+    // REPORT.DOC in DATA of SRV1/VOL1 (drive F:), five bytes, with the given metadata lines.
+    void writeReport(const QByteArray& entryLines)
+    {
+        network.writeFile(u"vol1/DATA/REPORT.DOC"_s, "12345");
+        network.writeFile(u"vol1/.netware-meta"_s,
+                          Users + QByteArray("[entry DATA/REPORT.DOC]\n") + entryLines);
+    }
+
+    void scanReport() { ScanExtendedInfo(context, u"F:\\DATA\\REPORT.DOC"_s, 5); }
+
+    static constexpr const char* EveryEventToday = "created = 2026-12-07 09:15:00\ncreator = alice\n"
+                                                   "modified = 2026-12-07 10:02:00\nmodifier = bob\n"
+                                                   "accessed = 2026-12-07\n"
+                                                   "archived = 2026-12-06 18:00:00\narchiver = bob\n";
+};
+
+TEST_F(ScanExtendedInfoTest, EveryEventOfTheDayHasItsRow)
+{
+    writeReport(EveryEventToday);
+    scanReport();
+
+    const QString directory = u"\\\\SRV1\\VOL1:DATA"_s;
+    ASSERT_EQ(rows(u"NewFiles"_s).size(), 1);
+    EXPECT_EQ(rows(u"NewFiles"_s)[0], (QVariantMap{{u"Directory"_s, directory},
+                                                   {u"Created"_s, u"2026-12-07 09:15:00"_s},
+                                                   {u"owner"_s, u"ALICE"_s},
+                                                   {u"file"_s, u"REPORT.DOC"_s},
+                                                   {u"Bytes"_s, 5}}));
+    ASSERT_EQ(rows(u"OpenedFiles"_s).size(), 1);
+    EXPECT_EQ(rows(u"OpenedFiles"_s)[0], (QVariantMap{{u"Directory"_s, directory},
+                                                      {u"Opened"_s, u"2026-12-07"_s},
+                                                      {u"file"_s, u"REPORT.DOC"_s},
+                                                      {u"Bytes"_s, 5}}));
+    ASSERT_EQ(rows(u"EditedFiles"_s).size(), 1);
+    EXPECT_EQ(rows(u"EditedFiles"_s)[0], (QVariantMap{{u"Directory"_s, directory},
+                                                      {u"file"_s, u"REPORT.DOC"_s},
+                                                      {u"Bytes"_s, 5},
+                                                      {u"Edited"_s, u"2026-12-07 10:02:00"_s},
+                                                      {u"Editor"_s, u"BOB"_s}}));
+    EXPECT_TRUE(rows(u"ArchivedFiles"_s).isEmpty()); // archived yesterday
+    ASSERT_EQ(rows(u"Detail"_s).size(), 1);
+    EXPECT_EQ(rows(u"Detail"_s)[0], (QVariantMap{{u"Directory"_s, directory},
+                                                 {u"Created"_s, u"2026-12-07 09:15:00"_s},
+                                                 {u"owner"_s, u"ALICE"_s},
+                                                 {u"LastAccess"_s, u"2026-12-07"_s},
+                                                 {u"LastArchive"_s, u"2026-12-06 18:00:00"_s},
+                                                 {u"Archivor"_s, u"BOB"_s},
+                                                 {u"lastedit"_s, u"2026-12-07 10:02:00"_s},
+                                                 {u"Editor"_s, u"BOB"_s},
+                                                 {u"file"_s, u"REPORT.DOC"_s},
+                                                 {u"SysDate"_s, u"2026-12-07"_s},
+                                                 {u"Bytes"_s, 5}}));
+}
+
+TEST_F(ScanExtendedInfoTest, ArchivedOnTheScanDateHasItsRow)
+{
+    writeReport("archived = 2026-12-07 18:00:00\narchiver = 1002\n");
+    scanReport();
+    ASSERT_EQ(rows(u"ArchivedFiles"_s).size(), 1);
+    EXPECT_EQ(rows(u"ArchivedFiles"_s)[0], (QVariantMap{{u"Directory"_s, u"\\\\SRV1\\VOL1:DATA"_s},
+                                                        {u"Archived"_s, u"2026-12-07 18:00:00"_s},
+                                                        {u"Archivor"_s, u"BOB"_s},
+                                                        {u"file"_s, u"REPORT.DOC"_s},
+                                                        {u"Bytes"_s, 5}}));
+}
+
+TEST_F(ScanExtendedInfoTest, CreatedOffMeansNoNewFilesRowEver)
+{
+    writeReport(EveryEventToday);
+    settings.setFlag(Flag::Created, false);
+    scanReport();
+    EXPECT_TRUE(rows(u"NewFiles"_s).isEmpty());
+    EXPECT_TRUE(rows(u"Detail"_s)[0][u"Created"_s].isNull());
+    EXPECT_EQ(rows(u"Detail"_s)[0][u"owner"_s], u"ALICE"_s);
+}
+
+TEST_F(ScanExtendedInfoTest, NewFilesWithoutDetailStillFetchesCreation)
+{
+    writeReport(EveryEventToday);
+    turnOff(Flag::FileDetail);
+    scanReport();
+    EXPECT_EQ(column(u"NewFiles"_s, u"Created"_s), QStringList{u"2026-12-07 09:15:00"_s});
+    EXPECT_EQ(column(u"NewFiles"_s, u"owner"_s), QStringList{u"ALICE"_s});
+    EXPECT_TRUE(rows(u"Detail"_s).isEmpty());
+}
+
+TEST_F(ScanExtendedInfoTest, SixtySecondsReadAsFiftyNineExceptForTheCreation)
+{
+    const auto packed = [](int secondsField) {
+        return QByteArray::number(test::packedOn(ScanDay, 10, 2, secondsField), 16);
+    };
+    writeReport("created = 0x" + packed(30) + "\nmodified = 0x" + packed(30) + "\narchived = 0x" +
+                packed(30) + "\n");
+    scanReport();
+    EXPECT_EQ(column(u"EditedFiles"_s, u"Edited"_s), QStringList{u"2026-12-07 10:02:59"_s});
+    EXPECT_EQ(column(u"ArchivedFiles"_s, u"Archived"_s), QStringList{u"2026-12-07 10:02:59"_s});
+    // The creation keeps its 60 seconds: the row is written, its date left empty.
+    ASSERT_EQ(rows(u"NewFiles"_s).size(), 1);
+    EXPECT_TRUE(rows(u"NewFiles"_s)[0][u"Created"_s].isNull());
+    EXPECT_EQ(rows(u"NewFiles"_s)[0][u"file"_s], u"REPORT.DOC"_s);
+    EXPECT_TRUE(rows(u"Detail"_s)[0][u"Created"_s].isNull());
+    EXPECT_EQ(rows(u"Detail"_s)[0][u"lastedit"_s], u"2026-12-07 10:02:59"_s);
+}
+
+TEST_F(ScanExtendedInfoTest, FileInTheVolumeRootStoresTheBareVolume)
+{
+    network.writeFile(u"vol1/ROOT.TXT"_s);
+    ScanExtendedInfo(context, u"F:\\ROOT.TXT"_s, 4);
+    ScanExtendedInfo(context, u"\\\\SRV1\\VOL1\\ROOT.TXT"_s, 4);
+    EXPECT_EQ(column(u"Detail"_s, u"Directory"_s), (QStringList{u"\\\\SRV1\\VOL1"_s, u"\\\\SRV1\\VOL1"_s}));
+    EXPECT_EQ(column(u"Detail"_s, u"file"_s), (QStringList{u"ROOT.TXT"_s, u"ROOT.TXT"_s}));
+}
+
+TEST_F(ScanExtendedInfoTest, SizeOffSetsNoBytesAnywhere)
+{
+    writeReport(EveryEventToday);
+    settings.setFlag(Flag::Size, false);
+    scanReport();
+    for (const QString& table : {u"NewFiles"_s, u"OpenedFiles"_s, u"EditedFiles"_s, u"Detail"_s}) {
+        ASSERT_EQ(rows(table).size(), 1) << table.toStdString();
+        EXPECT_TRUE(rows(table)[0][u"Bytes"_s].isNull()) << table.toStdString();
+    }
+}
+
+TEST_F(ScanExtendedInfoTest, WithoutTheNetworkOnlyAPlainDetailRowIsWritten)
+{
+    writeReport(EveryEventToday);
+    context.networkMode = false;
+    ScanExtendedInfo(context, network.path(u"vol1/DATA/REPORT.DOC"_s), 5);
+    ScanExtendedInfo(context, u"/ROOT.TXT"_s, 1);
+    ScanExtendedInfo(context, u"F:\\ROOT.TXT"_s, 2);
+    EXPECT_EQ(column(u"Detail"_s, u"Directory"_s),
+              (QStringList{network.path(u"vol1/DATA"_s), u"/"_s, u"F:\\"_s}));
+    EXPECT_EQ(column(u"Detail"_s, u"file"_s), (QStringList{u"REPORT.DOC"_s, u"ROOT.TXT"_s, u"ROOT.TXT"_s}));
+    const QVariantMap first = rows(u"Detail"_s)[0];
+    EXPECT_EQ(first[u"SysDate"_s], u"2026-12-07"_s);
+    EXPECT_EQ(first[u"Bytes"_s], 5);
+    EXPECT_TRUE(first[u"Created"_s].isNull() && first[u"owner"_s].isNull() && first[u"lastedit"_s].isNull());
+    for (const QString& table : {u"NewFiles"_s, u"OpenedFiles"_s, u"EditedFiles"_s, u"ArchivedFiles"_s})
+        EXPECT_TRUE(rows(table).isEmpty()) << table.toStdString();
+}
+
+TEST_F(ScanExtendedInfoTest, NoLastAccessDateMeansNoOpenedRow)
+{
+    writeReport("accessed = none\n");
+    scanReport();
+    EXPECT_TRUE(rows(u"OpenedFiles"_s).isEmpty());
+    EXPECT_TRUE(rows(u"Detail"_s)[0][u"LastAccess"_s].isNull());
+}
+
+TEST_F(ScanExtendedInfoTest, FailuresToResolveWriteNoRowAtAll)
+{
+    writeReport(EveryEventToday);
+    for (const QString& path : {u"/nowhere/REPORT.DOC"_s, u"\\\\NOSRV\\VOL1\\DATA\\REPORT.DOC"_s,
+                                u"F:\\MISSING\\REPORT.DOC"_s, u"F:\\DATA\\MISSING.DOC"_s})
+        ScanExtendedInfo(context, path, 5);
+    for (const QString& table : {u"NewFiles"_s, u"OpenedFiles"_s, u"EditedFiles"_s, u"Detail"_s})
+        EXPECT_TRUE(rows(table).isEmpty()) << table.toStdString();
+}
+
+TEST_F(ScanExtendedInfoTest, NamesFollowTheServersNamingService)
+{
+    network.writeFile(u"data4/NOTE.TXT"_s);
+    network.writeFile(u"data4/.netware-meta"_s,
+                      QByteArray(Users) + "[entry NOTE.TXT]\ncreator = alice\nmodifier = 99999\n");
+    ScanExtendedInfo(context, network.path(u"data4/NOTE.TXT"_s), 4);
+    const QVariantMap row = rows(u"Detail"_s).value(0);
+    EXPECT_EQ(row[u"Directory"_s], u"\\\\SRV4\\DATA"_s);
+    EXPECT_EQ(row[u"owner"_s], u"CN=alice.O=SRV4"_s);
+    EXPECT_TRUE(row[u"Editor"_s].toString().isEmpty());   // a user the server no longer knows
+    EXPECT_TRUE(row[u"Archivor"_s].toString().isEmpty()); // never archived: ID 0
+}
+
+} // namespace
+} // namespace corvane
