@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -270,6 +271,37 @@ TEST_F(QueryWindowTest, PrintingWithoutAPrinterWritesAPdfInTheApplicationFolderA
     EXPECT_TRUE(fileBytes(u"query.pdf"_s).startsWith("%PDF"));
     EXPECT_TRUE(lastMessage().contains(pdf)) << lastMessage().toStdString();
     EXPECT_EQ(user.messages.last().icon, QueryUser::Icon::None);
+}
+
+TEST_F(QueryWindowTest, ASortTheEngineRejectsSaysSoAndKeepsTheRows)
+{
+    run(u"SELECT * FROM (SELECT * FROM Detail ORDER BY file) AS x"_s);
+    window->sortByColumn(0);
+    EXPECT_EQ(sortLabel(), u"Can't sort!"_s);
+    EXPECT_EQ(model()->statement(), u"SELECT * FROM (SELECT * FROM Detail ORDER BY file) AS x"_s);
+    EXPECT_EQ(model()->rowCount(), 3);
+    EXPECT_TRUE(user.messages.isEmpty());
+}
+
+TEST_F(QueryWindowTest, EscapeClosesTheWindowAndItsSizeIsRemembered)
+{
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(store.get(u"Options"_s, u"Width2"_s, {}).isEmpty());
+    EXPECT_FALSE(store.get(u"Options"_s, u"Height2"_s, {}).isEmpty());
+}
+
+TEST_F(QueryWindowTest, WithoutADatabaseTheWindowOpensEmptyAndEveryRunReportsWhy)
+{
+    window.reset();
+    ASSERT_TRUE(QFile::remove(folder.temp.path));
+    window = std::make_unique<QueryWindow>(nullptr, store, user);
+    EXPECT_EQ(caption(), u"0 records"_s);
+    EXPECT_FALSE(shown(u"Command6"_s));
+    run(u"SELECT * FROM Detail"_s);
+    ASSERT_EQ(user.messages.size(), 1);
+    EXPECT_TRUE(lastMessage().startsWith(u"Error "_s));
+    EXPECT_FALSE(QFile::exists(folder.temp.path));
 }
 
 } // namespace
