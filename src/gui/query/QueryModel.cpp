@@ -2,6 +2,7 @@
 
 #include "core/db/CsvWriter.h"
 #include "core/db/JetTranslator.h"
+#include "core/db/QueryCursor.h"
 #include "core/db/SqliteStatement.h"
 
 #include <sqlite3.h>
@@ -25,7 +26,7 @@ QString withoutTrailingSemicolons(QString sql)
 } // namespace
 
 QueryModel::QueryModel(AuditDatabase& database, QObject* parent)
-    : QAbstractTableModel(parent), m_database(database), m_cursor(database)
+    : QAbstractTableModel(parent), m_database(database)
 {}
 
 DbError QueryModel::run(const QString& jetStatement)
@@ -37,40 +38,32 @@ DbError QueryModel::run(const QString& jetStatement)
         return error;
     const QStringList fieldNames = probe.fieldNames();
     probe.close();
-    const DbResult<qint64> count = countRows(jetStatement);
+    const QString sql = withoutTrailingSemicolons(translateJet(jetStatement).sql);
+    const DbResult<qint64> count = countRows(sql);
     if (count.error.isError())
         return count.error;
 
     beginResetModel();
-    forgetRows();
+    m_blocks.clear();
+    m_blockUse.clear();
     m_statement = jetStatement;
+    m_sql = sql;
     m_fieldNames = fieldNames;
     m_totalRows = count.value;
     endResetModel();
     return {};
 }
 
-DbResult<qint64> QueryModel::countRows(const QString& jetStatement) const
+DbResult<qint64> QueryModel::countRows(const QString& sql) const
 {
-    const JetTranslation translation = translateJet(jetStatement);
-    if (!translation.ok())
-        return {0, {translation.errorNumber, translation.errorDescription}};
     SqliteStatement count;
-    const QString sql = u"SELECT COUNT(*) FROM ("_s + withoutTrailingSemicolons(translation.sql) + u')';
-    if (const DbError error = m_database.prepare(count, sql); error.isError())
+    if (const DbError error = m_database.prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u')');
+        error.isError())
         return {0, error};
     const int rc = count.step();
     if (rc != SQLITE_ROW)
         return {0, m_database.errorOf(rc)};
     return {count.value(0).toLongLong(), {}};
-}
-
-void QueryModel::forgetRows()
-{
-    m_cursor.close();
-    m_cursorRow = 0;
-    m_blocks.clear();
-    m_blockUse.clear();
 }
 
 QVariantList QueryModel::rowValues(qint64 row) const
@@ -99,32 +92,22 @@ const QList<QVariantList>& QueryModel::block(qint64 blockIndex) const
 QList<QVariantList> QueryModel::readBlock(qint64 blockIndex) const
 {
     QList<QVariantList> rows;
-    const qint64 first = blockIndex * blockRows;
-    if (!moveCursorTo(first))
+    SqliteStatement read;
+    if (m_database.prepare(read, u"SELECT * FROM ("_s + m_sql + u") LIMIT ? OFFSET ?"_s).isError())
         return rows;
+    read.bind(1, blockRows);
+    read.bind(2, blockIndex * blockRows);
     rows.reserve(blockRows);
-    while (rows.size() < blockRows && m_cursor.next()) {
-        rows.append(m_cursor.values());
-        ++m_cursorRow;
+    const int columns = static_cast<int>(m_fieldNames.size());
+    while (read.step() == SQLITE_ROW) {
+        QVariantList values;
+        values.reserve(columns);
+        for (int column = 0; column < columns; ++column)
+            values.append(read.value(column));
+        rows.append(values);
     }
     return rows;
 }
-
-bool QueryModel::moveCursorTo(qint64 row) const
-{
-    if (row < m_cursorRow || m_cursorRow == 0) {
-        if (m_cursor.open(m_statement).isError())
-            return false;
-        m_cursorRow = 0;
-    }
-    while (m_cursorRow < row) {
-        if (!m_cursor.next())
-            return false;
-        ++m_cursorRow;
-    }
-    return true;
-}
-
 int QueryModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0

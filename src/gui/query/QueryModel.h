@@ -2,7 +2,6 @@
 
 #include "core/db/AuditDatabase.h"
 #include "core/db/DbError.h"
-#include "core/db/QueryCursor.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -15,7 +14,9 @@ namespace corvane {
 // The rows of one statement for the query grid. The row count is exact (a COUNT(*) over the
 // statement) but rows are read only as the view asks for them, in blocks held in a bounded
 // cache: a table of a million rows shows at once and costs the memory of a few blocks.
-// Reading forward continues one open cursor; a jump back re-runs the statement.
+// Each block is its own short read (the statement with LIMIT and OFFSET): no statement stays
+// open between two user actions, because an open one would hold a read lock on cv.mdb and keep
+// a scan run from committing its rows.
 class QueryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -41,19 +42,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    DbResult<qint64> countRows(const QString& jetStatement) const;
+    DbResult<qint64> countRows(const QString& sql) const;
     const QList<QVariantList>& block(qint64 blockIndex) const;
     QList<QVariantList> readBlock(qint64 blockIndex) const;
-    bool moveCursorTo(qint64 row) const;
-    void forgetRows();
 
     AuditDatabase& m_database;
     QString m_statement;
+    QString m_sql; // the statement translated, as the inner query of counts and blocks
     QStringList m_fieldNames;
     qint64 m_totalRows = 0;
-    // The cursor and the cache change on reads, which the view makes through const calls.
-    mutable QueryCursor m_cursor;
-    mutable qint64 m_cursorRow = 0; // the row the cursor's next() gives
+    // The cache changes on reads, which the view makes through const calls.
     mutable QHash<qint64, QList<QVariantList>> m_blocks;
     mutable QList<qint64> m_blockUse; // least recently used first
 };

@@ -78,4 +78,15 @@ TEST_F(QueryModelTest, AFailedRunKeepsTheRowsAndAGoodOneResetsTheModel)
     EXPECT_EQ(directoryAt(0), directoryName(rows - 1));
 }
 
+TEST_F(QueryModelTest, RowsOnShowHoldNoLockThatKeepsAScanFromCommitting)
+{
+    ASSERT_FALSE(model.run(u"SELECT * FROM NewDirs ORDER BY Directory"_s).isError());
+    EXPECT_EQ(directoryAt(QueryModel::blockRows + 3), directoryName(QueryModel::blockRows + 3));
+    AuditDatabase scan;
+    ASSERT_FALSE(scan.open(temp.path, AuditDatabase::Access::ReadWrite, 100).isError());
+    ASSERT_FALSE(scan.beginTransaction().isError());
+    test::appendRows(scan, u"NewDirs"_s, {{{u"Directory"_s, u"SYS:\\NEW"_s}}});
+    EXPECT_FALSE(scan.commit().isError());
+}
+
 } // namespace
