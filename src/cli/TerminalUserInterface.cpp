@@ -1,6 +1,9 @@
 #include "cli/TerminalUserInterface.h"
 
+#include "cli/InterruptSignal.h"
+
 #include <QCoreApplication>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -13,14 +16,14 @@ QString terminalText(const QString& text)
     return QString(text).replace(u"\r\n"_s, u"\n"_s);
 }
 
-TerminalUserInterface::TerminalUserInterface(Answering answering, QTextStream& in, QTextStream& out,
+TerminalUserInterface::TerminalUserInterface(Answering answering, QTextStream& in, QTextStream& status,
                                              QTextStream& err)
-    : m_answering(answering), m_in(in), m_out(out), m_err(err)
+    : m_answering(answering), m_in(in), m_status(status), m_err(err)
 {}
 
 void TerminalUserInterface::showMessage(const QString& text, Icon icon)
 {
-    QTextStream& stream = icon == Icon::Warning ? m_err : m_out;
+    QTextStream& stream = icon == Icon::Warning ? m_err : m_status;
     stream << terminalText(text) << '\n';
     stream.flush();
 }
@@ -34,6 +37,11 @@ UserInterfacePort::Answer TerminalUserInterface::askYesNo(const QString& questio
         m_err.flush();
         return Answer::Yes;
     }
+    if (m_answering == Answering::DefaultButton) {
+        m_err << (yesByDefault ? "yes" : "no") << " (default)\n";
+        m_err.flush();
+        return defaultAnswer;
+    }
     m_err.flush();
     const QString reply = m_in.readLine().trimmed().toLower();
     if (reply == u"y"_s || reply == u"yes"_s)
@@ -45,8 +53,8 @@ UserInterfacePort::Answer TerminalUserInterface::askYesNo(const QString& questio
 
 void TerminalUserInterface::showStatus(const QString& text)
 {
-    m_out << terminalText(text) << '\n';
-    m_out.flush();
+    m_status << terminalText(text) << '\n';
+    m_status.flush();
 }
 
 void TerminalUserInterface::appendStatus(const QString& text)
@@ -65,6 +73,26 @@ void TerminalUserInterface::beep()
 void TerminalUserInterface::yield()
 {
     QCoreApplication::processEvents();
+    if (m_interrupts && m_interrupts->takeInterrupt()) {
+        m_err << "Stop (Ctrl-C); press it again to end at once.\n";
+        m_err.flush();
+        m_onInterrupt();
+    }
+}
+
+void TerminalUserInterface::waitForEvents(int maxMilliseconds)
+{
+    if (m_interrupts)
+        m_interrupts->waitFor(maxMilliseconds);
+    else
+        QThread::msleep(static_cast<unsigned long>(maxMilliseconds));
+    yield();
+}
+
+void TerminalUserInterface::stopOnInterrupt(InterruptSignal& interrupts, std::function<void()> onInterrupt)
+{
+    m_interrupts = &interrupts;
+    m_onInterrupt = std::move(onInterrupt);
 }
 
 } // namespace corvane::cli

@@ -1,0 +1,91 @@
+#include "cli/ScanCommand.h"
+
+#include "cli/InterruptSignal.h"
+#include "cli/TerminalUserInterface.h"
+#include "core/common/AppFolder.h"
+#include "core/common/Clock.h"
+#include "core/netware/EmulatedNetWareClient.h"
+#include "core/scan/ScanRun.h"
+#include "core/settings/AutomationFields.h"
+#include "core/settings/OptionBoxes.h"
+#include "core/settings/Registry.h"
+#include "core/settings/ScanSettings.h"
+#include "core/settings/SettingsPersistence.h"
+#include "core/settings/SettingsStore.h"
+
+namespace corvane::cli {
+
+using namespace Qt::StringLiterals;
+using Ending = ScanRun::Ending;
+
+namespace {
+
+constexpr int interruptedStatus = 130; // as a shell reports a program ended by Ctrl-C
+
+// The record and the controls the stored settings are applied to, as the main window has them.
+// The start-at-boot entry is the window's business: loading here leaves it alone.
+struct LoadedSettings
+{
+    explicit LoadedSettings(SettingsStore& store, const Clock& clock)
+        : days(settings, store, clock), startTimes(settings)
+    {
+        settings.ScanDate = clock.today();
+        loadScanSettings(store, settings, {boxes, days, startTimes});
+    }
+
+    ScanSettings settings;
+    OptionBoxes boxes{settings, [](bool) {}};
+    DaysToKeepBox days;
+    StartTimeList startTimes;
+};
+
+int exitStatusOf(const ScanRun::Outcome& outcome, QTextStream& out, QTextStream& err)
+{
+    switch (outcome.ending) {
+    case Ending::Completed:
+        out << outcome.text << '\n';
+        return 0;
+    case Ending::Stopped:
+    case Ending::StoppedWhileWaiting:
+        err << "cv: the scan was stopped; nothing of it was recorded\n";
+        return interruptedStatus;
+    case Ending::Declined:
+        err << "cv: the scan did not run: the question was answered with its default button\n";
+        return 1;
+    case Ending::Failed:
+    case Ending::ProgramEnded:
+    case Ending::ProgramMustEnd:
+        break;
+    }
+    err << "cv: the scan did not run: " << terminalText(outcome.text) << '\n';
+    return 1;
+}
+
+} // namespace
+
+int runScanCommand(QTextStream& out, QTextStream& err)
+{
+    QTextStream in(stdin);
+    TerminalUserInterface ui(TerminalUserInterface::Answering::DefaultButton, in, err, err);
+    EmulatedNetWareClient client;
+    if (client.NWCallsInit() != NWResult::Success) {
+        err << "Error! Unable to initialize network.\n" << client.initFailure() << '\n';
+        return 1;
+    }
+    Registry registry(Registry::locationFromEnvironment());
+    ensureSettingsRoot(registry, ui);
+    SettingsStore store(registry);
+    const SystemClock clock;
+    LoadedSettings loaded(store, clock);
+    ScanRun run(ScanRunServices{ui, clock, store, loaded.settings, loaded.boxes, client,
+                                client.configuration(), applicationFolder()});
+    InterruptSignal interrupts;
+    ui.stopOnInterrupt(interrupts, [&run] { run.Command2_Click(); });
+    const ScanRun::Outcome outcome = run.Command1_Click();
+    if (qEnvironmentVariableIsSet("CORVANE_NET_TIMINGS"))
+        err << run.timings().report();
+    err.flush();
+    return exitStatusOf(outcome, out, err);
+}
+
+} // namespace corvane::cli

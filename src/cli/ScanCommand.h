@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QTextStream>
+
+namespace corvane::cli {
+
+// `cv --scan`: one scan run without windows over the stored settings, loaded as the main window
+// loads them (option rules included). Questions are answered with their default button and
+// echoed on err, status texts go to err, the summary to out. Ctrl-C is Stop: the run rolls back.
+// With CORVANE_NET_TIMINGS set, the time of each step follows on err.
+//
+// Exit status: 0 when the run completed (files found or not), 130 after Ctrl-C, 1 when it did
+// not run to its end, with the reason on err.
+int runScanCommand(QTextStream& out, QTextStream& err);
+
+} // namespace corvane::cli

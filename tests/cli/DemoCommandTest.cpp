@@ -1,0 +1,69 @@
+#include "ScanCommandFixture.h"
+
+using namespace Qt::StringLiterals;
+
+namespace corvane::test {
+namespace {
+
+// The demo network the build copies beside cv, copied again into the temporary application folder.
+class DemoCommandTest : public ScanCommandTest
+{
+protected:
+    DemoCommandTest()
+    {
+        QFile::remove(home.filePath(u"netware.conf"_s));
+        const QString demo = QFileInfo(QStringLiteral(CV_EXECUTABLE)).absolutePath() + u"/demo"_s;
+        EXPECT_EQ(QProcess::execute(u"cp"_s, {u"-r"_s, demo, home.path()}), 0);
+    }
+};
+
+TEST_F(DemoCommandTest, DemoThenScanIsAFirstRealScan)
+{
+    const Run demo = cv({u"--demo"_s});
+    ASSERT_EQ(demo.exitCode, 0) << demo.err.constData();
+    EXPECT_TRUE(demo.out.contains("Wrote ")) << demo.out.constData();
+    EXPECT_EQ(cv({u"--list-paths"_s}).out, "1\t\\\\CORVANE\\VOL1\\\tsubdirectories\t*.*\n"
+                                           "2\t\\\\CORVANE4\\DATA\\\tsubdirectories\t*.*\n");
+    const Run scan = cv({u"--scan"_s});
+    ASSERT_EQ(scan.exitCode, 0) << scan.err.constData();
+    EXPECT_TRUE(scan.out.endsWith(" files found. Total of 0.4 KB.\n")) << scan.out.constData();
+    for (const char* table : {"Detail", "NewFiles", "OpenedFiles", "EditedFiles", "ArchivedFiles",
+                              "DeletedFiles", "DirActivity", "Temp"})
+        EXPECT_GT(count(table), 0) << table;
+
+    // Again: the volumes are listed once, and the program's own network file stays.
+    QFile configuration(home.filePath(u"netware.conf"_s));
+    ASSERT_TRUE(configuration.open(QIODevice::ReadOnly));
+    const QByteArray written = configuration.readAll();
+    const Run again = cv({u"--demo"_s});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_FALSE(again.out.contains("Wrote "));
+    EXPECT_TRUE(again.out.contains("is in the scan path list already"));
+    EXPECT_EQ(cv({u"--list-paths"_s}).out.count('\n'), 2);
+    configuration.seek(0);
+    EXPECT_EQ(configuration.readAll(), written);
+}
+
+TEST_F(DemoCommandTest, ANetworkOfTheUsersOwnIsNeverOverwritten)
+{
+    const QByteArray own = "[server OWN]\nversion = 4.11\nvolume SYS = vol1\n";
+    writeHomeFile(u"netware.conf"_s, own);
+    const Run demo = cv({u"--demo"_s});
+    EXPECT_EQ(demo.exitCode, 1);
+    EXPECT_TRUE(demo.err.contains("without the demo servers")) << demo.err.constData();
+    QFile configuration(home.filePath(u"netware.conf"_s));
+    ASSERT_TRUE(configuration.open(QIODevice::ReadOnly));
+    EXPECT_EQ(configuration.readAll(), own);
+    EXPECT_EQ(cv({u"--list-paths"_s}).out, QByteArray());
+}
+
+TEST_F(DemoCommandTest, WithoutTheDemoFolderThereIsNothingToPrepare)
+{
+    QDir(home.filePath(u"demo"_s)).removeRecursively();
+    const Run demo = cv({u"--demo"_s});
+    EXPECT_EQ(demo.exitCode, 1);
+    EXPECT_TRUE(demo.err.startsWith("cv: no demo network in ")) << demo.err.constData();
+}
+
+} // namespace
+} // namespace corvane::test
