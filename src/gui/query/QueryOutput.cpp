@@ -154,22 +154,24 @@ void QueryOutput::copyToClipboard()
                        MessageBoxes::title, QueryUser::Icon::None);
 }
 
-void QueryOutput::saveCsvFile()
+bool QueryOutput::saveCsvFile()
 {
     const QString name = m_user.askText(m_window, u"Enter file name"_s,
                                         u"Create a Comma Seperated Values (CSV) File"_s, u"results.csv"_s);
     if (name.isEmpty())
-        return;
+        return false;
     const QString path = applicationFolder() + csvFileName(name);
     DbError error;
     {
         const WaitCursor wait;
         error = writeCsvFile(m_model.database(), m_model.statement(), path);
     }
-    if (error.isError())
+    if (error.isError()) {
         reportCsvError(error.number, error.description);
-    else
-        offerToOpen(path);
+        return false;
+    }
+    offerToOpen(path);
+    return true;
 }
 
 void QueryOutput::reportCsvError(long number, const QString& description)

@@ -26,7 +26,8 @@ public:
     // To the default printer, or with none to a PDF file in the application folder.
     void print(const QString& heading);
     void copyToClipboard();
-    void saveCsvFile();
+    // True when the file was written.
+    bool saveCsvFile();
 
     static QString pdfFileName() { return QStringLiteral("query.pdf"); }
 

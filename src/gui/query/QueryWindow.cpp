@@ -127,7 +127,11 @@ void QueryWindow::connectControls()
             [this] { m_output->saveStatementFile(m_statementBox->toPlainText()); });
     connect(m_print, &QPushButton::clicked, this, [this] { m_output->print(m_statementBox->toPlainText()); });
     connect(m_clipboard, &QPushButton::clicked, this, [this] { m_output->copyToClipboard(); });
-    connect(m_saveCsv, &QPushButton::clicked, this, [this] { m_output->saveCsvFile(); });
+    connect(m_saveCsv, &QPushButton::clicked, this, [this] {
+        // Writing the file walks the rows to their end and leaves the grid on the first one.
+        if (m_output->saveCsvFile())
+            m_grid->setCurrentIndex(m_model->index(0, qMax(m_grid->currentIndex().column(), 0)));
+    });
 }
 
 void QueryWindow::open()

@@ -177,6 +177,8 @@ TEST_F(QueryWindowTest, TheCaptionFollowsTheCurrentCellAndTheNextRepaint)
 TEST_F(QueryWindowTest, CsvFilesAreNamedInLowerCaseInTheApplicationFolderAndOfferedForOpening)
 {
     run(u"SELECT file, Bytes FROM Detail ORDER BY file"_s);
+    auto* grid = control<QTableView>(u"DataGrid1"_s);
+    grid->setCurrentIndex(model()->index(2, 1));
     user.typed = {u"Report"_s, u"data.CSV"_s};
     user.yesNo = {false, true};
     control<QPushButton>(u"Command8"_s)->click();
@@ -187,6 +189,7 @@ TEST_F(QueryWindowTest, CsvFilesAreNamedInLowerCaseInTheApplicationFolderAndOffe
     EXPECT_EQ(user.questions.value(0), u"File "_s + folder.inFolder(u"report.csv"_s) +
                                            u" has been created.\nDo you want to open the file?"_s);
     EXPECT_TRUE(user.opened.isEmpty());
+    EXPECT_EQ(grid->currentIndex(), model()->index(0, 1));
 
     user.openSucceeds = false;
     control<QPushButton>(u"Command8"_s)->click();
