@@ -13,7 +13,12 @@ int main(int argc, char** argv)
         return corvane::cli::run(app.arguments());
     }
     QApplication app(argc, argv);
+    // Closing the main window ends the program, also while it is hidden in the tray and the last
+    // window to close is a message box.
+    QApplication::setQuitOnLastWindowClosed(false);
     corvane::MainWindow window;
+    if (!window.Form_Load(app.arguments()))
+        return 1;
     window.show();
     return app.exec();
 }

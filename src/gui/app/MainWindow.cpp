@@ -1,10 +1,367 @@
 #include "gui/app/MainWindow.h"
 
+#include "core/common/AppFolder.h"
+#include "core/db/DatabaseOpening.h"
+#include "core/settings/SettingsPersistence.h"
+#include "gui/app/OptionPanel.h"
+#include "gui/app/PathListPanel.h"
+#include "gui/app/TrayIcon.h"
+#include "gui/ui/AboutBox.h"
+#include "gui/ui/AppIcon.h"
+#include "gui/ui/MessageBoxes.h"
+#include "gui/ui/Twips.h"
+#include "gui/ui/WindowBehaviour.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
 namespace corvane {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+namespace {
+
+const QString programName = QStringLiteral("Corvane Net");
+
+// The status texts are written with CR LF line breaks; the text box wants LF.
+QString displayText(QString text)
 {
-    setWindowTitle(QStringLiteral("Corvane Net"));
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// The design font: a small sans serif of the width the layout was drawn for.
+QFont designFont(QFont font)
+{
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8);
+    return font;
+}
+
+// The client area at its design size, for the controls to be placed on.
+QWidget* createClientArea(QMainWindow* window)
+{
+    window->setFont(designFont(window->font()));
+    window->resize(twipsToPixels(QSizeF(form1WidthTwips, form1HeightTwips), *window));
+    auto* client = new QWidget(window);
+    client->resize(window->size());
+    window->setCentralWidget(client);
+    return client;
+}
+
+bool isTimedStart(const QStringList& arguments)
+{
+    return arguments.mid(1).join(u' ').trimmed().toLower() == u"-t";
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent), m_services(std::move(services)), m_store(*m_services.registry),
+      m_applicationFolder(applicationFolder()),
+      m_startAtBoot(*m_services.registry, *this, m_applicationFolder, m_services.autostartFolder),
+      m_boxes(m_settings, [this](bool on) { m_startAtBoot.apply(on); }),
+      m_days(m_settings, m_store, *m_services.clock), m_startTimes(m_settings),
+      m_paths(m_settings, *this, m_services.client->configuration()),
+      m_c(createForm1Controls(createClientArea(this))), m_lastScan(m_c.Label4, m_c.Command12),
+      m_scanRun(ScanRunServices{*this, *m_services.clock, m_store, m_settings, m_boxes, *m_services.client,
+                                m_services.client->configuration(), m_applicationFolder}),
+      m_pathPanel(new PathListPanel(m_c, m_paths, *m_services.folderChooser, m_applicationFolder, this)),
+      m_optionPanel(new OptionPanel(m_c, m_boxes, m_days, m_startTimes, this)), m_tray(new TrayIcon(this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(programName);
+    setWindowIcon(applicationIcon());
+    connectCommands();
+}
+
+MainWindow::~MainWindow()
+{
+    // What works on the members goes before them, not with the window's children: a window
+    // destroyed without closing stores nothing, and no control reaches the members as it goes.
+    delete m_behaviour;
+    delete m_pathPanel;
+    delete m_optionPanel;
+    setWaitCursor(false);
+}
+
+bool MainWindow::Form_Load(const QStringList& arguments)
+{
+    if (!initializeNetwork())
+        return false;
+    ensureSettingsRoot(*m_services.registry, *this);
+    setWaitCursor(true);
+    // Records the design layout, then takes the stored size within the design and screen sizes.
+    m_behaviour = new WindowBehaviour(this, m_store, QString(),
+                                      {m_c.Frame1, m_c.Frame2, m_c.Frame3, m_c.Frame4, m_c.Frame5, m_c.Label1,
+                                       m_c.Label2, m_c.Label3, m_c.Label4});
+    setWindowTitle(programName);
+    showStatus(u"Welcome to " + programName + u"!\r\n\r\nPress the F1 key for help.");
+    m_settings.ScanDate = m_services.clock->today();
+
+    const QString lastScan = loadLastScan(m_store);
+    m_lastScan.setText(lastScan.isEmpty() ? QString() : u"Last scan: " + lastScan);
+    loadScanSettings(m_store, m_settings, {m_boxes, m_days, m_startTimes});
+    m_pathPanel->showEntries();
+
+    m_tray->AddTrayIcon();
+    m_tray->SetTrayTip(programName);
+    setWaitCursor(false);
+    m_loaded = true;
+
+    if (isTimedStart(arguments)) {
+        m_settings.TimedStart = true;
+        show();
+        // Once the event loop runs, so that the run's exit after the scan can end it.
+        QTimer::singleShot(0, this, &MainWindow::Command1_Click);
+    }
+    return true;
+}
+
+bool MainWindow::initializeNetwork()
+{
+    if (m_services.client->NWCallsInit() == 0)
+        return true;
+    QTextStream(stderr) << "cv: " << m_services.client->initFailure() << Qt::endl;
+    showMessage(QStringLiteral("Error! Unable to initialize network."), Icon::Warning);
+    return false;
+}
+
+void MainWindow::connectCommands()
+{
+    connect(m_c.Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(m_c.Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
+    connect(m_c.Command10, &QPushButton::clicked, this, &MainWindow::Command10_Click);
+    connect(m_c.Command18, &QPushButton::clicked, this, &MainWindow::Command18_Click);
+    connect(m_c.Command12, &QPushButton::clicked, this, &MainWindow::Command12_Click);
+    connect(m_c.Command13, &QPushButton::clicked, this, &MainWindow::Command13_Click);
+    connect(m_c.Command14, &QPushButton::clicked, this, &MainWindow::Command14_Click);
+    connect(m_c.Command15, &QPushButton::clicked, this, &QWidget::close);
+    // Keys reach the window before the control that has the focus.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &MainWindow::openHelp);
+    connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::restoreWindow);
+    connect(m_tray, &TrayIcon::exitRequested, this, &QWidget::close);
+}
+
+void MainWindow::Command1_Click()
+{
+    // Without any connection to the database the program cannot work.
+    if (m_scanRun.Command1_Click().ending == ScanRun::Ending::ProgramMustEnd)
+        quit();
+}
+
+void MainWindow::Command2_Click()
+{
+    m_scanRun.Command2_Click();
+}
+
+QString MainWindow::databasePath() const
+{
+    return m_applicationFolder + u"cv.mdb";
+}
+
+void MainWindow::Command10_Click()
+{
+    if (!FileExists(databasePath())) {
+        showMessage(u"Database " + databasePath() + u" not found. Please write to " + AboutBox::makerEmail +
+                        u" for help.",
+                    Icon::Warning);
+        return;
+    }
+    if (m_services.queryWindow)
+        m_services.queryWindow(this, m_store);
+}
+
+void MainWindow::Command18_Click()
+{
+    if (m_services.graphOptionsWindow)
+        m_services.graphOptionsWindow(this, m_store);
+}
+
+void MainWindow::Command12_Click()
+{
+    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday(m_settings.ScanDate);
+}
+
+void MainWindow::Command13_Click()
+{
+    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeAll();
+}
+
+void MainWindow::Command14_Click()
+{
+    AboutBox box(this);
+    box.exec();
+}
+
+void MainWindow::openHelp()
+{
+    // Nothing is reported when the file is missing.
+    m_services.helpOpener->open(QUrl::fromLocalFile(m_applicationFolder + u"faq.fil"));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // While the Stop button is shown a scan runs; it must be stopped first.
+    if (!m_c.Command2->isHidden()) {
+        event->ignore();
+        return;
+    }
+    if (m_loaded) {
+        const QSizeF size = m_behaviour->windowSizeTwips();
+        saveScanSettings(
+            m_store, m_settings,
+            StoredWindowSize{static_cast<float>(size.height()), static_cast<float>(size.width())});
+        m_tray->RemoveTrayIcon();
+    }
+    // A run pausing between repetitions ends with the window.
+    m_quitRequested = m_busy;
+    event->accept();
+    // Closing the window ends the program, also when it was hidden in the tray.
+    QCoreApplication::quit();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Minimised, the window lives in the tray, where the desktop has one to bring it back.
+    if (isMinimized() && m_services.systemTrayAvailable && m_services.systemTrayAvailable())
+        QTimer::singleShot(0, this, &QWidget::hide);
+    SetTrayMenuItems(trayWindowState());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    SetTrayMenuItems(trayWindowState());
+}
+
+int MainWindow::trayWindowState() const
+{
+    if (isMinimized())
+        return 1;
+    return isMaximized() ? 2 : 0;
+}
+
+void MainWindow::SetTrayMenuItems(int windowState)
+{
+    if (windowState == 1 || windowState == 2)
+        m_tray->mnuTrayRestore()->setEnabled(true);
+    else if (windowState == 0)
+        m_tray->mnuTrayRestore()->setEnabled(false);
+}
+
+void MainWindow::restoreWindow()
+{
+    if (isHidden()) {
+        show();
+        SetTrayMenuItems(0);
+    }
+    // As the system's restore command: out of the minimised state, else out of the maximised one.
+    setWindowState(isMinimized() ? windowState() & ~Qt::WindowMinimized
+                                 : windowState() & ~Qt::WindowMaximized);
+    raise();
+    activateWindow();
+}
+
+void MainWindow::showMessage(const QString& text, Icon icon)
+{
+    MessageBoxes::show(this, text, icon);
+}
+
+MainWindow::Answer MainWindow::askYesNo(const QString& question, Answer defaultAnswer)
+{
+    return MessageBoxes::askYesNo(this, question, defaultAnswer);
+}
+
+void MainWindow::showStatus(const QString& text)
+{
+    m_c.Text2->setPlainText(displayText(text));
+}
+
+void MainWindow::appendStatus(const QString& text)
+{
+    m_c.Text2->setPlainText(m_c.Text2->toPlainText() + displayText(text));
+    m_c.Text2->moveCursor(QTextCursor::End);
+}
+
+void MainWindow::beep()
+{
+    QApplication::beep();
+}
+
+void MainWindow::setWaitCursor(bool waiting)
+{
+    if (waiting == m_waitCursor)
+        return;
+    m_waitCursor = waiting;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::yield()
+{
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::waitForEvents(int maxMilliseconds)
+{
+    // The timer wakes the wait at the latest; any event of the user ends it earlier.
+    QTimer wakeUp;
+    wakeUp.setSingleShot(true);
+    wakeUp.start(maxMilliseconds);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    m_busy = busy;
+    // Everything but the labels and the text boxes, the tray menu included; then the two
+    // text boxes that edit settings. The status box stays readable.
+    for (QAbstractButton* control : centralWidget()->findChildren<QAbstractButton*>())
+        control->setEnabled(!busy);
+    m_c.List2->setEnabled(!busy);
+    m_c.Combo1->setEnabled(!busy);
+    for (QAction* item : m_tray->menu()->actions())
+        item->setEnabled(!busy);
+    m_c.Text1->setEnabled(!busy);
+    m_c.Text3->setEnabled(!busy);
+    if (busy)
+        m_c.Command2->setEnabled(true);
+}
+
+void MainWindow::setStopVisible(bool visible)
+{
+    m_c.Command2->setVisible(visible);
+}
+
+void MainWindow::showLastScan(const QString& text)
+{
+    m_lastScan.setText(text);
+}
+
+void MainWindow::quit()
+{
+    close();
 }
 
 } // namespace corvane
