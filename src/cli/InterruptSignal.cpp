@@ -12,10 +12,13 @@ namespace corvane::cli {
 namespace {
 
 int s_pipe[2] = {-1, -1};
+volatile sig_atomic_t s_interrupted = 0;
 struct sigaction s_previous = {};
 
+// The flag is for the yields, which must not cost a system call each; the byte wakes a wait.
 extern "C" void noteInterrupt(int)
 {
+    s_interrupted = 1;
     const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(s_pipe[1], &byte, 1);
@@ -26,6 +29,7 @@ extern "C" void noteInterrupt(int)
 
 InterruptSignal::InterruptSignal()
 {
+    s_interrupted = 0;
     if (pipe2(s_pipe, O_NONBLOCK | O_CLOEXEC) != 0)
         return;
     struct sigaction action = {};
@@ -48,11 +52,13 @@ InterruptSignal::~InterruptSignal()
 
 bool InterruptSignal::takeInterrupt()
 {
+    if (!s_interrupted)
+        return false;
+    s_interrupted = 0;
     char bytes[16];
-    bool interrupted = false;
-    while (s_pipe[0] >= 0 && read(s_pipe[0], bytes, sizeof bytes) > 0)
-        interrupted = true;
-    return interrupted;
+    while (s_pipe[0] >= 0 && read(s_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+    return true;
 }
 
 void InterruptSignal::waitFor(int milliseconds)

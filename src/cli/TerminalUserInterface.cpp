@@ -70,9 +70,15 @@ void TerminalUserInterface::beep()
     }
 }
 
+// A scan yields once per file; the terminal has few events to handle, so they are looked at
+// every few milliseconds only.
 void TerminalUserInterface::yield()
 {
-    QCoreApplication::processEvents();
+    constexpr qint64 eventIntervalMilliseconds = 20;
+    if (!m_sinceEvents.isValid() || m_sinceEvents.hasExpired(eventIntervalMilliseconds)) {
+        QCoreApplication::processEvents();
+        m_sinceEvents.start();
+    }
     if (m_interrupts && m_interrupts->takeInterrupt()) {
         m_err << "Stop (Ctrl-C); press it again to end at once.\n";
         m_err.flush();

@@ -2,6 +2,7 @@
 
 #include "core/common/UserInterfacePort.h"
 
+#include <QElapsedTimer>
 #include <QTextStream>
 
 #include <functional>
@@ -43,6 +44,7 @@ private:
     QTextStream& m_in;
     QTextStream& m_status;
     QTextStream& m_err;
+    QElapsedTimer m_sinceEvents;
     InterruptSignal* m_interrupts = nullptr;
     std::function<void()> m_onInterrupt;
 };

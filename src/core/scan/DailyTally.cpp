@@ -27,14 +27,14 @@ constexpr EventCount eventCounts[] = {
 
 // The directory is bound, never pasted into the statement, so a name with a quote counts too.
 // The half-open day range takes in every event time of the calendar day.
-void writeActivityRow(DatabaseUpdate& update, RowSet& activity, const QString& directory)
+void writeActivityRow(DatabaseUpdate& update, RowCounts& counts, RowSet& activity, const QString& directory)
 {
     activity.addNew();
     activity.setField(u"Directory"_s, directory);
     activity.setField(u"SysDate"_s, update.ScanDate);
     for (const EventCount& event : eventCounts) {
         const QString dateColumn = QString::fromUtf16(event.dateColumn);
-        const DbResult<qint64> count = update.database.countRows(
+        const DbResult<qint64> count = counts.count(
             QString::fromUtf16(event.table), {{dateColumn, Comparison::GreaterOrEqual, update.ScanDate},
                                               {dateColumn, Comparison::Less, update.ScanDate.addDays(1)},
                                               {u"Directory"_s, Comparison::Equal, directory}});
@@ -48,12 +48,16 @@ void writeActivityRow(DatabaseUpdate& update, RowSet& activity, const QString& d
 
 void TallyDirectoryActivity(DatabaseUpdate& update)
 {
-    RowSet* detail = update.tables.detail();
     RowSet* activity = update.tables.dirActivity();
-    if (!detail || !activity || !moveToScanDate(update, *detail))
+    if (!update.tables.detail() || !activity)
         return;
-    walkDirectoryStretches(update, *detail,
-                           [&](const QString& directory) { writeActivityRow(update, *activity, directory); });
+    const std::optional<qint64> firstRow = findFirstScanDateRow(update);
+    if (!firstRow)
+        return;
+    RowCounts counts(update.database);
+    walkDirectoryStretches(update, *firstRow, [&](const QString& directory) {
+        writeActivityRow(update, counts, *activity, directory);
+    });
 }
 
 } // namespace corvane

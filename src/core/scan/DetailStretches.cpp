@@ -1,8 +1,11 @@
 #include "core/scan/DetailStretches.h"
 
 #include "core/common/UserInterfacePort.h"
-#include "core/db/RowSet.h"
+#include "core/db/AuditDatabase.h"
+#include "core/db/SqliteStatement.h"
 #include "core/scan/RunTables.h"
+
+#include <sqlite3.h>
 
 namespace corvane {
 
@@ -10,33 +13,61 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool isOnScanDate(const DatabaseUpdate& update, const RowSet& detail)
+DbResult<BoundConditions> onScanDate(DatabaseUpdate& update, Comparison comparison, int firstParameter)
 {
-    return !detail.isEof() && detail.value(u"SysDate"_s).toDate() == update.ScanDate;
+    return conditionsOn(update.database, u"Detail"_s, {{u"SysDate"_s, comparison, update.ScanDate}},
+                        firstParameter);
+}
+
+// The first column of the first row, as a rowid; nullopt for none.
+std::optional<qint64> firstRowid(AuditDatabase& database, const QString& sql, const QVariantList& values)
+{
+    SqliteStatement statement;
+    if (prepareBound(database, statement, sql, values).isError() || statement.step() != SQLITE_ROW ||
+        statement.value(0).isNull())
+        return std::nullopt;
+    return statement.value(0).toLongLong();
 }
 
 } // namespace
 
-bool moveToScanDate(DatabaseUpdate& update, RowSet& detail)
+std::optional<qint64> findFirstScanDateRow(DatabaseUpdate& update)
 {
-    const Condition onOrAfterScanDate{u"SysDate"_s, Comparison::GreaterOrEqual, update.ScanDate};
-    return !moveToFirstMatch(update.database, detail, u"Detail"_s, onOrAfterScanDate).isError() &&
-           isOnScanDate(update, detail);
+    const DbResult<BoundConditions> onOrAfter = onScanDate(update, Comparison::GreaterOrEqual, 1);
+    const DbResult<BoundConditions> onDay = onScanDate(update, Comparison::Equal, 2);
+    if (!onOrAfter.ok() || !onDay.ok())
+        return std::nullopt;
+    const std::optional<qint64> first =
+        firstRowid(update.database, u"SELECT min(rowid) FROM Detail WHERE "_s + onOrAfter.value.sql,
+                   onOrAfter.value.values);
+    if (!first ||
+        !firstRowid(update.database, u"SELECT rowid FROM Detail WHERE rowid = ?1 AND "_s + onDay.value.sql,
+                    QVariantList{*first} + onDay.value.values))
+        return std::nullopt;
+    return first;
 }
 
-void walkDirectoryStretches(DatabaseUpdate& update, RowSet& detail,
+void walkDirectoryStretches(DatabaseUpdate& update, qint64 firstRow,
                             const std::function<void(const QString& directory)>& onStretch)
 {
+    const DbResult<BoundConditions> onDay = onScanDate(update, Comparison::Equal, 2);
+    SqliteStatement rows;
+    if (!onDay.ok() || prepareBound(update.database, rows,
+                                    u"SELECT ifnull(Directory, ''), ifnull("_s + onDay.value.sql +
+                                        u", 0) FROM Detail WHERE rowid >= ?1 ORDER BY rowid"_s,
+                                    QVariantList{firstRow} + onDay.value.values)
+                           .isError())
+        return;
     QString previous;
-    for (DbError error; !error.isError() && isOnScanDate(update, detail); error = detail.moveNext()) {
+    while (rows.step() == SQLITE_ROW && rows.value(1).toInt() == 1) {
+        const QString directory = rows.value(0).toString();
+        if (directory == previous)
+            continue;
         if (update.StopRequested)
             return;
         update.ui.yield();
-        const QString directory = detail.value(u"Directory"_s).toString();
-        if (directory != previous) {
-            onStretch(directory);
-            previous = directory;
-        }
+        onStretch(directory);
+        previous = directory;
     }
 }
 

@@ -2,8 +2,11 @@
 
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
+#include "core/db/SqliteStatement.h"
 #include "core/scan/DetailStretches.h"
 #include "core/scan/RunTables.h"
+
+#include <sqlite3.h>
 
 namespace corvane {
 
@@ -12,23 +15,23 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Directory texts are bound as parameters: a name with a quote compares like any other.
-bool hasActivityOnScanDate(DatabaseUpdate& update, const QString& directory)
+bool hasActivityOnScanDate(DatabaseUpdate& update, RowCounts& counts, const QString& directory)
 {
     const DbResult<qint64> count =
-        update.database.countRows(u"DirActivity"_s, {{u"SysDate"_s, Comparison::Equal, update.ScanDate},
-                                                     {u"Directory"_s, Comparison::Equal, directory}});
+        counts.count(u"DirActivity"_s, {{u"SysDate"_s, Comparison::Equal, update.ScanDate},
+                                        {u"Directory"_s, Comparison::Equal, directory}});
     // A count that cannot be made skips the directory.
     return !count.ok() || count.value != 0;
 }
 
-bool isInSnapshot(DatabaseUpdate& update, const QString& directory)
+bool isInSnapshot(RowCounts& counts, const QString& directory)
 {
-    const DbResult<qint64> count =
-        update.database.countRows(u"Temp"_s, {{u"Directory"_s, Comparison::Equal, directory}});
+    const DbResult<qint64> count = counts.count(u"Temp"_s, {{u"Directory"_s, Comparison::Equal, directory}});
     return !count.ok() || count.value != 0;
 }
 
-void recordDeletedDirectories(DatabaseUpdate& update, RowSet& snapshot, RowSet& deletedDirs)
+void recordDeletedDirectories(DatabaseUpdate& update, RowCounts& counts, RowSet& snapshot,
+                              RowSet& deletedDirs)
 {
     for (DbError error = snapshot.moveFirst(); !error.isError() && !snapshot.isEof();
          error = snapshot.moveNext()) {
@@ -36,25 +39,30 @@ void recordDeletedDirectories(DatabaseUpdate& update, RowSet& snapshot, RowSet& 
             return;
         update.ui.yield();
         const QString directory = snapshot.value(u"Directory"_s).toString();
-        if (!hasActivityOnScanDate(update, directory))
+        if (!hasActivityOnScanDate(update, counts, directory))
             storeNewRow(deletedDirs, {{u"Directory"_s, directory}, {u"Deleted"_s, update.ScanDate}});
     }
 }
 
 // Only the DirActivity rows of the scan date: a directory seen on earlier days is not
 // reported again every day.
-void recordNewDirectories(DatabaseUpdate& update, RowSet& activity, RowSet& newDirs)
+void recordNewDirectories(DatabaseUpdate& update, RowCounts& counts, RowSet& newDirs)
 {
-    const Condition onScanDate{u"SysDate"_s, Comparison::Equal, update.ScanDate};
-    for (DbError error = moveToFirstMatch(update.database, activity, u"DirActivity"_s, onScanDate);
-         !error.isError() && !activity.isEof(); error = activity.moveNext()) {
-        if (activity.value(u"SysDate"_s).toDate() != update.ScanDate)
-            continue;
+    const DbResult<BoundConditions> onScanDate =
+        conditionsOn(update.database, u"DirActivity"_s, {{u"SysDate"_s, Comparison::Equal, update.ScanDate}});
+    SqliteStatement directories;
+    if (!onScanDate.ok() || prepareBound(update.database, directories,
+                                         u"SELECT Directory FROM DirActivity WHERE "_s +
+                                             onScanDate.value.sql + u" ORDER BY rowid"_s,
+                                         onScanDate.value.values)
+                                .isError())
+        return;
+    while (directories.step() == SQLITE_ROW) {
         if (update.StopRequested)
             return;
         update.ui.yield();
-        const QString directory = activity.value(u"Directory"_s).toString();
-        if (!isInSnapshot(update, directory))
+        const QString directory = directories.value(0).toString();
+        if (!isInSnapshot(counts, directory))
             storeNewRow(newDirs, {{u"Directory"_s, directory}, {u"Created"_s, update.ScanDate}});
     }
 }
@@ -69,23 +77,24 @@ void CompareDirectories(DatabaseUpdate& update)
     const QDate taken = snapshot.value(u"Date"_s).toDate();
     if (!taken.isValid() || taken >= update.ScanDate)
         return;
+    RowCounts counts(update.database);
     if (RowSet* deletedDirs = update.tables.deletedDirs())
-        recordDeletedDirectories(update, snapshot, *deletedDirs);
-    RowSet* activity = update.tables.dirActivity();
-    if (RowSet* newDirs = update.tables.newDirs(); newDirs && activity)
-        recordNewDirectories(update, *activity, *newDirs);
+        recordDeletedDirectories(update, counts, snapshot, *deletedDirs);
+    if (RowSet* newDirs = update.tables.newDirs(); newDirs && update.tables.dirActivity())
+        recordNewDirectories(update, counts, *newDirs);
 }
 
 void RebuildSnapshot(DatabaseUpdate& update)
 {
-    RowSet* detail = update.tables.detail();
-    if (!detail || !moveToScanDate(update, *detail))
+    const std::optional<qint64> firstRow =
+        update.tables.detail() ? findFirstScanDateRow(update) : std::nullopt;
+    if (!firstRow)
         return;
     update.database.execute(u"DELETE * FROM Temp"_s);
     RowSet& snapshot = update.tables.temp();
     if (!snapshot.isOpen())
         return;
-    walkDirectoryStretches(update, *detail, [&](const QString& directory) {
+    walkDirectoryStretches(update, *firstRow, [&](const QString& directory) {
         storeNewRow(snapshot, {{u"Directory"_s, directory}, {u"Date"_s, update.ScanDate}});
     });
 }

@@ -41,32 +41,46 @@ ScanRowSets RunTables::scanRowSets()
                        openOrNull(m_deletedFiles), openOrNull(m_editedFiles), openOrNull(m_archivedFiles)};
 }
 
-DbError moveToFirstMatch(AuditDatabase& database, RowSet& rows, const QString& table,
-                         const Condition& condition)
+DbResult<BoundConditions> conditionsOn(AuditDatabase& database, const QString& table,
+                                       const QList<Condition>& conditions, int firstParameter)
 {
     const DbResult<TableLayout> layout = database.tableLayout(table);
     if (!layout.ok())
-        return layout.error;
-    const DbResult<BoundConditions> bound = bindConditions(layout.value, {condition}, 1);
+        return {{}, layout.error};
+    return bindConditions(layout.value, conditions, firstParameter);
+}
+
+DbError prepareBound(AuditDatabase& database, SqliteStatement& statement, const QString& sql,
+                     const QVariantList& values)
+{
+    if (const DbError error = database.prepare(statement, sql); error.isError())
+        return error;
+    for (int i = 0; i < values.size(); ++i)
+        statement.bind(i + 1, values[i]);
+    return {};
+}
+
+DbResult<qint64> RowCounts::count(const QString& table, const QList<Condition>& conditions)
+{
+    const DbResult<BoundConditions> bound = conditionsOn(m_database, table, conditions);
     if (!bound.ok())
-        return bound.error;
-    SqliteStatement first;
-    if (const DbError error = database.prepare(first, u"SELECT min(rowid) FROM "_s + quotedIdentifier(table) +
-                                                          u" WHERE "_s + bound.value.sql);
-        error.isError())
-        return error;
+        return {0, bound.error};
+    const QString sql = u"SELECT count(*) FROM "_s + quotedIdentifier(table) + u" WHERE "_s + bound.value.sql;
+    auto statement = m_statements.find(sql);
+    if (statement == m_statements.end()) {
+        SqliteStatement prepared;
+        if (const DbError error = m_database.prepare(prepared, sql); error.isError())
+            return {0, error};
+        statement = m_statements.emplace(sql, std::move(prepared)).first;
+    }
+    SqliteStatement& counting = statement->second;
     for (int i = 0; i < bound.value.values.size(); ++i)
-        first.bind(i + 1, bound.value.values[i]);
-    const int rc = first.step();
-    if (rc != SQLITE_ROW)
-        return database.errorOf(rc);
-    const QVariant rowid = first.value(0);
-    if (!rowid.isNull())
-        return rows.moveToBookmark(rowid.toLongLong());
-    // No row meets it: the row set ends up past its last row, as a find without a match.
-    if (const DbError error = rows.moveLast(); error.isError() || rows.isEof())
-        return error;
-    return rows.moveNext();
+        counting.bind(i + 1, bound.value.values[i]);
+    const int rc = counting.step();
+    const DbResult<qint64> result = rc == SQLITE_ROW ? DbResult<qint64>{counting.value(0).toLongLong(), {}}
+                                                     : DbResult<qint64>{0, m_database.errorOf(rc)};
+    counting.reset();
+    return result;
 }
 
 void storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields)

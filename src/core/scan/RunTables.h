@@ -2,10 +2,14 @@
 
 #include "core/db/Conditions.h"
 #include "core/db/DbError.h"
+#include "core/db/DbResult.h"
 #include "core/db/RowSet.h"
+#include "core/db/SqliteStatement.h"
 #include "core/netware/ScanContext.h"
 
 #include <QDate>
+
+#include <map>
 
 namespace corvane {
 
@@ -58,11 +62,25 @@ struct DatabaseUpdate
     UserInterfacePort& ui;
 };
 
-// Puts rows on the first row in table order that meets the condition, where a find from the
-// first row would end, but through the table's index: a day's rows stand after the whole
-// history, and reaching them must not read it.
-DbError moveToFirstMatch(AuditDatabase& database, RowSet& rows, const QString& table,
-                         const Condition& condition);
+// The conditions on a table's columns as SQL, their values to bind from firstParameter on.
+DbResult<BoundConditions> conditionsOn(AuditDatabase& database, const QString& table,
+                                       const QList<Condition>& conditions, int firstParameter = 1);
+// A statement of the run's own (SQLite's dialect), with its values bound from ?1 on.
+DbError prepareBound(AuditDatabase& database, SqliteStatement& statement, const QString& sql,
+                     const QVariantList& values);
+
+// COUNT(*) of a table's rows that meet the conditions, their values bound, the statement kept
+// prepared for the next call with the same columns: the tally counts five times per directory.
+class RowCounts
+{
+public:
+    explicit RowCounts(AuditDatabase& database) : m_database(database) {}
+    DbResult<qint64> count(const QString& table, const QList<Condition>& conditions);
+
+private:
+    AuditDatabase& m_database;
+    std::map<QString, SqliteStatement> m_statements;
+};
 
 // Appends one row of texts and dates; a row that cannot be stored is skipped.
 void storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields);
