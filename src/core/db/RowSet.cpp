@@ -34,6 +34,7 @@ DbError RowSet::open(const QString& table, const QString& orderColumn)
     if (!layout.ok())
         return layout.error;
     m_layout = layout.value;
+    m_columnIndexes.clear();
     m_orderIndex = orderColumn.isEmpty() ? -1 : m_layout.indexOf(orderColumn);
     if (!orderColumn.isEmpty() && m_orderIndex < 0)
         return itemNotFoundError(orderColumn);
@@ -72,7 +73,7 @@ DbError RowSet::setField(const QString& column, const QVariant& value)
 {
     if (!m_adding)
         return notAllowedInContextError();
-    const int index = m_layout.indexOf(column);
+    const int index = columnIndex(column);
     if (index < 0)
         return itemNotFoundError(column);
     std::optional<QVariant> stored = toStoredValue(value, m_layout.kinds[index]);
@@ -225,6 +226,15 @@ QVariantList RowSet::positionParameters() const
     if (m_orderIndex >= 0)
         parameters.append(m_values.value(m_orderIndex));
     return parameters;
+}
+
+int RowSet::columnIndex(const QString& column)
+{
+    if (const auto known = m_columnIndexes.constFind(column); known != m_columnIndexes.cend())
+        return *known;
+    const int index = m_layout.indexOf(column);
+    m_columnIndexes.insert(column, index);
+    return index;
 }
 
 // Prepared once, kept for every append: the scan run's hot path.

@@ -6,6 +6,7 @@
 #include "core/db/DbResult.h"
 #include "core/db/SqliteStatement.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -79,11 +80,14 @@ private:
     DbError prepareInsert();
     DbError loadRow(const QString& sql, const QVariantList& parameters);
     QVariantList positionParameters() const;
+    int columnIndex(const QString& column);
 
     AuditDatabase& m_database;
     bool m_open = false;
     TableLayout m_layout;
     int m_orderIndex = -1;
+    // Column indexes by the caller's exact spelling: appends set the same names row after row.
+    QHash<QString, int> m_columnIndexes;
     std::map<QString, SqliteStatement> m_statements;
     SqliteStatement m_insert;
 

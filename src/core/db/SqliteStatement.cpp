@@ -23,10 +23,11 @@ bool holdsAnotherStatement(sqlite3* db, const char* tail)
     return rc != SQLITE_OK || next != nullptr;
 }
 
+// Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.
 void bindText(sqlite3_stmt* statement, int index, const QString& text)
 {
-    sqlite3_bind_text16(statement, index, text.utf16(), static_cast<int>(text.size() * sizeof(char16_t)),
-                        SQLITE_TRANSIENT);
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace
