@@ -1,7 +1,5 @@
 #include "core/netware/DateDecoding.h"
 
-#include "core/netware/TextUtilities.h"
-
 #include <QRegularExpression>
 
 #include <array>
@@ -12,27 +10,39 @@ namespace corvane {
 
 namespace {
 
-// Every field is unsigned, so each number is written with the space that marks a non-negative
-// number; the spaces are removed again per part.
-QString numberText(quint32 number)
+// Writes the number without leading zeros and returns the position after it; written by hand
+// because every file of a scan decodes several dates.
+char16_t* putNumber(char16_t* at, quint32 number)
 {
-    return u' ' + QString::number(number);
+    std::array<char16_t, 10> digits{};
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char16_t>(u'0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    while (count > 0)
+        *at++ = digits[--count];
+    return at;
 }
 
-QString decodeDate(quint32 date)
+// "M/D/YYYY" of the packed date, each part after its separator.
+char16_t* putDate(char16_t* at, quint32 date)
 {
-    const quint32 year = 1980 + (date >> 9);
-    const quint32 month = (date >> 5) & 0xF;
-    const quint32 day = date & 0x1F;
-    return RemoveSpaces(numberText(month) + u'/' + numberText(day) + u'/' + numberText(year));
+    at = putNumber(at, (date >> 5) & 0xF);
+    *at++ = u'/';
+    at = putNumber(at, date & 0x1F);
+    *at++ = u'/';
+    return putNumber(at, 1980 + (date >> 9));
 }
 
-QString decodeTime(quint32 time)
+// "H:M:S" of the packed time; seconds are kept in two-second steps.
+char16_t* putTime(char16_t* at, quint32 time)
 {
-    const quint32 hour = time >> 11;
-    const quint32 minute = (time >> 5) & 0x3F;
-    const quint32 seconds = (time & 0x1F) * 2;
-    return RemoveSpaces(numberText(hour) + u':' + numberText(minute) + u':' + numberText(seconds));
+    at = putNumber(at, time >> 11);
+    *at++ = u':';
+    at = putNumber(at, (time >> 5) & 0x3F);
+    *at++ = u':';
+    return putNumber(at, (time & 0x1F) * 2);
 }
 
 // The three numbers the pattern captures; it admits ASCII digits only, and few enough of them
@@ -82,7 +92,11 @@ QString DecodeDateTime(quint32 packed)
 {
     if (packed == 0)
         return {};
-    return decodeDate(packed >> 16) + u' ' + decodeTime(packed & 0xFFFF);
+    std::array<char16_t, 24> text{};
+    char16_t* at = putDate(text.data(), packed >> 16);
+    *at++ = u' ';
+    at = putTime(at, packed & 0xFFFF);
+    return QString(reinterpret_cast<const QChar*>(text.data()), at - text.data());
 }
 
 std::optional<QDateTime> DateTimeFromText(const QString& text)
