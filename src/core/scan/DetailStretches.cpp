@@ -37,8 +37,10 @@ std::optional<qint64> findFirstScanDateRow(DatabaseUpdate& update)
     const DbResult<BoundConditions> onDay = onScanDate(update, Comparison::Equal, 2);
     if (!onOrAfter.ok() || !onDay.ok())
         return std::nullopt;
+    // min(+rowid), not min(rowid): SQLite answers the latter by walking the table in rowid order
+    // from the oldest row until one meets the condition, through the whole history.
     const std::optional<qint64> first =
-        firstRowid(update.database, u"SELECT min(rowid) FROM Detail WHERE "_s + onOrAfter.value.sql,
+        firstRowid(update.database, u"SELECT min(+rowid) FROM Detail WHERE "_s + onOrAfter.value.sql,
                    onOrAfter.value.values);
     if (!first ||
         !firstRowid(update.database, u"SELECT rowid FROM Detail WHERE rowid = ?1 AND "_s + onDay.value.sql,
