@@ -57,17 +57,37 @@ EmulatedVolume::~EmulatedVolume()
 
 std::optional<QByteArray> EmulatedVolume::folderForHandle(const QByteArrayList& components)
 {
-    constexpr qint64 CheckIntervalMilliseconds = 1000;
     const QByteArray key = components.join('/');
-    if (key == m_lastHandleKey && m_sinceCheck.isValid() &&
-        !m_sinceCheck.hasExpired(CheckIntervalMilliseconds))
-        return m_lastHandleFolder;
+    if (m_handleFolder.holds(key))
+        return m_handleFolder.folder;
     refreshMetadata();
     closeDescriptor();
-    m_lastHandleKey = key;
-    m_lastHandleFolder = directory(components);
-    m_sinceCheck.start();
-    return m_lastHandleFolder;
+    m_handleFolder.remember(key, directory(components));
+    return m_handleFolder.folder;
+}
+
+bool EmulatedVolume::RecentFolder::holds(const QByteArray& wanted) const
+{
+    constexpr qint64 CheckIntervalMilliseconds = 1000;
+    return wanted == key && sinceCheck.isValid() && !sinceCheck.hasExpired(CheckIntervalMilliseconds);
+}
+
+void EmulatedVolume::RecentFolder::remember(const QByteArray& checkedKey,
+                                            std::optional<QByteArray> checkedFolder)
+{
+    key = checkedKey;
+    folder = std::move(checkedFolder);
+    sinceCheck.start();
+}
+
+// A scan parses the path of every file, so the folder is checked once a second, not once per file.
+std::optional<QByteArray> EmulatedVolume::recentDirectory(RecentFolder& recent,
+                                                          const QByteArrayList& components)
+{
+    const QByteArray key = components.join('/');
+    if (!recent.holds(key))
+        recent.remember(key, directory(components));
+    return recent.folder;
 }
 
 int EmulatedVolume::descriptorOf(const QByteArray& directory)
@@ -194,7 +214,8 @@ QByteArrayList EmulatedVolume::spelledAsOnDisk(const QByteArrayList& components)
 {
     if (components.isEmpty())
         return {};
-    const std::optional<QByteArray> parent = directory(components.first(components.size() - 1));
+    const std::optional<QByteArray> parent =
+        recentDirectory(m_parsedParent, components.first(components.size() - 1));
     if (!parent)
         return componentsOnDisk(m_configuration.root, components);
     const std::optional<QByteArray> name = nameOnDisk(pathOf(*parent), components.last());

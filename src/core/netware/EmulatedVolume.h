@@ -82,6 +82,15 @@ private:
                    size == other.size && inode == other.inode;
         }
     };
+    // A folder looked up by its components, trusted for a second without another check.
+    struct RecentFolder
+    {
+        QByteArray key;
+        std::optional<QByteArray> folder;
+        QElapsedTimer sinceCheck;
+        bool holds(const QByteArray& wanted) const;
+        void remember(const QByteArray& checkedKey, std::optional<QByteArray> checkedFolder);
+    };
     struct ResolvedDirectory
     {
         QByteArray spelled;
@@ -95,6 +104,7 @@ private:
     void closeDescriptor();
     QByteArray pathOf(const QByteArray& directory) const;
     std::optional<ResolvedDirectory> resolveDirectory(const QByteArrayList& components) const;
+    std::optional<QByteArray> recentDirectory(RecentFolder& recent, const QByteArrayList& components);
     template <typename Lookup>
     std::optional<QByteArray> findName(const QByteArray& directory, const Lookup& lookup);
     void rebuildDeletedEntries();
@@ -110,9 +120,8 @@ private:
     QHash<QByteArray, QList<SalvageableEntry>> m_deletedByDirectory;
     QHash<QByteArray, ResolvedDirectory> m_directories; // by the components as asked for
     QHash<QByteArray, DirectoryNames> m_names;
-    QByteArray m_lastHandleKey;
-    std::optional<QByteArray> m_lastHandleFolder;
-    QElapsedTimer m_sinceCheck;
+    RecentFolder m_handleFolder;
+    RecentFolder m_parsedParent;   // the folder of the last path spelled as on disk
     QByteArray m_descriptorFolder; // entries are read relative to the last folder, held open
     int m_descriptor = -1;
 };
