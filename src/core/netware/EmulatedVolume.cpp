@@ -218,10 +218,21 @@ QByteArrayList EmulatedVolume::spelledAsOnDisk(const QByteArrayList& components)
         recentDirectory(m_parsedParent, components.first(components.size() - 1));
     if (!parent)
         return componentsOnDisk(m_configuration.root, components);
-    const std::optional<QByteArray> name = nameOnDisk(pathOf(*parent), components.last());
+    const std::optional<QByteArray> name = nameInFolder(*parent, components.last());
     QByteArrayList spelled = parent->isEmpty() ? QByteArrayList() : parent->split('/');
     spelled.append(name.value_or(components.last()));
     return spelled;
+}
+
+// A name the folder's listing holds as spelled needs no look at the disk: a scan parses the path
+// of every file it has just listed.
+std::optional<QByteArray> EmulatedVolume::nameInFolder(const QByteArray& directory,
+                                                       const QByteArray& name) const
+{
+    const auto names = m_names.constFind(directory);
+    if (names != m_names.cend() && names->shortNameOf(name))
+        return name;
+    return nameOnDisk(pathOf(directory), name);
 }
 
 // A folder's names are listed when first asked for, and again when a name is not found, as files

@@ -105,6 +105,7 @@ private:
     QByteArray pathOf(const QByteArray& directory) const;
     std::optional<ResolvedDirectory> resolveDirectory(const QByteArrayList& components) const;
     std::optional<QByteArray> recentDirectory(RecentFolder& recent, const QByteArrayList& components);
+    std::optional<QByteArray> nameInFolder(const QByteArray& directory, const QByteArray& name) const;
     template <typename Lookup>
     std::optional<QByteArray> findName(const QByteArray& directory, const Lookup& lookup);
     void rebuildDeletedEntries();
