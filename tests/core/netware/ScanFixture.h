@@ -6,9 +6,8 @@
 #include "core/netware/ScanContext.h"
 #include "core/settings/ScanSettings.h"
 #include "mock/FakeUserInterface.h"
+#include "mock/TableRows.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVariantMap>
 
 namespace corvane::test {
@@ -50,26 +49,10 @@ protected:
     // The table's rows in the order they were appended, column name to stored value.
     QList<QVariantMap> rows(const QString& table)
     {
-        QSqlQuery query(database.connection());
-        EXPECT_TRUE(query.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY rowid")))
-            << table.toStdString();
-        QList<QVariantMap> result;
-        while (query.next()) {
-            QVariantMap row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row.insert(query.record().fieldName(i), query.value(i));
-            result.append(row);
-        }
-        return result;
+        return test::tableRows(database.connection(), table, QStringLiteral("rowid"));
     }
 
-    QStringList column(const QString& table, const QString& name)
-    {
-        QStringList values;
-        for (const QVariantMap& row : rows(table))
-            values.append(row.value(name).toString());
-        return values;
-    }
+    QStringList column(const QString& table, const QString& name) { return test::columnTexts(rows(table), name); }
 
     EmulatedNetwork network;
     TempAuditDatabase databaseFile;

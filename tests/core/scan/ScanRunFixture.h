@@ -8,11 +8,10 @@
 #include "core/settings/SettingsStore.h"
 #include "mock/FakeClock.h"
 #include "mock/FakeUserInterface.h"
+#include "mock/TableRows.h"
 #include "mock/TempRegistry.h"
 
 #include <QLocale>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QVariantMap>
 
 #include <functional>
@@ -83,26 +82,9 @@ protected:
     {
         AuditDatabase reader;
         EXPECT_FALSE(reader.open(databaseFile.path, AuditDatabase::Access::ReadOnly).isError());
-        QSqlQuery query(reader.connection());
-        EXPECT_TRUE(
-            query.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY ") + order))
-            << table.toStdString();
-        QList<QVariantMap> result;
-        while (query.next()) {
-            QVariantMap row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row.insert(query.record().fieldName(i), query.value(i));
-            result.append(row);
-        }
-        return result;
+        return test::tableRows(reader.connection(), table, order);
     }
-    QStringList column(const QString& table, const QString& name)
-    {
-        QStringList values;
-        for (const QVariantMap& row : rows(table))
-            values.append(row.value(name).toString());
-        return values;
-    }
+    QStringList column(const QString& table, const QString& name) { return test::columnTexts(rows(table), name); }
     void seed(const char* statements)
     {
         AuditDatabase writer;
