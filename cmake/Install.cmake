@@ -2,7 +2,19 @@
 # bin/ receives cv with its empty cv.mdb, the help file and the demo network; share/ receives the
 # desktop launcher and the icon in every size the program ships.
 install(TARGETS cv RUNTIME DESTINATION bin)
-install(FILES "${CV_DATABASE_FILE}" "${CMAKE_SOURCE_DIR}/data/faq.fil" DESTINATION bin)
+install(FILES "${CMAKE_SOURCE_DIR}/data/faq.fil" DESTINATION bin)
+# A reinstall or upgrade must keep the rows already recorded: the empty cv.mdb is installed only
+# where none exists yet.
+install(CODE "set(CV_DATABASE_TEMPLATE \"${CV_DATABASE_FILE}\")")
+install(CODE [[
+    set(installed_database "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/cv.mdb")
+    if(EXISTS "${installed_database}")
+        message(STATUS "Keeping: ${installed_database}")
+    else()
+        message(STATUS "Installing: ${installed_database}")
+        file(COPY_FILE "${CV_DATABASE_TEMPLATE}" "${installed_database}")
+    endif()
+]])
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/data/demo" DESTINATION bin)
 
 foreach(size 16 32 48 64 128 256)
