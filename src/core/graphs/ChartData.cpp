@@ -1,4 +1,4 @@
-#include "core/graph/ChartData.h"
+#include "core/graphs/ChartData.h"
 
 #include <array>
 
