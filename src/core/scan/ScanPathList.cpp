@@ -1,5 +1,6 @@
 #include "core/scan/ScanPathList.h"
 
+#include "core/common/LocalScanner.h"
 #include "core/netware/DriveType.h"
 #include "core/settings/ScanSettings.h"
 
@@ -46,8 +47,9 @@ QString addPathMessage(AddPathResult result)
     case AddPathResult::Added:
         return u"Directory added."_s;
     case AddPathResult::NotNetworkDirectory:
-        return u"Directory not added. You can only add network directories. Local drives are better "
-               "audited with a file auditing tool made for local disks."_s;
+        return u"Directory not added. You can only add network directories. To audit the files of "
+               "local drives, use "_s +
+               localScannerName() + u", our scanner for workstation disks."_s;
     case AddPathResult::AlreadyInList:
         return u"Directory not added. It already exists in list."_s;
     }

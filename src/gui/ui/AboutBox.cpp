@@ -1,6 +1,7 @@
 #include "gui/ui/AboutBox.h"
 
 #include "core/common/AppFolder.h"
+#include "core/common/LocalScanner.h"
 #include "gui/ui/AppIcon.h"
 #include "gui/ui/LinkLabel.h"
 #include "gui/ui/MessageBoxes.h"
@@ -24,16 +25,17 @@ const QString description = QStringLiteral(
     "edited, created, deleted and archived files per directory and day, so that you can see what "
     "happens to your sensitive files.");
 
-const QString otherProgramQuestion = QStringLiteral(
-    "Corvane Local is a scanner for local drives: it records the new, edited and deleted files on a "
-    "workstation's own disks day by day, as Corvane Net does for your file servers.\n\n"
-    "Would you like to download it now?");
+const QString otherProgramQuestion =
+    localScannerName() +
+    QStringLiteral(" is a scanner for local drives: it records the new, edited and deleted files on a "
+                   "workstation's own disks day by day, as Corvane Net does for your file servers.\n\n"
+                   "Would you like to download it now?");
 
 } // namespace
 
 const QString AboutBox::makerEmail = QStringLiteral("support@corvane.example");
 const QString AboutBox::makerWebPage = QStringLiteral("https://corvane.example/");
-const QString AboutBox::otherProgramName = QStringLiteral("Corvane Local");
+const QString AboutBox::otherProgramName = localScannerName();
 const QString AboutBox::otherProgramDownload =
     QStringLiteral("https://corvane.example/downloads/corvane-local/");
 

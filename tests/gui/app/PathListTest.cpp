@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "core/common/LocalScanner.h"
 #include "core/netware/DriveType.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ TEST_F(PathListTest, AFolderOnALocalDiskIsNotAdded)
     click("Command3");
     EXPECT_EQ(paths()->count(), 0);
     EXPECT_TRUE(status().startsWith(u"Directory not added. You can only add network directories."_s));
+    EXPECT_TRUE(status().contains(localScannerName())) << "the refusal recommends the local scanner";
     EXPECT_TRUE(control("Command1")->isHidden());
 }
 
