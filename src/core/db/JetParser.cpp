@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace corvane {
 namespace {
 
@@ -341,10 +343,27 @@ QString JetParser::writeSelect(const SelectCore& core, const std::vector<OrderKe
         sql += u" GROUP BY "_s + core.groupBy;
     if (!core.having.isEmpty())
         sql += u" HAVING "_s + core.having;
-    sql += orderByClause(order);
+    sql += orderByClause(columnsBeforeAliases(core, order));
     if (core.top)
         sql += u" LIMIT "_s + (order.empty() ? *core.top : tieAwareLimit(core, order));
     return sql;
+}
+
+// Jet reads a name in ORDER BY as a column of the tables; SQLite takes a result alias of that
+// name first, so "SELECT Deleted, COUNT(Deleted) AS Deleted ... ORDER BY Deleted" would sort by
+// the count. With a unary plus SQLite looks for the column first and falls back to the alias.
+std::vector<JetParser::OrderKey> JetParser::columnsBeforeAliases(const SelectCore& core,
+                                                                 std::vector<OrderKey> order)
+{
+    for (OrderKey& key : order) {
+        const bool alsoAlias =
+            !key.key.plainName.isEmpty() &&
+            std::any_of(core.items.begin(), core.items.end(),
+                        [&key](const SelectItem& item) { return item.alias == key.key.plainName; });
+        if (alsoAlias)
+            key.key.sql.prepend(u'+');
+    }
+    return order;
 }
 
 QString JetParser::orderByClause(const std::vector<OrderKey>& order)

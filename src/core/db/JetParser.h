@@ -78,6 +78,7 @@ private:
     std::vector<SelectItem> selectList();
     std::vector<OrderKey> orderByList();
     QString writeSelect(const SelectCore& core, const std::vector<OrderKey>& order) const;
+    static std::vector<OrderKey> columnsBeforeAliases(const SelectCore& core, std::vector<OrderKey> order);
     static QString orderByClause(const std::vector<OrderKey>& order);
     QString tieAwareLimit(const SelectCore& core, const std::vector<OrderKey>& order) const;
     QString deleteStatement();

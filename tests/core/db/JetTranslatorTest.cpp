@@ -297,6 +297,21 @@ TEST_F(JetStatements, ChartStatementsCountPerDay)
               "2026-12-05|1|2,2026-12-06|4|3");
 }
 
+TEST_F(JetStatements, OrderByANameThatIsAlsoAnAliasSortsByTheColumnAsJetDoes)
+{
+    EXPECT_EQ(list(db.rows(u"SELECT SysDate,COUNT(SysDate) As SysDate FROM DirActivity GROUP BY SysDate "
+                           u"ORDER BY SysDate"_s)),
+              "2026-12-05|1,2026-12-06|2,2026-12-07|1");
+    // A name that is only an alias still sorts by it.
+    EXPECT_EQ(
+        list(db.rows(u"SELECT Directory, COUNT(*) AS n FROM NewFiles GROUP BY Directory ORDER BY n DESC"_s)),
+        "SYS:B|4,SYS:A|3");
+    EXPECT_EQ(
+        list(db.rows(u"SELECT SysDate FROM DirActivity UNION SELECT SysDate AS SysDate FROM DirActivity "
+                     u"ORDER BY SysDate DESC"_s)),
+        "2026-12-07,2026-12-06,2026-12-05");
+}
+
 TEST_F(JetStatements, LikeWildcards)
 {
     EXPECT_EQ(files(u"file LIKE '*.doc'"_s), "c.doc,d.doc");
