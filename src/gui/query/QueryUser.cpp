@@ -1,11 +1,9 @@
 #include "gui/query/QueryUser.h"
 
-#include "core/query/QueryTexts.h"
 #include "gui/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -15,14 +13,13 @@ namespace corvane {
 QString DesktopQueryUser::showOpenDialog(QWidget* owner, const QString& filter, const QString& title,
                                          const QString& folder)
 {
-    return QFileDialog::getOpenFileName(owner, title, folder, qtFileFilter(filter)).trimmed();
+    return DesktopFileDialogs().showOpenDialog(owner, filter, title, folder);
 }
 
 QString DesktopQueryUser::showSaveDialog(QWidget* owner, const QString& filter, const QString& title,
                                          const QString& folder)
 {
-    // The dialog itself asks before replacing a file.
-    return QFileDialog::getSaveFileName(owner, title, folder, qtFileFilter(filter)).trimmed();
+    return DesktopFileDialogs().showSaveDialog(owner, filter, title, folder);
 }
 
 QString DesktopQueryUser::askText(QWidget* owner, const QString& prompt, const QString& title,

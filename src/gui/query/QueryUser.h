@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/ui/FileDialogs.h"
+
 #include <QString>
 
 class QWidget;
@@ -9,7 +11,7 @@ namespace corvane {
 // Everything the query window asks the user or hands to the desktop beyond its own controls:
 // file dialogs, input boxes, message boxes with their own titles, opening a file in the
 // desktop's program for it. Tests replace it with a scripted user.
-class QueryUser
+class QueryUser : public FileDialogs
 {
 public:
     enum class Icon
@@ -19,14 +21,6 @@ public:
         Question
     };
 
-    virtual ~QueryUser() = default;
-
-    // ShowOpenDialog and ShowSaveDialog: the chosen path, or empty text when cancelled. The filter is
-    // in the "description|pattern" form. The save dialog adds no extension to a typed name.
-    virtual QString showOpenDialog(QWidget* owner, const QString& filter, const QString& title,
-                                   const QString& folder) = 0;
-    virtual QString showSaveDialog(QWidget* owner, const QString& filter, const QString& title,
-                                   const QString& folder) = 0;
     // An input box; empty text when cancelled.
     virtual QString askText(QWidget* owner, const QString& prompt, const QString& title,
                             const QString& defaultText) = 0;
