@@ -23,11 +23,17 @@ bool holdsAnotherStatement(sqlite3* db, const char* tail)
     return rc != SQLITE_OK || next != nullptr;
 }
 
-// Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.
-void bindText(sqlite3_stmt* statement, int index, const QString& text)
+// Most texts are ASCII: copied byte for byte into the buffer's room, without an allocation.
+bool encodeAscii(QStringView text, QByteArray& utf8)
 {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    utf8.resize(text.size());
+    char* out = utf8.data();
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+        *out++ = static_cast<char>(c.unicode());
+    }
+    return true;
 }
 
 } // namespace
@@ -44,7 +50,7 @@ SqliteStatement::~SqliteStatement()
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : m_statement(std::exchange(other.m_statement, nullptr))
+    : m_statement(std::exchange(other.m_statement, nullptr)), m_boundTexts(std::move(other.m_boundTexts))
 {}
 
 SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
@@ -52,6 +58,7 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
     if (this != &other) {
         finalize();
         m_statement = std::exchange(other.m_statement, nullptr);
+        m_boundTexts = std::move(other.m_boundTexts);
     }
     return *this;
 }
@@ -71,6 +78,7 @@ int SqliteStatement::prepare(sqlite3* db, const QString& sql)
         finalize();
         return textAfterStatement;
     }
+    m_boundTexts.resize(static_cast<std::size_t>(parameterCount()));
     return SQLITE_OK;
 }
 
@@ -78,6 +86,7 @@ void SqliteStatement::finalize()
 {
     sqlite3_finalize(m_statement);
     m_statement = nullptr;
+    m_boundTexts.clear();
 }
 
 void SqliteStatement::bind(int index, const QVariant& value)
@@ -88,7 +97,7 @@ void SqliteStatement::bind(int index, const QVariant& value)
         sqlite3_bind_null(m_statement, index);
         break;
     case QMetaType::QString:
-        bindText(m_statement, index, value.toString());
+        bindText(index, value.toString());
         break;
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -103,10 +112,10 @@ void SqliteStatement::bind(int index, const QVariant& value)
         sqlite3_bind_double(m_statement, index, value.toDouble());
         break;
     case QMetaType::QDate:
-        bindText(m_statement, index, storedDateText(value.toDate()));
+        bindText(index, storedDateText(value.toDate()));
         break;
     case QMetaType::QDateTime:
-        bindText(m_statement, index, storedDateTimeText(value.toDateTime()));
+        bindText(index, storedDateTimeText(value.toDateTime()));
         break;
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
@@ -115,9 +124,23 @@ void SqliteStatement::bind(int index, const QVariant& value)
         break;
     }
     default:
-        bindText(m_statement, index, value.toString());
+        bindText(index, value.toString());
         break;
     }
+}
+
+// Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.
+// SQLite reads the buffer only while stepping; it is rewritten just before the parameter is
+// bound again.
+void SqliteStatement::bindText(int index, QStringView text)
+{
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot >= m_boundTexts.size()) // no such parameter: nothing to bind
+        return;
+    QByteArray& utf8 = m_boundTexts[slot];
+    if (!encodeAscii(text, utf8))
+        utf8 = text.toUtf8();
+    sqlite3_bind_text(m_statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
 }
 
 int SqliteStatement::parameterCount() const

@@ -1,14 +1,19 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
 #include <sqlite3.h>
 
+#include <vector>
+
 namespace corvane {
 
 // One prepared SQLite statement, finalized when the object goes. Values bind and read as
-// QVariant: a null QVariant is NULL, texts are UTF-16, whole numbers 64-bit.
+// QVariant: a null QVariant is NULL, texts are UTF-16, whole numbers 64-bit. A bound text is
+// encoded into a buffer of its parameter, kept until that parameter is bound again, so SQLite
+// needs no copy of its own and an append of row after row reuses the same buffers.
 class SqliteStatement
 {
 public:
@@ -41,7 +46,10 @@ public:
     QVariant value(int column) const;
 
 private:
+    void bindText(int index, QStringView text);
+
     sqlite3_stmt* m_statement = nullptr;
+    std::vector<QByteArray> m_boundTexts; // UTF-8, by parameter index - 1
 };
 
 // A table or column name as an SQL identifier, quoted whatever it holds.

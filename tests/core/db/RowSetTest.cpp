@@ -101,6 +101,29 @@ TEST_F(RowSetTest, AFieldThatDoesNotConvertStaysEmptyAndTheRowIsStillStored)
     EXPECT_TRUE(detail.value(QStringLiteral("Bytes")).isNull());
 }
 
+// Appends reuse their buffers row after row: each row keeps its own text, whatever came before.
+TEST_F(RowSetTest, TextsOfLongShortAndNonAsciiValuesComeBackAsAppended)
+{
+    const QStringList owners{QStringLiteral("A LONGER OWNER NAME"),
+                             QStringLiteral("BOB"),
+                             QStringLiteral("J\u00C9R\u00D4ME \u65E5\u672C \U0001F600"),
+                             QStringLiteral("AL"),
+                             QString(),
+                             QStringLiteral("\u00E9")};
+    RowSet detail(database);
+    ASSERT_FALSE(detail.open(QStringLiteral("Detail")).isError());
+    for (const QString& owner : owners)
+        appendRow(detail,
+                  {{QStringLiteral("owner"), owner}, {QStringLiteral("file"), QString(owner + u'x')}});
+
+    QStringList read;
+    for (detail.moveFirst(); !detail.isEof(); detail.moveNext()) {
+        read.append(detail.value(QStringLiteral("owner")).toString());
+        EXPECT_EQ(detail.value(QStringLiteral("file")).toString(), read.last() + u'x');
+    }
+    EXPECT_EQ(read, owners);
+}
+
 TEST_F(RowSetTest, UpdateWithoutAddNewAppendsNothing)
 {
     RowSet temp(database);
