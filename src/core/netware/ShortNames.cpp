@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 namespace corvane {
 
@@ -14,9 +15,9 @@ namespace {
 
 bool isDosCharacter(char c)
 {
-    static const QByteArray punctuation("!#$%&'()-@^_`{}~");
+    constexpr std::string_view punctuation = "!#$%&'()-@^_`{}~";
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           punctuation.contains(c);
+           punctuation.find(c) != std::string_view::npos;
 }
 
 bool isDosPart(const QByteArray& part, qsizetype longest)
@@ -25,15 +26,16 @@ bool isDosPart(const QByteArray& part, qsizetype longest)
 }
 
 // Letters in upper case, spaces and dots dropped, anything else DOS does not allow as "_".
-QByteArray dosCharacters(const QByteArray& text)
+QByteArray dosCharacters(QByteArrayView text)
 {
     QByteArray result;
+    result.reserve(text.size());
     for (const char c : text) {
         if (c == ' ' || c == '.')
             continue;
-        result += isDosCharacter(c) ? QByteArray(1, c).toUpper() : QByteArray("_");
+        result += isDosCharacter(c) ? c : '_';
     }
-    return result;
+    return std::move(result).toUpper();
 }
 
 std::optional<QByteArrayList> listNames(const QByteArray& directoryPath)
@@ -124,12 +126,12 @@ void DirectoryNames::assign(const QByteArray& longName, const QByteArray& shortN
 
 QByteArray DirectoryNames::numberedShortName(const QByteArray& longName)
 {
-    QByteArray stripped = longName;
+    QByteArrayView stripped = longName;
     while (stripped.startsWith('.'))
-        stripped.remove(0, 1);
+        stripped = stripped.sliced(1);
     const qsizetype dot = stripped.lastIndexOf('.');
-    QByteArray base = dosCharacters(dot < 0 ? stripped : stripped.left(dot));
-    const QByteArray extension = dot < 0 ? QByteArray() : dosCharacters(stripped.mid(dot + 1)).left(3);
+    QByteArray base = dosCharacters(dot < 0 ? stripped : stripped.first(dot));
+    const QByteArray extension = dot < 0 ? QByteArray() : dosCharacters(stripped.sliced(dot + 1)).left(3);
     if (base.isEmpty())
         base = "_";
     const QByteArray suffix = extension.isEmpty() ? QByteArray() : "." + extension;
