@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace corvane {
 
 using namespace Qt::StringLiterals;
@@ -63,10 +66,12 @@ void RowSet::releaseStatements()
     m_pending.clear();
 }
 
+// The pending row reuses the list of the row before the current one: appends allocate no list.
 void RowSet::addNew()
 {
     m_adding = true;
-    m_pending = QVariantList(m_layout.columns.size());
+    m_pending.resize(m_layout.columns.size());
+    std::fill(m_pending.begin(), m_pending.end(), QVariant());
 }
 
 DbError RowSet::setField(const QString& column, const QVariant& value)
@@ -101,8 +106,7 @@ DbError RowSet::update()
     if (error.isError())
         return error;
     m_rowid = sqlite3_last_insert_rowid(m_database.handle());
-    m_values = std::move(m_pending);
-    m_pending.clear();
+    std::swap(m_values, m_pending);
     m_eof = false;
     return {};
 }

@@ -53,11 +53,24 @@ std::optional<DateAndTime> toDateAndTime(const QVariant& value)
     }
 }
 
+// Writes the date as YYYY-MM-DD at `at`.
+void putDate(char16_t* at, const QDate& date)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    putDigits(&at[0], year, 4);
+    at[4] = u'-';
+    putDigits(&at[5], month, 2);
+    at[7] = u'-';
+    putDigits(&at[8], day, 2);
+}
+
 QString storedText(const QDate& date, const QTime& time)
 {
     std::array<char16_t, dateTimeLength> text{};
-    const QString day = storedDateText(date);
-    std::copy(day.utf16(), day.utf16() + dateLength, text.begin());
+    putDate(text.data(), date);
     text[10] = u' ';
     putDigits(&text[11], time.hour(), 2);
     text[13] = u':';
@@ -116,14 +129,8 @@ ColumnKind columnKindOfDeclaredType(const QString& declaredType)
 
 QString storedDateText(const QDate& date)
 {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    date.getDate(&year, &month, &day);
-    std::array<char16_t, dateLength> text{u'0', u'0', u'0', u'0', u'-', u'0', u'0', u'-', u'0', u'0'};
-    putDigits(&text[0], year, 4);
-    putDigits(&text[5], month, 2);
-    putDigits(&text[8], day, 2);
+    std::array<char16_t, dateLength> text{};
+    putDate(text.data(), date);
     return QString(reinterpret_cast<const QChar*>(text.data()), dateLength);
 }
 
