@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/graphs/ChartData.h"
+
+#include <QtDataVisualization/QAbstract3DGraph>
+
+namespace corvane {
+
+// True when this display offers OpenGL, which the 3D graphs need. The offscreen and minimal
+// platforms never do (a 3D graph made there crashes), so they are ruled out before any
+// context is tried.
+bool threeDChartsAvailable();
+
+// A 3D graph of the data, rotated with Ctrl and the left mouse button. Only call it when
+// threeDChartsAvailable(). How the four types stay apart in three dimensions:
+// - bar: Q3DBars, one row of bars per series, gaps between the bars;
+// - area: Q3DBars with no gaps between the days, so each series is a solid band filled
+//   down to zero;
+// - line: Q3DSurface, one ribbon per series rising and falling from day to day;
+// - step: Q3DSurface, one ribbon per series that holds each value until the next day and
+//   then jumps.
+// Unset points are left out: their bar stays at zero height, the ribbon is cut there.
+QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type);
+
+} // namespace corvane

@@ -1,0 +1,147 @@
+#include "gui/graphs/ChartView.h"
+
+#include <QAreaSeries>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Three days, two series; New has no value on the middle day.
+ChartData threeDays()
+{
+    ChartData data;
+    data.columnLabels = {u"Deleted"_s, u"New"_s};
+    data.rowLabels = {u"12/01/2026"_s, QString(), u"12/03/2026"_s};
+    data.points = {{1.0, 4.0}, {2.0, std::nullopt}, {3.0, 6.0}};
+    return data;
+}
+
+class ChartViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        view.setChartData(threeDays());
+        view.show();
+    }
+
+    QChart* chart() const
+    {
+        auto* flat = view.findChild<QChartView*>(u"flatChart"_s);
+        return flat != nullptr ? flat->chart() : nullptr;
+    }
+    // The names the legend shows once the chart is on screen.
+    QStringList legendNames() const
+    {
+        QCoreApplication::processEvents();
+        QStringList names;
+        for (QLegendMarker* marker : chart()->legend()->markers()) {
+            if (marker->isVisible())
+                names.append(marker->label());
+        }
+        return names;
+    }
+    QList<QLineSeries*> lines() const
+    {
+        QList<QLineSeries*> result;
+        for (QAbstractSeries* series : chart()->series()) {
+            if (auto* line = qobject_cast<QLineSeries*>(series))
+                result.append(line);
+        }
+        return result;
+    }
+
+    ChartView view;
+};
+
+TEST_F(ChartViewTest, LineChartNamesSeriesAfterFieldsLabelsFirstAndLastDayAndLeavesOutUnsetPoints)
+{
+    view.setChartType(chartTypeCode(ChartType::Line, false));
+    ASSERT_NE(chart(), nullptr);
+    EXPECT_EQ(legendNames(), QStringList({u"Deleted"_s, u"New"_s}));
+    auto* days = qobject_cast<QCategoryAxis*>(chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(days, nullptr);
+    EXPECT_EQ(days->categoriesLabels(), QStringList({u"12/01/2026"_s, u"12/03/2026"_s}));
+    // Deleted is one line of three points; New is cut where its point is unset.
+    const QList<QLineSeries*> series = lines();
+    ASSERT_EQ(series.size(), 3);
+    EXPECT_EQ(series[0]->points(), QList<QPointF>({{0, 1}, {1, 2}, {2, 3}}));
+    EXPECT_EQ(series[1]->points(), QList<QPointF>({{0, 4}}));
+    EXPECT_EQ(series[2]->points(), QList<QPointF>({{2, 6}}));
+}
+
+TEST_F(ChartViewTest, EachFlatTypeDrawsItsOwnKindOfSeries)
+{
+    view.setChartType(chartTypeCode(ChartType::Step, false));
+    EXPECT_EQ(lines().value(0)->points(), QList<QPointF>({{0, 1}, {1, 1}, {1, 2}, {2, 2}, {2, 3}}));
+
+    view.setChartType(chartTypeCode(ChartType::Area, false));
+    ASSERT_FALSE(chart()->series().isEmpty());
+    EXPECT_NE(qobject_cast<QAreaSeries*>(chart()->series().first()), nullptr);
+    EXPECT_EQ(legendNames(), QStringList({u"Deleted"_s, u"New"_s}));
+
+    view.setChartType(chartTypeCode(ChartType::Bar, false));
+    ASSERT_EQ(chart()->series().size(), 1);
+    const QList<QBarSet*> sets = qobject_cast<QBarSeries*>(chart()->series().first())->barSets();
+    ASSERT_EQ(sets.size(), 2);
+    EXPECT_EQ(sets[1]->label(), u"New"_s);
+    EXPECT_EQ(sets[1]->at(1), 0.0); // unset: no bar
+    EXPECT_EQ(sets[1]->at(2), 6.0);
+}
+
+TEST_F(ChartViewTest, TitleAndLegendFollowTheSettingsAndTheTypeCodeIsKept)
+{
+    view.setTitle(u"Activity"_s);
+    view.setLegendVisible(false);
+    view.setChartType(chartTypeCode(ChartType::Bar, false));
+    EXPECT_EQ(chart()->title(), u"Activity"_s);
+    EXPECT_FALSE(chart()->legend()->isVisible());
+    EXPECT_FALSE(view.legendVisible());
+    EXPECT_EQ(view.chartType(), 1);
+    view.setLegendVisible(true);
+    EXPECT_TRUE(chart()->legend()->isVisible());
+}
+
+TEST_F(ChartViewTest, ThreeDWithoutOpenGlIsDrawnFlatOfTheSameTypeAndSaysSo)
+{
+    const auto* label = view.findChild<QLabel*>(u"fallbackLabel"_s);
+    view.setChartType(chartTypeCode(ChartType::Step, false));
+    EXPECT_FALSE(view.fellBackToFlat());
+    EXPECT_FALSE(label->isVisibleTo(&view));
+
+    view.setChartType(chartTypeCode(ChartType::Area, true));
+    EXPECT_EQ(view.chartType(), 4);
+    EXPECT_TRUE(view.fellBackToFlat());
+    EXPECT_TRUE(label->isVisibleTo(&view));
+    EXPECT_EQ(label->text(), ChartView::flatFallbackText());
+    ASSERT_NE(chart(), nullptr);
+    EXPECT_NE(qobject_cast<QAreaSeries*>(chart()->series().first()), nullptr);
+}
+
+TEST_F(ChartViewTest, ChartImageHasTheAskedSizeAndShowsTheChart)
+{
+    view.setTitle(u"Activity"_s);
+    const QImage image = view.chartImage(QSize(400, 300));
+    EXPECT_EQ(image.size(), QSize(400, 300));
+    const QRgb corner = image.pixel(0, 0);
+    int differing = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4)
+            differing += image.pixel(x, y) != corner ? 1 : 0;
+    }
+    EXPECT_GT(differing, 100);
+}
+
+} // namespace
