@@ -44,15 +44,20 @@ std::optional<QByteArray> uniqueMatchIgnoringCase(const QByteArray& directory, c
 
 std::optional<QByteArrayList> pathComponents(const QByteArray& path, bool backslashSeparates)
 {
-    QByteArray unified = path;
-    if (backslashSeparates)
-        unified.replace('\\', '/');
+    const auto isSeparator = [backslashSeparates](char c) {
+        return c == '/' || (backslashSeparates && c == '\\');
+    };
     QByteArrayList components;
-    for (const QByteArray& part : unified.split('/')) {
+    for (qsizetype start = 0; start <= path.size();) {
+        qsizetype end = start;
+        while (end < path.size() && !isSeparator(path[end]))
+            ++end;
+        const QByteArrayView part = QByteArrayView(path).sliced(start, end - start);
+        start = end + 1;
         if (part.isEmpty() || part == ".")
             continue;
         if (part != "..") {
-            components.append(part);
+            components.append(part.toByteArray());
         } else if (components.isEmpty()) {
             return std::nullopt;
         } else {
