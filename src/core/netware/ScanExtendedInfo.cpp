@@ -23,15 +23,28 @@ QString withSecondsCorrected(QString dateText)
     return dateText;
 }
 
-// The working texts of one file, each empty until its fact is fetched.
+// A decoded date: its text, read for the scan date, and the value its columns take, made once
+// for the event row and the Detail row.
+struct DateFact
+{
+    QString text;
+    QVariant value;
+};
+
+DateFact dateFact(const QString& text)
+{
+    return DateFact{text, dateTimeValue(text)};
+}
+
+// The working facts of one file, each empty until it is fetched.
 struct FileFacts
 {
-    QString created;
+    DateFact created;
     QString owner;
-    QString lastAccess;
-    QString lastArchive;
+    DateFact lastAccess;
+    DateFact lastArchive;
     QString archiver;
-    QString lastModify;
+    DateFact lastModify;
     QString modifier;
 };
 
@@ -84,17 +97,17 @@ private:
         if (!m_rows.NewFilesRs && !m_rows.DetailRs)
             return;
         if (wanted(Flag::Created))
-            m_facts.created = dateText(EntryField::CreationDateTime);
+            m_facts.created = dateFact(dateText(EntryField::CreationDateTime));
         if (wanted(Flag::Owner))
             m_facts.owner = nameOf(EntryField::OwnerId);
     }
 
     void appendNewFilesRow()
     {
-        if (!m_rows.NewFilesRs || !onScanDate(m_facts.created))
+        if (!m_rows.NewFilesRs || !onScanDate(m_facts.created.text))
             return;
         NewRow row = newRow(*m_rows.NewFilesRs);
-        row.set(u"Created"_s, dateTimeValue(m_facts.created)).set(u"owner"_s, m_facts.owner);
+        row.set(u"Created"_s, m_facts.created.value).set(u"owner"_s, m_facts.owner);
         withFileAndBytes(row).update();
     }
 
@@ -103,16 +116,16 @@ private:
     {
         if ((m_rows.OpenedFilesRs || m_rows.DetailRs) && wanted(Flag::LastAccess)) {
             const quint32 date = recordValue16(m_entry, EntryField::LastAccessDate);
-            m_facts.lastAccess = withSecondsCorrected(DecodeDateTime(date << 16));
+            m_facts.lastAccess = dateFact(withSecondsCorrected(DecodeDateTime(date << 16)));
         }
     }
 
     void appendOpenedFilesRow()
     {
-        if (!m_rows.OpenedFilesRs || !onScanDate(m_facts.lastAccess))
+        if (!m_rows.OpenedFilesRs || !onScanDate(m_facts.lastAccess.text))
             return;
         NewRow row = newRow(*m_rows.OpenedFilesRs);
-        row.set(u"Opened"_s, dateTimeValue(m_facts.lastAccess));
+        row.set(u"Opened"_s, m_facts.lastAccess.value);
         withFileAndBytes(row).update();
     }
 
@@ -121,17 +134,17 @@ private:
         if (!m_rows.ArchivedFilesRs && !m_rows.DetailRs)
             return;
         if (wanted(Flag::LastArchive))
-            m_facts.lastArchive = withSecondsCorrected(dateText(EntryField::LastArchiveDateTime));
+            m_facts.lastArchive = dateFact(withSecondsCorrected(dateText(EntryField::LastArchiveDateTime)));
         if (wanted(Flag::LastArchiveBy))
             m_facts.archiver = nameOf(EntryField::LastArchiverId);
     }
 
     void appendArchivedFilesRow()
     {
-        if (!m_rows.ArchivedFilesRs || !onScanDate(m_facts.lastArchive))
+        if (!m_rows.ArchivedFilesRs || !onScanDate(m_facts.lastArchive.text))
             return;
         NewRow row = newRow(*m_rows.ArchivedFilesRs);
-        row.set(u"Archived"_s, dateTimeValue(m_facts.lastArchive)).set(u"Archivor"_s, m_facts.archiver);
+        row.set(u"Archived"_s, m_facts.lastArchive.value).set(u"Archivor"_s, m_facts.archiver);
         withFileAndBytes(row).update();
     }
 
@@ -140,18 +153,18 @@ private:
         if (!m_rows.EditedFilesRs && !m_rows.DetailRs)
             return;
         if (wanted(Flag::LastModify))
-            m_facts.lastModify = withSecondsCorrected(dateText(EntryField::LastUpdateDateTime));
+            m_facts.lastModify = dateFact(withSecondsCorrected(dateText(EntryField::LastUpdateDateTime)));
         if (wanted(Flag::LastModifyBy))
             m_facts.modifier = nameOf(EntryField::LastUpdaterId);
     }
 
     void appendEditedFilesRow()
     {
-        if (!m_rows.EditedFilesRs || !onScanDate(m_facts.lastModify))
+        if (!m_rows.EditedFilesRs || !onScanDate(m_facts.lastModify.text))
             return;
         NewRow row = newRow(*m_rows.EditedFilesRs);
         withFileAndBytes(row)
-            .set(u"Edited"_s, dateTimeValue(m_facts.lastModify))
+            .set(u"Edited"_s, m_facts.lastModify.value)
             .set(u"Editor"_s, m_facts.modifier)
             .update();
     }
@@ -161,12 +174,12 @@ private:
         if (!m_rows.DetailRs)
             return;
         newRow(*m_rows.DetailRs)
-            .set(u"Created"_s, dateTimeValue(m_facts.created))
+            .set(u"Created"_s, m_facts.created.value)
             .set(u"owner"_s, m_facts.owner)
-            .set(u"LastAccess"_s, dateTimeValue(m_facts.lastAccess))
-            .set(u"LastArchive"_s, dateTimeValue(m_facts.lastArchive))
+            .set(u"LastAccess"_s, m_facts.lastAccess.value)
+            .set(u"LastArchive"_s, m_facts.lastArchive.value)
             .set(u"Archivor"_s, m_facts.archiver)
-            .set(u"lastedit"_s, dateTimeValue(m_facts.lastModify))
+            .set(u"lastedit"_s, m_facts.lastModify.value)
             .set(u"Editor"_s, m_facts.modifier)
             .set(u"file"_s, m_file)
             .set(u"SysDate"_s, m_context.settings.ScanDate)
