@@ -4,7 +4,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <utility>
 
 namespace corvane {
@@ -71,7 +70,8 @@ void RowSet::addNew()
 {
     m_adding = true;
     m_pending.resize(m_layout.columns.size());
-    std::fill(m_pending.begin(), m_pending.end(), QVariant());
+    for (QVariant& value : m_pending)
+        value = QVariant();
 }
 
 DbError RowSet::setField(const QString& column, const QVariant& value)
