@@ -128,13 +128,9 @@ Q3DBars* barGraph(const ChartData& data, ChartType type)
     }
     auto* series = new QBar3DSeries;
     series->dataProxy()->resetArray(array, data.columnLabels, data.rowLabels);
-    QList<QColor> colors;
-    for (int column = 0; column < data.columnCount(); ++column)
-        colors.append(seriesColor(column));
     series->setMesh(QAbstract3DSeries::MeshBar);
     graph->addSeries(series);
-    series->setColorStyle(Q3DTheme::ColorStyleUniform);
-    series->setRowColors(colors); // after adding: the graph's theme sets the series' colours
+    series->setBaseColor(threeDSeriesColor(type, 0)); // after adding: the graph's theme colours it
     graph->setBarThickness(type == ChartType::Area ? 1.0F : 0.6F);
     graph->setBarSpacing(type == ChartType::Area ? QSizeF(0.0, 0.6) : QSizeF(0.5, 0.6));
     graph->valueAxis()->setLabelFormat(QStringLiteral("%g"));
@@ -174,7 +170,7 @@ Q3DSurface* ribbonGraph(const ChartData& data, ChartType type)
                 ribbon(type == ChartType::Step ? steppedPoints(run) : run, column));
             series->setDrawMode(QSurface3DSeries::DrawSurface);
             series->setFlatShadingEnabled(true);
-            series->setBaseColor(seriesColor(column));
+            series->setBaseColor(threeDSeriesColor(type, column));
             series->setName(data.columnLabels[column]);
             graph->addSeries(series);
         }
@@ -214,6 +210,11 @@ bool threeDChartsAvailable()
         return true;
     }();
     return available;
+}
+
+QColor threeDSeriesColor(ChartType type, int column)
+{
+    return seriesColor(type == ChartType::Bar || type == ChartType::Area ? 0 : column);
 }
 
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type)

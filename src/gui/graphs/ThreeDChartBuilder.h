@@ -2,6 +2,7 @@
 
 #include "core/graphs/ChartData.h"
 
+#include <QColor>
 #include <QtDataVisualization/QAbstract3DGraph>
 
 namespace corvane {
@@ -21,5 +22,10 @@ bool threeDChartsAvailable();
 //   then jumps.
 // Unset points are left out: their bar stays at zero height, the ribbon is cut there.
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type);
+
+// The colour of a series in the 3D graph. The bars of a series all take one colour (row
+// colours do not take effect in this DataVisualization), so in bar and area graphs every
+// series has the same colour and the series names along the row axis tell them apart.
+QColor threeDSeriesColor(ChartType type, int column);
 
 } // namespace corvane

@@ -8,6 +8,7 @@
 #include "gui/query/QueryUser.h"
 #include "gui/query/WaitCursor.h"
 #include "gui/ui/MessageBoxes.h"
+#include "gui/ui/Printing.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
@@ -30,7 +30,7 @@ namespace {
 class ListingPainter
 {
 public:
-    explicit ListingPainter(QPrinter& printer) : m_printer(printer), m_painter(&printer)
+    ListingPainter(QPainter& painter, QPrinter& printer) : m_printer(printer), m_painter(painter)
     {
         QFont font(u"Courier New"_s, 10);
         font.setStyleHint(QFont::TypeWriter);
@@ -58,7 +58,7 @@ public:
 
 private:
     QPrinter& m_printer;
-    QPainter m_painter;
+    QPainter& m_painter;
     int m_y = 0;
 };
 
@@ -100,25 +100,18 @@ void QueryOutput::saveStatementFile(const QString& text)
 void QueryOutput::print(const QString& heading)
 {
     const WaitCursor wait;
-    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    QString message = u"Records sent to printer."_s;
-    if (defaultPrinter.isNull()) {
-        const QString path = applicationFolder() + pdfFileName();
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path);
-        printListing(printer, heading);
-        message = u"No printer is set up: records written to "_s + path + u'.';
-    } else {
-        QPrinter printer(defaultPrinter, QPrinter::HighResolution);
-        printListing(printer, heading);
-    }
+    const PrintResult printed = printPages(pdfFileName(), [&](QPainter& painter, QPrinter& printer) {
+        printListing(painter, printer, heading);
+    });
+    const QString message = printed.pdfPath.isEmpty()
+                                ? u"Records sent to printer."_s
+                                : u"No printer is set up: records written to "_s + printed.pdfPath + u'.';
     m_user.showMessage(m_window, message, MessageBoxes::title, QueryUser::Icon::None);
 }
 
-void QueryOutput::printListing(QPrinter& printer, const QString& heading)
+void QueryOutput::printListing(QPainter& painter, QPrinter& printer, const QString& heading)
 {
-    ListingPainter listing(printer);
+    ListingPainter listing(painter, printer);
     listing.setBold(true);
     for (const QString& line : heading.split(u'\n'))
         listing.printLine(line.trimmed());

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -32,7 +33,7 @@ public:
     static QString pdfFileName() { return QStringLiteral("query.pdf"); }
 
 private:
-    void printListing(QPrinter& printer, const QString& heading);
+    void printListing(QPainter& painter, QPrinter& printer, const QString& heading);
     void reportCsvError(long number, const QString& description);
     void offerToOpen(const QString& path);
 

@@ -28,11 +28,16 @@ UserInterfacePort* MessageBoxes::s_diversion = nullptr;
 
 void MessageBoxes::show(QWidget* parent, const QString& text, Icon icon)
 {
+    show(parent, text, icon, title);
+}
+
+void MessageBoxes::show(QWidget* parent, const QString& text, Icon icon, const QString& boxTitle)
+{
     if (s_diversion != nullptr) {
         s_diversion->showMessage(text, icon);
         return;
     }
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, parent);
+    QMessageBox box(boxIcon(icon), boxTitle, text, QMessageBox::Ok, parent);
     box.exec();
 }
 

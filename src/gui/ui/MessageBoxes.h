@@ -21,6 +21,8 @@ public:
 
     // A notice or an error with an OK button.
     static void show(QWidget* parent, const QString& text, Icon icon = Icon::Warning);
+    // The same under another title, for the few boxes titled otherwise.
+    static void show(QWidget* parent, const QString& text, Icon icon, const QString& boxTitle);
     // Yes and No with the question icon; defaultAnswer is Yes or No.
     static Answer askYesNo(QWidget* parent, const QString& question, Answer defaultAnswer);
 
