@@ -23,17 +23,20 @@ bool holdsAnotherStatement(sqlite3* db, const char* tail)
     return rc != SQLITE_OK || next != nullptr;
 }
 
-// Most texts are ASCII: copied byte for byte into the buffer's room, without an allocation.
+// Most texts are ASCII: copied byte for byte into the buffer's room, without an allocation. The
+// loop has no early exit, so the compiler can copy many characters per step; false when a
+// character was not ASCII and the copy is of no use.
 bool encodeAscii(QStringView text, QByteArray& utf8)
 {
     utf8.resize(text.size());
+    const char16_t* in = text.utf16();
     char* out = utf8.data();
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return false;
-        *out++ = static_cast<char>(c.unicode());
+    char16_t seen = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        seen |= in[i];
+        out[i] = static_cast<char>(in[i]);
     }
-    return true;
+    return seen < 0x80;
 }
 
 } // namespace
