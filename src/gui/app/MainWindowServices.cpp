@@ -1,6 +1,8 @@
 #include "gui/app/MainWindowServices.h"
 
 #include "core/settings/StartAtBootEntry.h"
+#include "gui/graphs/ChartWindow.h"
+#include "gui/graphs/GraphOptionsWindow.h"
 #include "gui/query/QueryWindow.h"
 
 #include <QSystemTrayIcon>
@@ -19,6 +21,12 @@ MainWindowServices MainWindowServices::fromEnvironment()
     services.systemTrayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     services.queryWindow = [](QWidget* owner, SettingsStore& store) {
         QueryWindow window(owner, store);
+        window.exec();
+    };
+    services.graphOptionsWindow = [](QWidget* owner, SettingsStore& store) {
+        GraphOptionsWindow window(owner, store, [&store](QWidget* options, const GraphChoice& choice) {
+            showChartWindow(options, store, choice);
+        });
         window.exec();
     };
     return services;

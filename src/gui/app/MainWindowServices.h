@@ -37,7 +37,7 @@ struct MainWindowServices
 
     // The real ones: the registry of CORVANE_NET_REGISTRY or the user's configuration, the
     // emulated network of the application folder, the system clock, the desktop's dialogs,
-    // the query window.
+    // the query window, the graph options window with its chart window.
     static MainWindowServices fromEnvironment();
 };
 
