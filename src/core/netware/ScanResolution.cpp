@@ -9,11 +9,6 @@ namespace corvane {
 
 namespace {
 
-template <std::size_t Size> QString byteText(const std::array<char, Size>& buffer)
-{
-    return BytesToText(QByteArray(buffer.data(), static_cast<qsizetype>(buffer.size())));
-}
-
 // The NetWare path text of a parsed path. Its characters are the client's bytes read one by one
 // (BytesToText), so the positions of "\" and ":" are those of the bytes and every part split from
 // it turns back into the very bytes with toLatin1().
@@ -25,7 +20,7 @@ std::optional<QString> parsedPathText(NetWareClient& client, const QByteArray& p
     quint32 unusedConnection = 0;
     if (client.NWParsePath(path, server, unusedConnection, volume, directory) != NWResult::Success)
         return std::nullopt;
-    return netWarePathText(ParsedPath{byteText(server), byteText(volume), byteText(directory)});
+    return netWarePathText(ParsedPath{BytesToText(server), BytesToText(volume), BytesToText(directory)});
 }
 
 QString storedText(const QString& server, const QString& directory)

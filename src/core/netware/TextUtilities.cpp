@@ -62,10 +62,10 @@ QString TrimNull(const QString& text)
     return end < 0 ? text : text.left(end);
 }
 
-QString BytesToText(const QByteArray& bytes)
+QString BytesToText(QByteArrayView bytes)
 {
-    const qsizetype end = bytes.indexOf('\0');
-    return QString::fromLatin1(bytes.constData(), end < 0 ? bytes.size() : end);
+    const std::size_t length = qstrnlen(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(length));
 }
 
 QString RemoveSpaces(const QString& text)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <array>
 
 namespace corvane {
 
@@ -15,7 +18,12 @@ QString TrimNull(const QString& text);
 
 // The bytes before the first zero byte, each read as its Latin-1 character so that a name
 // converts back to the same bytes; a buffer without a zero byte gives all of its bytes.
-QString BytesToText(const QByteArray& bytes);
+QString BytesToText(QByteArrayView bytes);
+// The same over one of the client's zero-padded name buffers.
+template <std::size_t Size> QString BytesToText(const std::array<char, Size>& buffer)
+{
+    return BytesToText(QByteArrayView(buffer.data(), static_cast<qsizetype>(buffer.size())));
+}
 
 QString RemoveSpaces(const QString& text);
 

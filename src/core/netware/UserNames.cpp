@@ -4,22 +4,13 @@
 
 namespace corvane {
 
-namespace {
-
-template <std::size_t Size> QString nameText(const std::array<char, Size>& buffer)
-{
-    return BytesToText(QByteArray(buffer.data(), static_cast<qsizetype>(buffer.size())));
-}
-
-} // namespace
-
 QString GetBinderyObjectName(quint32 objectId, quint32 connection, NetWareClient& client)
 {
     BinderyNameBuffer name{};
     quint16 unusedType = 0;
     if (client.NWGetObjectName(connection, objectId, name, unusedType) != NWResult::Success)
         return {};
-    return nameText(name);
+    return BytesToText(name);
 }
 
 QString GetNdsObjectName(quint32 objectId, quint32 connection, NetWareClient& client)
@@ -31,7 +22,7 @@ QString GetNdsObjectName(quint32 objectId, quint32 connection, NetWareClient& cl
     client.NWDSFreeContext(context);
     if (result != NWResult::Success)
         return {};
-    return nameText(name);
+    return BytesToText(name);
 }
 
 } // namespace corvane
