@@ -19,3 +19,13 @@ if(CV_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(cv_common_cfg INTERFACE -fsanitize=address,undefined)
 endif()
+if(CV_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "CV_FUZZ needs clang: -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    # Everything is instrumented for coverage and checked by the sanitizers; only the fuzz
+    # targets link the fuzzer's own main.
+    target_compile_options(cv_common_cfg INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(cv_common_cfg INTERFACE -fsanitize=address,undefined)
+endif()

@@ -120,6 +120,15 @@ QString JetParser::translate()
     return sql;
 }
 
+JetParser::Nesting::Nesting(JetParser& parser) : m_parser(parser)
+{
+    // Each level costs a dozen frames of the descent; statements people write stay far below.
+    constexpr int deepest = 100;
+    if (m_parser.m_nesting >= deepest)
+        m_parser.fail(u"Query is too complex."_s);
+    ++m_parser.m_nesting;
+}
+
 // ---- tokens ----
 
 const JetToken& JetParser::peek(int ahead) const
@@ -529,6 +538,7 @@ QString JetParser::tableReference(int& tableCount, bool& hasJoin)
 QString JetParser::tablePrimary(int& tableCount, bool& hasJoin)
 {
     if (acceptSymbol("("_L1)) {
+        const Nesting nesting(*this);
         QString sql;
         if (peek().isWord("SELECT"_L1)) {
             sql = u'(' + selectStatement() + u')';
@@ -592,6 +602,7 @@ QString JetParser::expressionList()
 
 JetParser::Operand JetParser::expression()
 {
+    const Nesting nesting(*this);
     Operand left = conjunction();
     while (true) {
         if (peek().isWord("XOR"_L1) || peek().isWord("EQV"_L1) || peek().isWord("IMP"_L1))
@@ -617,6 +628,7 @@ JetParser::Operand JetParser::negation()
 {
     if (!acceptWord("NOT"_L1))
         return comparison();
+    const Nesting nesting(*this);
     const Operand operand = negation();
     return Operand{u"(NOT "_s + operand.sql + u')', Kind::Number, {}, {}};
 }
@@ -773,12 +785,15 @@ JetParser::Operand JetParser::multiplication()
 JetParser::Operand JetParser::unary()
 {
     if (acceptSymbol("-"_L1)) {
+        const Nesting nesting(*this);
         const Operand operand = unary();
         // The blank keeps "- -1" from turning into an SQL comment.
         return Operand{u"(- "_s + operand.sql + u')', Kind::Number, {}, {}};
     }
-    if (acceptSymbol("+"_L1))
+    if (acceptSymbol("+"_L1)) {
+        const Nesting nesting(*this);
         return unary();
+    }
     return power();
 }
 

@@ -59,6 +59,20 @@ private:
         QString having;
     };
 
+    // One level deeper into parentheses, NOT, signs or nested tables: a guard that fails the
+    // statement as too complex past a depth the stack holds with room to spare.
+    class Nesting
+    {
+    public:
+        explicit Nesting(JetParser& parser);
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        JetParser& m_parser;
+    };
+
     // tokens
     const JetToken& peek(int ahead = 0) const;
     const JetToken& take();
@@ -117,6 +131,7 @@ private:
     std::vector<JetToken> m_tokens;
     qsizetype m_pos = 0;
     qsizetype m_expressionStart = 0;
+    int m_nesting = 0;
     const QString& m_statement;
 };
 

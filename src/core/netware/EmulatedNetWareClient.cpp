@@ -130,9 +130,11 @@ quint32 EmulatedNetWareClient::NWParsePath(const QByteArray& path, ServerNameBuf
     const bool representable =
         std::none_of(components.cbegin(), components.cend(),
                      [](const QByteArray& component) { return component.contains('\\'); });
-    const bool fits = putText(serverName, location->serverName) & putText(volumeName, location->volumeName) &
-                      putText(directoryPath, components.join('\\'));
-    if (!representable || !fits)
+    // Every buffer is filled (or emptied) whether or not the others fit.
+    const bool serverFits = putText(serverName, location->serverName);
+    const bool volumeFits = putText(volumeName, location->volumeName);
+    const bool directoryFits = putText(directoryPath, components.join('\\'));
+    if (!representable || !serverFits || !volumeFits || !directoryFits)
         return NWResult::InvalidPath;
     connection = 0; // the emulation attaches to nothing while parsing
     return NWResult::Success;

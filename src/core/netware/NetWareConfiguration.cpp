@@ -26,8 +26,16 @@ char upperAscii(char c)
 
 bool startsWith(const QByteArrayList& components, const QByteArrayList& prefix)
 {
-    return !prefix.isEmpty() && components.size() >= prefix.size() &&
-           components.first(prefix.size()) == prefix;
+    return components.size() >= prefix.size() && components.first(prefix.size()) == prefix;
+}
+
+// The folder as configured and, when it exists, with its links resolved. A volume on "/" has no
+// components at all and still holds every local path.
+QList<QByteArrayList> volumeRoots(const NetWareVolume& volume)
+{
+    if (volume.canonicalComponents.isEmpty())
+        return {volume.rootComponents};
+    return {volume.rootComponents, volume.canonicalComponents};
 }
 
 QByteArrayList canonicalComponents(const QString& folder)
@@ -185,10 +193,15 @@ private:
         const QByteArray upper = name.toUpper().toLatin1();
         if (server.volume(upper))
             return fail(u"volume %1 is defined twice"_s.arg(name));
-        const QString root = QDir::cleanPath(QDir(m_folder).absoluteFilePath(folder));
+        if (folder.contains(QChar(u'\0')))
+            return fail(u"volume %1 names a folder with a zero character"_s.arg(name));
+        // Joined by hand: QDir would take a folder starting with ":" for one of Qt's resources.
+        const QString root = QDir::cleanPath(folder.startsWith(u'/') ? folder : m_folder + u'/' + folder);
         const QByteArray rootBytes = QFile::encodeName(root);
-        server.volumes.append(NetWareVolume{upper, rootBytes, pathComponents(rootBytes, false).value(),
-                                            canonicalComponents(root)});
+        const std::optional<QByteArrayList> rootComponents = pathComponents(rootBytes, false);
+        if (!rootComponents)
+            return fail(u"volume %1 names a folder above / (%2)"_s.arg(name, root));
+        server.volumes.append(NetWareVolume{upper, rootBytes, *rootComponents, canonicalComponents(root)});
         return true;
     }
 
@@ -253,7 +266,12 @@ NetWareConfiguration::Loaded NetWareConfiguration::load(const QString& filePath)
         return {NetWareConfiguration(), {}};
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt, filePath + u":0: cannot be read: "_s + file.errorString()};
-    return Reader(filePath).read(file.readAll());
+    return parse(file.readAll(), filePath);
+}
+
+NetWareConfiguration::Loaded NetWareConfiguration::parse(const QByteArray& contents, const QString& filePath)
+{
+    return Reader(filePath).read(contents);
 }
 
 QString NetWareConfiguration::defaultPath()
@@ -324,7 +342,7 @@ std::optional<NetWareLocation> NetWareConfiguration::locateLocalPath(const QByte
     qsizetype bestDepth = -1;
     for (const NetWareServer& server : m_servers) {
         for (const NetWareVolume& volume : server.volumes) {
-            for (const QByteArrayList& root : {volume.rootComponents, volume.canonicalComponents}) {
+            for (const QByteArrayList& root : volumeRoots(volume)) {
                 if (!startsWith(*components, root) || root.size() <= bestDepth)
                     continue;
                 bestDepth = root.size();

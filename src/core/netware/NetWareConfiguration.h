@@ -58,6 +58,8 @@ public:
     struct Loaded;
 
     static Loaded load(const QString& filePath);
+    // The text of a configuration file; filePath names it in errors and anchors relative folders.
+    static Loaded parse(const QByteArray& contents, const QString& filePath);
     // netware.conf in the application folder ($CORVANE_NET_HOME or the executable's folder).
     static QString defaultPath();
 

@@ -342,7 +342,12 @@ VolumeMetadata readVolumeMetadata(const QString& filePath)
             none.warnings.append(filePath + u":0: cannot be read: "_s + file.errorString());
         return none;
     }
-    return MetadataReader(filePath).read(file.readAll());
+    return parseVolumeMetadata(file.readAll(), filePath);
+}
+
+VolumeMetadata parseVolumeMetadata(const QByteArray& contents, const QString& filePath)
+{
+    return MetadataReader(filePath).read(contents);
 }
 
 } // namespace corvane

@@ -71,6 +71,8 @@ struct VolumeMetadata
 
 // A missing file is empty metadata.
 VolumeMetadata readVolumeMetadata(const QString& filePath);
+// The text of a metadata file; filePath names it in the warnings.
+VolumeMetadata parseVolumeMetadata(const QByteArray& contents, const QString& filePath);
 
 // The path of an entry as the metadata keys it: components joined by "/", nullopt when it climbs out.
 std::optional<QByteArray> metadataKey(const QByteArray& path);

@@ -183,6 +183,28 @@ TEST(JetTranslatorErrors, WhatCannotBeTranslatedWithCertainty)
               "error: Deleting from several tables at once is not supported.");
 }
 
+// Found by fuzzing: thousands of nested parentheses overflowed the stack of the descent.
+TEST(JetTranslatorErrors, NestingTooDeepIsTooComplexNotACrash)
+{
+    const QString open = u"("_s.repeated(8000);
+    const QString close = u")"_s.repeated(8000);
+    const QStringList statements = {
+        u"SELECT "_s + open + u'1' + close,
+        u"SELECT * FROM t WHERE "_s + u"NOT "_s.repeated(4000) + u'a',
+        u"SELECT "_s + u"- "_s.repeated(4000) + u'1',
+        u"SELECT "_s + u"+ "_s.repeated(4000) + u'1',
+        u"SELECT 2"_s + u"^-2"_s.repeated(4000),
+        u"SELECT "_s + u"Abs("_s.repeated(4000) + u'1' + close,
+        u"SELECT * FROM "_s + open + u't' + close,
+        u"SELECT * FROM t WHERE a IN ("_s.repeated(4000),
+    };
+    for (const QString& statement : statements)
+        EXPECT_EQ(sqlOf(statement), "error: Query is too complex.") << statement.left(40).toStdString();
+    // Nesting people write still translates.
+    EXPECT_EQ(sqlOf(u"SELECT "_s + open.left(40) + u"NOT - 1"_s + close.left(40) + u" AS x FROM t"_s),
+              "SELECT " + std::string(40, '(') + "(NOT (- 1))" + std::string(40, ')') + " AS x FROM t");
+}
+
 // ---- rows, against a database holding both stored date forms ----
 
 class JetStatements : public ::testing::Test

@@ -59,6 +59,12 @@ TEST(NetWareConfiguration, ErrorsNameFileAndLine)
         {"[drives]\nF = A/VOL1\n[server A]\nversion = 3\n",
          u":2: drive F: is mapped to A/VOL1, which is not defined"_s},
         {"[drives]\nFF = A/VOL1\n", u":2: invalid drive letter \"FF\""_s},
+        // Found by fuzzing: a folder that climbs above "/" brought the program down.
+        {"[server A]\nversion = 3\nvolume VOL = /../x\n", u":3: volume VOL names a folder above / (/../x)"_s},
+        {"[server A]\nversion = 3\nvolume VOL = ../../../../../../../../../../..\n",
+         u":3: volume VOL names a folder above /"_s},
+        {QByteArray("[server A]\nversion = 3\nvolume VOL = a") + '\0' + "b\n",
+         u":3: volume VOL names a folder with a zero character"_s},
     };
     for (const auto& [text, reason] : cases) {
         const auto loaded = loadText(folder, text);
@@ -102,6 +108,31 @@ TEST(NetWareConfiguration, LocatesEveryPathForm)
     EXPECT_EQ(network.locate(root + "/vol/x/../inner2")->components, QByteArrayList{"inner2"});
     EXPECT_FALSE(network.locate(root + "/vol/../elsewhere"));
     EXPECT_FALSE(network.locate(root + "/volume"));
+}
+
+// Found by fuzzing: a volume on "/" has no path components and was never found by a local path.
+TEST(NetWareConfiguration, VolumeOnTheTopFolderHoldsEveryLocalPath)
+{
+    const auto loaded = NetWareConfiguration::parse("[server R]\nversion = 4\nvolume ROOT = /\n"
+                                                    "volume DOTS = /a/b/../../c\n",
+                                                    u"/nonexistent/netware.conf"_s);
+    ASSERT_TRUE(loaded.configuration) << loaded.error.toStdString();
+    const auto top = loaded.configuration->locate("/a/b");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->volumeName, "ROOT");
+    EXPECT_EQ(top->components, (QByteArrayList{"a", "b"}));
+    EXPECT_EQ(loaded.configuration->locate("/")->components, QByteArrayList{});
+    EXPECT_EQ(loaded.configuration->locate("/c/x")->volumeName, "DOTS"); // the deeper volume wins
+}
+
+// Found by fuzzing: a folder starting with ":" was taken for a Qt resource, not for a relative folder.
+TEST(NetWareConfiguration, FolderStartingWithAColonIsRelativeToTheFile)
+{
+    const auto loaded =
+        NetWareConfiguration::parse("[server A]\nversion = 3\nvolume VOL = :/data\n", u"/srv/netware.conf"_s);
+    ASSERT_TRUE(loaded.configuration) << loaded.error.toStdString();
+    EXPECT_EQ(loaded.configuration->server("A")->volume("VOL")->root, "/srv/:/data");
+    EXPECT_EQ(loaded.configuration->locate("/srv/:/data/x")->volumeName, "VOL");
 }
 
 TEST(NetWareConfiguration, VolumeConfiguredThroughALinkIsFoundByItsRealPath)

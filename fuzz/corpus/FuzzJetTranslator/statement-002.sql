@@ -1,0 +1,1 @@
+delete Detail.* from Detail

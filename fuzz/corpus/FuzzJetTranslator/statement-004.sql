@@ -1,0 +1,1 @@
+DELETE * FROM Detail WHERE SysDate = #12/6/2026#

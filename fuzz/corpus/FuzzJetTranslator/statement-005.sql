@@ -1,0 +1,1 @@
+DELETE * FROM NewFiles WHERE Created >= #12/6/2026#

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a < #12/7/2026# OR a > #12/6/2026# OR a <= #2026-12-06#

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE #12/6/2026# <= a

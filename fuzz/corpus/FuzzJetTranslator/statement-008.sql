@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a = #12/6/2026 10:05:00#

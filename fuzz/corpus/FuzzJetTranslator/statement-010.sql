@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE Year(#1/2/29#) < Year(#1/2/30#)

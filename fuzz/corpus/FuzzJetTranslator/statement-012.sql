@@ -1,0 +1,1 @@
+SELECT DISTINCTROW owner FROM NewFiles

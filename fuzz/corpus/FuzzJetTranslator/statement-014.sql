@@ -1,0 +1,1 @@
+SELECT "say ""hi""", 'it''s', True, False, [my col], [Detail].[file] FROM [Detail]

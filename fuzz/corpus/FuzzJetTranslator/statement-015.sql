@@ -1,0 +1,1 @@
+SELECT a AS [Row Count], b AS n FROM t AS x, u y

@@ -1,0 +1,2 @@
+SELECT a -- the a
+ FROM /* table */ t

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a & b = a + b - a / b * a \ b Mod a ^ b

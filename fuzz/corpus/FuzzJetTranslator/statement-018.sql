@@ -1,0 +1,1 @@
+SELECT a FROM t WHERE a LIKE 'x*' AND b NOT LIKE 'y?'

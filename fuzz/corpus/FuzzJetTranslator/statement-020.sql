@@ -1,0 +1,1 @@
+SELECT * FROM Detail ORDER BY 3 ASC

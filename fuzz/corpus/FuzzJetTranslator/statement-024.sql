@@ -1,0 +1,1 @@
+INSERT INTO NewDirs (Directory, Created) VALUES ('SYS:X', #12/6/2026#)

@@ -1,0 +1,1 @@
+UPDATE Detail SET Detail.Bytes = Bytes * 2 WHERE file = 'a'

@@ -1,0 +1,1 @@
+SELECT a FROM (t INNER JOIN u ON t.k = u.k) LEFT OUTER JOIN v ON v.k = t.k

@@ -1,0 +1,1 @@
+SELECT * FROM Detail WHERE SysDate = #13/45/2026#

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE d = #12/6/2026

@@ -1,0 +1,1 @@
+SELECT Left(a) FROM t

@@ -1,0 +1,1 @@
+SELECT DISTINCTROW t.a FROM t INNER JOIN u ON t.k = u.k

@@ -1,0 +1,1 @@
+SELECT a INTO b FROM t

@@ -1,0 +1,1 @@
+DELETE * FROM t INNER JOIN u ON t.k = u.k

@@ -1,0 +1,1 @@
+SELECT file FROM NewFiles WHERE 

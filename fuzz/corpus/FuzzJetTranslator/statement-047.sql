@@ -1,0 +1,1 @@
+DELETE * FROM DirActivity WHERE SysDate = #12/6/2026#

@@ -1,0 +1,1 @@
+SELECT SysDate FROM DirActivity ORDER BY SysDate

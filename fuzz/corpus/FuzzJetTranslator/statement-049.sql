@@ -1,0 +1,1 @@
+SELECT 'a*b' LIKE 'a[*]b', 'a-b' LIKE 'a[-]b', 'a]' LIKE 'a]', 'ab' LIKE 'a[]b'

@@ -1,0 +1,1 @@
+SELECT [name with * inside], [say "hi"] FROM [odd table]

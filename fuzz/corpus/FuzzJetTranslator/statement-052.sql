@@ -1,0 +1,1 @@
+SELECT [no such column] FROM NewFiles

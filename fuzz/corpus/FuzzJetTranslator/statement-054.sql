@@ -1,0 +1,1 @@
+SELECT TOP 3 file, Bytes AS b FROM NewFiles WHERE Bytes > 0 ORDER BY b, 1

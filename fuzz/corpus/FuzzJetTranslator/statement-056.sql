@@ -1,0 +1,1 @@
+SELECT DISTINCTROW Directory FROM NewFiles

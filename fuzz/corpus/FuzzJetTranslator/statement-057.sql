@@ -1,0 +1,1 @@
+SELECT DISTINCT Directory FROM NewFiles

@@ -1,0 +1,1 @@
+SELECT True AND False OR True

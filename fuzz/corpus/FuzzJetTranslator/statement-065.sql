@@ -1,0 +1,1 @@
+SELECT Directory FROM NewFiles UNION SELECT Directory FROM DirActivity ORDER BY 1

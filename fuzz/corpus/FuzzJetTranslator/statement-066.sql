@@ -1,0 +1,1 @@
+SELECT 7 Mod 0

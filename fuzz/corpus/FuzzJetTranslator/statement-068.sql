@@ -1,0 +1,1 @@
+SELECT d FROM t WHERE d = DateSerial(2026, 12, 6)

@@ -1,0 +1,1 @@
+SELECT d FROM t WHERE d <= DateAdd('d', -1, #12/7/2026#)

@@ -1,0 +1,1 @@
+SELECT d FROM t WHERE d > CDate('12/6/2026')

@@ -1,0 +1,1 @@
+SELECT d FROM t WHERE d IN (DateSerial(2026, 12, 7), #12/6/2026 12:00#)
