@@ -81,14 +81,13 @@ bool ChartView::fellBackToFlat() const
 
 void ChartView::rebuild()
 {
+    // The old chart goes first: a 3D graph made while another still exists loses its axes and
+    // labels once that other one is deleted.
+    delete m_body;
+    m_graph = nullptr;
     const bool threeD = isThreeDimensionalCode(m_code) && threeDChartsAvailable();
-    QWidget* body = threeD ? threeDChartWidget() : flatChartWidget();
-    if (!threeD)
-        m_graph = nullptr;
+    m_body = threeD ? threeDChartWidget() : flatChartWidget();
     m_fallbackLabel->setVisible(fellBackToFlat());
-    if (m_body != nullptr)
-        delete m_body;
-    m_body = body;
     m_layout->addWidget(m_body, 1);
 }
 

@@ -89,10 +89,10 @@ void ChartWindow::open(const GraphChoice& choice)
     }
     m_hasChart = true;
     m_chart->setTitle(choice.title.trimmed());
-    m_chart->setChartType(
-        chartTypeCode(chartTypeFromText(choice.chartType).value_or(ChartType::Line), !choice.twoD));
     m_chart->setLegendVisible(choice.legend);
     m_chart->setChartData(load.data);
+    m_chart->setChartType(
+        chartTypeCode(chartTypeFromText(choice.chartType).value_or(ChartType::Line), !choice.twoD));
 }
 
 void ChartWindow::print()

@@ -108,10 +108,10 @@ void setUpGraph(QAbstract3DGraph* graph)
     graph->setActiveInputHandler(new CtrlRotateInputHandler(graph));
     graph->activeTheme()->setType(Q3DTheme::ThemeQt);
     graph->activeTheme()->setLabelBackgroundEnabled(false);
-    graph->activeTheme()->setFont(QFont(QGuiApplication::font().family(), 20));
+    graph->activeTheme()->setFont(QFont(QGuiApplication::font().family(), 30));
     graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
     graph->setSelectionMode(QAbstract3DGraph::SelectionNone);
-    graph->scene()->activeCamera()->setCameraPosition(-25, 24, 85);
+    graph->scene()->activeCamera()->setCameraPosition(-22, 30, 85);
 }
 
 // One row of bars per series, the days along each row.

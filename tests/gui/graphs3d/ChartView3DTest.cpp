@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // These tests draw for real: they run under Xvfb with the xcb platform and Mesa's OpenGL.
-class ChartView3DTest : public ::testing::TestWithParam<ChartType>
+class ChartView3DFixture : public ::testing::Test
 {
 protected:
     static ChartData fourDays()
@@ -38,6 +38,10 @@ protected:
     }
 };
 
+class ChartView3DTest : public ChartView3DFixture, public ::testing::WithParamInterface<ChartType>
+{
+};
+
 TEST_P(ChartView3DTest, GetsAContextAndRendersTheGraph)
 {
     ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s) << "run under xvfb-run with QT_QPA_PLATFORM=xcb";
@@ -58,6 +62,42 @@ TEST_P(ChartView3DTest, GetsAContextAndRendersTheGraph)
     EXPECT_TRUE(view.threeDGraph()->hasContext());
     EXPECT_EQ(image.size(), QSize(640, 480));
     EXPECT_GT(drawnPixels(image), 500);
+}
+
+// The share of sampled pixels in which two pictures of the same size differ, in percent.
+double differingPercent(const QImage& one, const QImage& other)
+{
+    int differing = 0;
+    int sampled = 0;
+    for (int y = 0; y < one.height(); y += 2) {
+        for (int x = 0; x < one.width(); x += 2, ++sampled)
+            differing += one.pixel(x, y) != other.pixel(x, y) ? 1 : 0;
+    }
+    return 100.0 * differing / sampled;
+}
+
+// Switching types and a second chart that comes and goes (the options window's sample while
+// a chart window is open) leave a 3D chart drawn as it was, axes and labels included.
+TEST_F(ChartView3DFixture, ChartsComingAndGoingLeaveAThreeDChartIntact)
+{
+    const auto showBars = [](ChartView& view) {
+        view.setChartData(fourDays());
+        view.setChartType(chartTypeCode(ChartType::Bar, true));
+        view.resize(640, 480);
+        view.show();
+        QCoreApplication::processEvents();
+    };
+    ChartView sample;
+    showBars(sample);
+    const QImage before = sample.chartImage(QSize(640, 480));
+    {
+        ChartView chart;
+        showBars(chart);
+        chart.setChartType(chartTypeCode(ChartType::Line, true));
+        chart.setChartType(chartTypeCode(ChartType::Bar, true));
+        EXPECT_LT(differingPercent(chart.chartImage(QSize(640, 480)), before), 1.0);
+    }
+    EXPECT_LT(differingPercent(sample.chartImage(QSize(640, 480)), before), 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, ChartView3DTest,
