@@ -178,6 +178,7 @@ void AuditDatabase::close()
         owner->releaseStatements();
     m_owners.clear();
     m_layouts.clear();
+    endTransaction();
     m_handle = nullptr;
     if (m_connection.isValid()) {
         m_connection.close();
@@ -213,7 +214,10 @@ DbError AuditDatabase::prepareJet(SqliteStatement& statement, const QString& jet
 
 DbError AuditDatabase::errorOf(int resultCode) const
 {
-    return lastSqliteError(m_handle, resultCode, m_path);
+    const DbError error = lastSqliteError(m_handle, resultCode, m_path);
+    if (m_inTransaction && !m_transactionEndedBy.isError() && sqlite3_get_autocommit(m_handle))
+        m_transactionEndedBy = error;
+    return error;
 }
 
 DbError AuditDatabase::executeSql(const QString& sql) const
@@ -229,6 +233,8 @@ DbError AuditDatabase::executeSql(const QString& sql) const
 
 DbError AuditDatabase::execute(const QString& jetStatement)
 {
+    if (const DbError lost = lostTransaction(); lost.isError())
+        return lost;
     SqliteStatement statement;
     if (const DbError error = prepareJet(statement, jetStatement); error.isError())
         return error;
@@ -280,17 +286,46 @@ DbResult<QVariant> AuditDatabase::firstValue(SqliteStatement& statement) const
 
 DbError AuditDatabase::beginTransaction()
 {
-    return executeSql(u"BEGIN IMMEDIATE"_s);
+    const DbError error = executeSql(u"BEGIN IMMEDIATE"_s);
+    m_inTransaction = !error.isError();
+    return error;
 }
 
 DbError AuditDatabase::commit()
 {
-    return executeSql(u"COMMIT"_s);
+    if (const DbError lost = lostTransaction(); lost.isError()) {
+        endTransaction();
+        return lost;
+    }
+    const DbError error = executeSql(u"COMMIT"_s);
+    // A failed COMMIT may leave the transaction open for a rollback, or have ended it.
+    if (!isOpen() || sqlite3_get_autocommit(m_handle))
+        endTransaction();
+    return error;
 }
 
 DbError AuditDatabase::rollback()
 {
+    endTransaction();
+    // Nothing is left to undo once the transaction has ended, by its commit or by SQLite itself.
+    if (isOpen() && sqlite3_get_autocommit(m_handle))
+        return {};
     return executeSql(u"ROLLBACK"_s);
+}
+
+DbError AuditDatabase::lostTransaction() const
+{
+    if (!isOpen() || !m_inTransaction || !sqlite3_get_autocommit(m_handle))
+        return {};
+    if (m_transactionEndedBy.isError())
+        return m_transactionEndedBy;
+    return {DbErrorNumber::Unspecified, u"Disk or network error."_s};
+}
+
+void AuditDatabase::endTransaction()
+{
+    m_inTransaction = false;
+    m_transactionEndedBy = {};
 }
 
 DbResult<TableLayout> AuditDatabase::tableLayout(const QString& table)

@@ -85,9 +85,14 @@ public:
     DbResult<qint64> countRows(const QString& table, const QList<Condition>& conditions);
 
     // A write transaction, taken at once so that a second writer is refused at its start.
+    // After some errors (a full disk, an I/O error) SQLite ends the transaction by itself. Every
+    // later statement would then be committed on its own, so writes are refused from then on,
+    // commit() reports the error that ended it and rollback() has nothing left to undo.
     DbError beginTransaction();
     DbError commit();
     DbError rollback();
+    // That error while the transaction is lost; no error otherwise.
+    DbError lostTransaction() const;
 
     // The Qt connection, for item models over a translated statement.
     QSqlDatabase connection() const { return m_connection; }
@@ -110,6 +115,7 @@ private:
     DbError checkNoOtherWriter() const;
     DbError executeSql(const QString& sql) const;
     DbResult<QVariant> firstValue(SqliteStatement& statement) const;
+    void endTransaction();
 
     QString m_connectionName;
     QSqlDatabase m_connection;
@@ -118,6 +124,8 @@ private:
     QString m_path;
     QHash<QString, TableLayout> m_layouts;
     QList<StatementOwner*> m_owners;
+    bool m_inTransaction = false;
+    mutable DbError m_transactionEndedBy; // the first error seen once SQLite had ended it
 };
 
 } // namespace corvane

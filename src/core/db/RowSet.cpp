@@ -96,6 +96,8 @@ DbError RowSet::update()
     if (!m_adding)
         return notAllowedInContextError();
     m_adding = false;
+    if (const DbError lost = m_database.lostTransaction(); lost.isError())
+        return lost;
     if (const DbError error = prepareInsert(); error.isError())
         return error;
     for (int i = 0; i < m_pending.size(); ++i)
