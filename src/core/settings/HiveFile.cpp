@@ -1,7 +1,9 @@
 #include "core/settings/HiveFile.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QtDebug>
 
@@ -20,6 +22,21 @@ namespace {
 
 // Saves take a fraction of a second; a lock held longer than this belongs to a hung process.
 constexpr int lockTimeoutMs = 5000;
+constexpr int lockSliceMs = 250;
+
+// QLockFile breaks a stale lock under a second lock, "<lock>.rmlock", held for an instant. One
+// left empty by a process killed in that instant would keep the stale lock for 30 seconds; a
+// second after it was made it can only be such a leftover.
+void removeAbandonedBreakLocks(const QString& lockPath)
+{
+    constexpr qint64 abandonedAfterMs = 1000;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (QString breakLock = lockPath + QStringLiteral(".rmlock"); QFileInfo::exists(breakLock);
+         breakLock += QStringLiteral(".rmlock")) {
+        if (QFileInfo(breakLock).lastModified().msecsTo(now) > abandonedAfterMs)
+            QFile::remove(breakLock);
+    }
+}
 
 long errorFromErrno(int error)
 {
@@ -174,9 +191,17 @@ long HiveFile::load(Lock lock)
 
 long HiveFile::takeLock(QLockFile& lock) const
 {
-    // QLockFile breaks the lock of a process that no longer runs.
-    if (lock.tryLock(lockTimeoutMs))
-        return RegError::Success;
+    // QLockFile breaks the lock of a process that no longer runs. A process killed between
+    // creating the lock file and writing its id into it leaves a file naming nobody, which only
+    // its age shows to be stale: it is broken within the wait rather than after Qt's 30 seconds.
+    lock.setStaleLockTime(lockTimeoutMs * 4 / 5);
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        removeAbandonedBreakLocks(lock.fileName());
+        if (lock.tryLock(lockSliceMs))
+            return RegError::Success;
+    } while (!waited.hasExpired(lockTimeoutMs) && lock.error() == QLockFile::LockFailedError);
     return lock.error() == QLockFile::PermissionError ? RegError::AccessDenied : RegError::CantWrite;
 }
 
