@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace corvane::test {
@@ -58,10 +60,14 @@ protected:
         return variables;
     }
 
-    Run cv(const QStringList& arguments, const QProcessEnvironment& variables) const
+    // inChild runs in the child just before cv starts (limits, signals, capabilities).
+    Run cv(const QStringList& arguments, const QProcessEnvironment& variables,
+           const std::function<void()>& inChild = {}) const
     {
         QProcess process;
         process.setProcessEnvironment(variables);
+        if (inChild)
+            process.setChildProcessModifier(inChild);
         process.setWorkingDirectory(workingDirectory);
         process.start(QStringLiteral(CV_EXECUTABLE), arguments);
         process.closeWriteChannel();
@@ -86,6 +92,14 @@ protected:
     {
         return query(QStringLiteral("SELECT * FROM ") + QLatin1String(table)).size();
     }
+
+    // A later run of the same day then asks no question.
+    void forgetLastScan(const QString& registryPath) const
+    {
+        Registry registry({registryPath, registryPath});
+        SettingsStore(registry).remove(QStringLiteral("System"), QStringLiteral("LastScan"));
+    }
+    void forgetLastScan() const { forgetLastScan(registryFolder.path()); }
 
     QString stored(const QString& section, const QString& key) const
     {
