@@ -198,6 +198,9 @@ private:
         // Joined by hand: QDir would take a folder starting with ":" for one of Qt's resources.
         const QString root = QDir::cleanPath(folder.startsWith(u'/') ? folder : m_folder + u'/' + folder);
         const QByteArray rootBytes = QFile::encodeName(root);
+        // Paths inside /\NAME would all be read as network paths, so none would reach the volume.
+        if (isUncPath(rootBytes))
+            return fail(u"volume %1 names a folder that reads as a network path (%2)"_s.arg(name, root));
         const std::optional<QByteArrayList> rootComponents = pathComponents(rootBytes, false);
         if (!rootComponents)
             return fail(u"volume %1 names a folder above / (%2)"_s.arg(name, root));

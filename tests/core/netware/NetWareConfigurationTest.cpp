@@ -63,6 +63,8 @@ TEST(NetWareConfiguration, ErrorsNameFileAndLine)
         {"[server A]\nversion = 3\nvolume VOL = /../x\n", u":3: volume VOL names a folder above / (/../x)"_s},
         {"[server A]\nversion = 3\nvolume VOL = ../../../../../../../../../../..\n",
          u":3: volume VOL names a folder above /"_s},
+        {"[server A]\nversion = 3\nvolume VOL = /\\DOTS\n",
+         u":3: volume VOL names a folder that reads as a network path (/\\DOTS)"_s},
         {QByteArray("[server A]\nversion = 3\nvolume VOL = a") + '\0' + "b\n",
          u":3: volume VOL names a folder with a zero character"_s},
     };
