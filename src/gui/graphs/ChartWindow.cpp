@@ -21,13 +21,6 @@ namespace corvane {
 
 namespace {
 
-void place(QWidget* control, double x, double y, double width, double height)
-{
-    const QWidget& window = *control->window();
-    control->setGeometry(
-        QRect(twipsToPixels(QPointF(x, y), window), twipsToPixels(QSizeF(width, height), window)));
-}
-
 // The picture at the top left of the page, as large as the page's width allows.
 void paintChartPage(QPainter& painter, QPrinter& printer, const QImage& chart)
 {
@@ -64,10 +57,10 @@ void ChartWindow::placeControls()
     m_chart->setObjectName(u"MSChart1"_s);
     m_hint->setObjectName(u"Label8"_s);
     resize(twipsToPixels(QSizeF(designWidthTwips, designHeightTwips), *this));
-    place(m_chart, 120, 120, 9495, 5040);
-    place(m_hint, 120, 5280, 6900, 285);
-    place(m_print, 7260, 5580, 1100, 420);
-    place(m_close, 8450, 5580, 1100, 420);
+    placeInTwips(m_chart, 120, 120, 9495, 5040);
+    placeInTwips(m_hint, 120, 5280, 6900, 285);
+    placeInTwips(m_print, 7260, 5580, 1100, 420);
+    placeInTwips(m_close, 8450, 5580, 1100, 420);
 }
 
 void ChartWindow::open(const GraphChoice& choice)

@@ -28,13 +28,6 @@ namespace {
 
 const QString rotationHint = u"To rotate 3D chart press the CTRL key and use left mouse button."_s;
 
-void place(QWidget* control, double x, double y, double width, double height)
-{
-    const QWidget& window = *control->window();
-    control->setGeometry(
-        QRect(twipsToPixels(QPointF(x, y), window), twipsToPixels(QSizeF(width, height), window)));
-}
-
 // Any small fixed data set serves the preview: five rows of four series.
 ChartData sampleChartData()
 {
@@ -129,18 +122,18 @@ void GraphOptionsWindow::placeControls()
                                                       {m_startLabel, m_start}, {m_endLabel, m_end},
                                                       {m_userLabel, m_user},   {m_typeLabel, m_type}};
     for (int i = 0; i < rows.size(); ++i) {
-        place(rows[i].first, 120, 150 + i * 450, 1200, 285);
-        place(rows[i].second, 1440, 105 + i * 450, 2900, 345);
+        placeInTwips(rows[i].first, 120, 150 + i * 450, 1200, 285);
+        placeInTwips(rows[i].second, 1440, 105 + i * 450, 2900, 345);
     }
-    place(m_twoD, 1440, 2850, 800, 300);
-    place(m_threeD, 2340, 2850, 800, 300);
-    place(m_legend, 1440, 3300, 2000, 300);
-    place(m_customPath, 120, 3750, 4220, 900);
-    place(m_sampleLabel, 4560, 150, 2000, 285);
-    place(m_sample, 4560, 480, 5055, 4320);
-    place(m_hint, 4560, 4860, 5055, 480);
-    place(m_graph, 7215, 5580, 1100, 420);
-    place(m_close, 8415, 5580, 1100, 420);
+    placeInTwips(m_twoD, 1440, 2850, 800, 300);
+    placeInTwips(m_threeD, 2340, 2850, 800, 300);
+    placeInTwips(m_legend, 1440, 3300, 2000, 300);
+    placeInTwips(m_customPath, 120, 3750, 4220, 900);
+    placeInTwips(m_sampleLabel, 4560, 150, 2000, 285);
+    placeInTwips(m_sample, 4560, 480, 5055, 4320);
+    placeInTwips(m_hint, 4560, 4860, 5055, 480);
+    placeInTwips(m_graph, 7215, 5580, 1100, 420);
+    placeInTwips(m_close, 8415, 5580, 1100, 420);
 }
 
 void GraphOptionsWindow::connectControls()

@@ -27,13 +27,6 @@ namespace {
 
 const QString sortHint = u"Click on field heading to sort on that field"_s;
 
-void place(QWidget* control, double x, double y, double width, double height)
-{
-    const QWidget& window = *control->window();
-    control->setGeometry(
-        QRect(twipsToPixels(QPointF(x, y), window), twipsToPixels(QSizeF(width, height), window)));
-}
-
 } // namespace
 
 QueryWindow::QueryWindow(QWidget* parent, SettingsStore& store)
@@ -93,16 +86,16 @@ void QueryWindow::placeControls()
     m_statementBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     resize(twipsToPixels(QSizeF(designWidthTwips, designHeightTwips), *this));
-    place(m_tableLabel, 120, 150, 1300, 285);
-    place(m_picker, 1440, 105, 3300, 345);
-    place(m_grid, 120, 540, 9495, 3180);
-    place(m_status, 120, 3780, 9495, 300);
-    place(m_sortLabel, 120, 4140, 9495, 270);
-    place(m_statementBox, 120, 4440, 9495, 1020);
+    placeInTwips(m_tableLabel, 120, 150, 1300, 285);
+    placeInTwips(m_picker, 1440, 105, 3300, 345);
+    placeInTwips(m_grid, 120, 540, 9495, 3180);
+    placeInTwips(m_status, 120, 3780, 9495, 300);
+    placeInTwips(m_sortLabel, 120, 4140, 9495, 270);
+    placeInTwips(m_statementBox, 120, 4440, 9495, 1020);
     const QList<QPushButton*> buttons = {m_openFile, m_saveSql,   m_runSql,  m_clearSql,
                                          m_print,    m_clipboard, m_saveCsv, m_close};
     for (int i = 0; i < buttons.size(); ++i)
-        place(buttons[i], 120 + i * 1190, 5580, 1100, 420);
+        placeInTwips(buttons[i], 120 + i * 1190, 5580, 1100, 420);
     for (QPushButton* hidden : {m_saveSql, m_runSql, m_clearSql, m_print, m_clipboard, m_saveCsv})
         hidden->hide();
 }

@@ -1,6 +1,7 @@
 #include "gui/ui/Twips.h"
 
 #include <QPaintDevice>
+#include <QWidget>
 
 #include <cmath>
 
@@ -31,6 +32,13 @@ QSizeF pixelsToTwips(const QSize& pixels, const QPaintDevice& device)
 {
     return {pixelsToTwips(pixels.width(), device.logicalDpiX()),
             pixelsToTwips(pixels.height(), device.logicalDpiY())};
+}
+
+void placeInTwips(QWidget* control, double x, double y, double width, double height)
+{
+    const QWidget& window = *control->window();
+    control->setGeometry(
+        QRect(twipsToPixels(QPointF(x, y), window), twipsToPixels(QSizeF(width, height), window)));
 }
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include <QSizeF>
 
 class QPaintDevice;
+class QWidget;
 
 namespace corvane {
 
@@ -18,5 +19,8 @@ double pixelsToTwips(double pixels, double dotsPerInch);
 QSize twipsToPixels(const QSizeF& twips, const QPaintDevice& device);
 QPoint twipsToPixels(const QPointF& twips, const QPaintDevice& device);
 QSizeF pixelsToTwips(const QSize& pixels, const QPaintDevice& device);
+
+// Sets a control's design position and size, given in twips of its window.
+void placeInTwips(QWidget* control, double x, double y, double width, double height);
 
 } // namespace corvane
