@@ -307,7 +307,9 @@ TEST_F(HostileTreeTest, ARunOverAChurningVolumeEndsWithEachFileOnce)
     ASSERT_EQ(scan.exitCode, 0) << scan.err.right(500).constData();
     const Rows rows = detailRows();
     expectNoDuplicates(rows);
-    EXPECT_EQ(filesFound(scan.out), rows.size()) << scan.out.constData();
+    // A file deleted between its listing and the server's lookup of its entry is counted as
+    // found but has no entry left to record, so the count may only exceed the rows.
+    EXPECT_LE(rows.size(), filesFound(scan.out)) << scan.out.constData();
     const DatabaseState state = readDatabaseState(databasePath());
     EXPECT_EQ(state.integrity, u"ok"_s);
     expectEveryFileTableAlike(state);
