@@ -198,6 +198,15 @@ protected:
         }
     }
 
+    // Up to ten seconds until the values differ from those given.
+    void waitForASave(const QList<int>& before) const
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (generations() == before && waited.elapsed() < 10000)
+            ::usleep(1000);
+    }
+
     // A killed saver leaves its lock file, and its temporary file when it was writing.
     QStringList leftovers() const
     {
@@ -230,6 +239,10 @@ TEST_F(HiveKillTest, AHiveSurvivesKillsDuringSaves)
         }
         const int delay = microseconds(random);
         ::usleep(useconds_t(delay));
+        // Every fifth saver runs on until a save of its own has landed, so savers well under way
+        // are killed too, however slow the build is.
+        if (kill % 5 == 4)
+            waitForASave(generations());
         ::kill(saver, SIGKILL);
         ::waitpid(saver, nullptr, 0);
         const std::string where = "kill " + std::to_string(kill) + " after " + std::to_string(delay) +
