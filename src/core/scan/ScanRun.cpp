@@ -237,8 +237,8 @@ ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
     return finish(database, context.FilesFound, totalBytes);
 }
 
-// Network mode per entry from the drive type; the spec text cut at every ";" without trimming,
-// so a trailing or doubled ";" gives an empty spec of its own.
+// Network mode per entry from the drive type; the file patterns cut at every ";" without trimming,
+// so a trailing or doubled ";" gives an empty pattern of its own.
 qint32 ScanRun::scanPaths(ScanContext& context)
 {
     qint32 totalBytes = 0;

@@ -11,7 +11,7 @@ class UserInterfacePort;
 
 // The main window's editing of the scan path list over ScanSettings.Paths and PathSpecs:
 // adding (network folders only, never twice) and deleting one or all entries after asking,
-// with the outcome in the status text, and the current entry, whose specs the spec box edits.
+// with the outcome in the status text, and the current entry, whose file patterns the pattern box edits.
 class PathListEditor
 {
 public:

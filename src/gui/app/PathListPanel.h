@@ -11,7 +11,7 @@ namespace corvane {
 class FolderChooser;
 class PathListEditor;
 
-// The path list, its buttons and the spec box over the list's rules: List2 shows the
+// The path list, its buttons and the file-pattern box over the list's rules: List2 shows the
 // entries with their "include subdirectories" marks, Text3 the current entry's specs.
 class PathListPanel : public QObject
 {

@@ -22,7 +22,7 @@ class OptionsTest : public MainWindowTest
 {
 protected:
     QLineEdit* days() const { return control<QLineEdit>("Text1"); }
-    // Typing into the days box, then leaving it for the spec box.
+    // Typing into the days box, then leaving it for the file-pattern box.
     void typeDays(const QString& keys) const
     {
         days()->setFocus();
