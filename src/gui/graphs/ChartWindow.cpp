@@ -4,6 +4,7 @@
 #include "core/graphs/GraphKinds.h"
 #include "gui/graphs/ChartView.h"
 #include "gui/query/WaitCursor.h"
+#include "gui/ui/CommandButton.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Printing.h"
 #include "gui/ui/Twips.h"
@@ -32,8 +33,8 @@ void paintChartPage(QPainter& painter, QPrinter& printer, const QImage& chart)
 
 ChartWindow::ChartWindow(QWidget* parent, SettingsStore& store, const GraphChoice& choice)
     : QDialog(parent), m_chart(new ChartView(this)), m_hint(new QLabel(this)),
-      m_print(addButton(u"Command1"_s, u"&Print"_s, u" Print the graph "_s)),
-      m_close(addButton(u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
+      m_print(addCommandButton(this, u"Command1"_s, u"&Print"_s, u" Print the graph "_s)),
+      m_close(addCommandButton(this, u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
 {
     placeControls();
     // The layout is recorded at the design size, then the remembered size is applied.
@@ -41,15 +42,6 @@ ChartWindow::ChartWindow(QWidget* parent, SettingsStore& store, const GraphChoic
     connect(m_print, &QPushButton::clicked, this, &ChartWindow::print);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     open(choice);
-}
-
-QPushButton* ChartWindow::addButton(const QString& name, const QString& caption, const QString& toolTip)
-{
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    button->setToolTip(toolTip);
-    button->setAutoDefault(false);
-    return button;
 }
 
 void ChartWindow::placeControls()

@@ -34,7 +34,6 @@ public:
     static QString pdfFileName() { return QStringLiteral("chart.pdf"); }
 
 private:
-    QPushButton* addButton(const QString& name, const QString& caption, const QString& toolTip);
     void placeControls();
     void open(const GraphChoice& choice);
 

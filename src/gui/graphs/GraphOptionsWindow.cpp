@@ -6,6 +6,7 @@
 #include "core/graphs/CustomStatementFile.h"
 #include "core/graphs/GraphKinds.h"
 #include "gui/graphs/ChartView.h"
+#include "gui/ui/CommandButton.h"
 #include "gui/ui/FileDialogs.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Twips.h"
@@ -63,8 +64,8 @@ GraphOptionsWindow::GraphOptionsWindow(QWidget* parent, SettingsStore& store, Ch
       m_legend(new QCheckBox(u"Show Legend"_s, this)),
       m_sampleLabel(addLabel(u"Label6"_s, u"Sample Graph"_s)), m_sample(new ChartView(this)),
       m_hint(addLabel(u"Label8"_s, {})), m_customPath(addLabel(u"Label9"_s, {})),
-      m_graph(addButton(u"Command1"_s, u"&Graph"_s, u" Build graph "_s)),
-      m_close(addButton(u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
+      m_graph(addCommandButton(this, u"Command1"_s, u"&Graph"_s, u" Build graph "_s)),
+      m_close(addCommandButton(this, u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
 {
     nameControls();
     placeControls();
@@ -83,16 +84,6 @@ QLabel* GraphOptionsWindow::addLabel(const QString& name, const QString& caption
     auto* label = new QLabel(caption, this);
     label->setObjectName(name);
     return label;
-}
-
-QPushButton* GraphOptionsWindow::addButton(const QString& name, const QString& caption,
-                                           const QString& toolTip)
-{
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    button->setToolTip(toolTip);
-    button->setAutoDefault(false);
-    return button;
 }
 
 void GraphOptionsWindow::nameControls()

@@ -45,7 +45,6 @@ public:
 
 private:
     QLabel* addLabel(const QString& name, const QString& caption);
-    QPushButton* addButton(const QString& name, const QString& caption, const QString& toolTip);
     void nameControls();
     void placeControls();
     void connectControls();

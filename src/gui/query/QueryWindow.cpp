@@ -5,6 +5,7 @@
 #include "gui/query/QueryOutput.h"
 #include "gui/query/QueryUser.h"
 #include "gui/query/WaitCursor.h"
+#include "gui/ui/CommandButton.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Twips.h"
 #include "gui/ui/WindowBehaviour.h"
@@ -41,15 +42,15 @@ QueryWindow::QueryWindow(QWidget* parent, SettingsStore& store, QueryUser& user)
       m_tableLabel(new QLabel(u"Select Table"_s, this)), m_picker(new QComboBox(this)),
       m_grid(new QTableView(this)), m_status(new QLabel(this)), m_sortLabel(new QLabel(sortHint, this)),
       m_statementBox(new QPlainTextEdit(this)),
-      m_openFile(addButton(u"Command1"_s, u"&Open File"_s, u" Open SQL file "_s)),
-      m_saveSql(addButton(u"Command2"_s, u"&Save SQL"_s, u" Save SQL file "_s)),
-      m_runSql(addButton(u"Command3"_s, u"&Run SQL"_s, u" Run SQL in text box "_s)),
-      m_clearSql(addButton(u"Command5"_s, u"&Clear SQL"_s, u" Clear SQL in text box "_s)),
-      m_print(addButton(u"Command6"_s, u"&Print"_s, u" Print records "_s)),
-      m_clipboard(addButton(u"Command7"_s, u"Cl&ipboard"_s, u" Copy records to Clipboard "_s)),
-      m_saveCsv(
-          addButton(u"Command8"_s, u"S&ave"_s, u" Save records to a comma seperated values (CSV) file "_s)),
-      m_close(addButton(u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
+      m_openFile(addCommandButton(this, u"Command1"_s, u"&Open File"_s, u" Open SQL file "_s)),
+      m_saveSql(addCommandButton(this, u"Command2"_s, u"&Save SQL"_s, u" Save SQL file "_s)),
+      m_runSql(addCommandButton(this, u"Command3"_s, u"&Run SQL"_s, u" Run SQL in text box "_s)),
+      m_clearSql(addCommandButton(this, u"Command5"_s, u"&Clear SQL"_s, u" Clear SQL in text box "_s)),
+      m_print(addCommandButton(this, u"Command6"_s, u"&Print"_s, u" Print records "_s)),
+      m_clipboard(addCommandButton(this, u"Command7"_s, u"Cl&ipboard"_s, u" Copy records to Clipboard "_s)),
+      m_saveCsv(addCommandButton(this, u"Command8"_s, u"S&ave"_s,
+                                 u" Save records to a comma seperated values (CSV) file "_s)),
+      m_close(addCommandButton(this, u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
 {
     placeControls();
     // The layout is recorded at the design size, then the remembered size is applied.
@@ -59,15 +60,6 @@ QueryWindow::QueryWindow(QWidget* parent, SettingsStore& store, QueryUser& user)
 }
 
 QueryWindow::~QueryWindow() = default;
-
-QPushButton* QueryWindow::addButton(const QString& name, const QString& caption, const QString& toolTip)
-{
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    button->setToolTip(toolTip);
-    button->setAutoDefault(false);
-    return button;
-}
 
 void QueryWindow::placeControls()
 {

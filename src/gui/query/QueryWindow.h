@@ -41,7 +41,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    QPushButton* addButton(const QString& name, const QString& caption, const QString& toolTip);
     void placeControls();
     void connectControls();
     void open();
