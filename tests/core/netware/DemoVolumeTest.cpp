@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace corvane {
 namespace {
 
-const QString DemoSource = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + u"/../../../data/demo"_s;
+const QString DemoSource = QStringLiteral(CV_DEMO_SOURCE);
 
 void copyFolder(const QString& source, const QString& target)
 {
