@@ -64,7 +64,10 @@ void PathListPanel::Command5_Click()
 
 void PathListPanel::List2_Click(QListWidgetItem* item)
 {
-    List2_CurrentChange(m_c.List2->row(item));
+    // A click on the check indicator leaves Qt's current row and highlight where they were;
+    // moving them here keeps the highlight, the entry Delete removes and the specs shown as one
+    // (the row change makes the entry current).
+    m_c.List2->setCurrentRow(m_c.List2->row(item));
     m_c.Text3->setFocus();
 }
 

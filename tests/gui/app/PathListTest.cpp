@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 using namespace corvane;
 using namespace Qt::StringLiterals;
@@ -31,6 +33,17 @@ protected:
     {
         QTest::mouseClick(paths()->viewport(), Qt::LeftButton, {},
                           paths()->visualItemRect(paths()->item(row)).center());
+    }
+    // Clicks the entry's check indicator, where the style draws it, not the item's centre.
+    void clickCheckBox(int row) const
+    {
+        QStyleOptionViewItem option;
+        option.initFrom(paths());
+        option.rect = paths()->visualItemRect(paths()->item(row));
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        const QRect indicator =
+            paths()->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, paths());
+        QTest::mouseClick(paths()->viewport(), Qt::LeftButton, {}, indicator.center());
     }
     void storePaths(const QStringList& dirs, const QStringList& specTexts)
     {
@@ -119,6 +132,27 @@ TEST_F(PathListTest, DeletingBOfFourLeavesTheOthersWithTheirSpecsAndIsSavedRenum
     EXPECT_EQ(stored(u"Options"_s, u"Sub_2"_s), u"False"_s);
     EXPECT_EQ(stored(u"Options"_s, u"Dir_3"_s), u"<missing>"_s);
     EXPECT_EQ(stored(u"Options"_s, u"Spec_3"_s), u"<missing>"_s);
+}
+
+TEST_F(PathListTest, ClickingACheckBoxMakesItsEntryTheOneHighlightedDeletedAndEdited)
+{
+    storePaths({u"F:\\A"_s, u"F:\\B"_s, u"F:\\C"_s}, {u"a"_s, u"b"_s, u"c"_s});
+    open();
+    clickEntry(2);
+    clickCheckBox(1);
+    EXPECT_EQ(paths()->item(1)->checkState(), Qt::Unchecked) << "the click landed on the check box";
+    EXPECT_EQ(paths()->currentRow(), 1);
+    ASSERT_EQ(paths()->selectedItems().size(), 1);
+    EXPECT_EQ(paths()->selectedItems().constFirst(), paths()->item(1));
+    EXPECT_EQ(specs()->toPlainText(), u"b"_s);
+    EXPECT_TRUE(specs()->hasFocus());
+
+    specs()->setPlainText(u"*.txt"_s);
+    boxes.answers = {Answer::Yes};
+    click("Command4");
+    EXPECT_EQ(shownPaths(), (QStringList{u"F:\\A"_s, u"F:\\C"_s}));
+    clickEntry(1);
+    EXPECT_EQ(specs()->toPlainText(), u"c"_s);
 }
 
 TEST_F(PathListTest, AnEmptiedListHidesScanAndDeleteAndEmptiesTheSpecBox)
