@@ -9,6 +9,7 @@ packages=(
     libqt6sql6-sqlite libsqlite3-dev sqlite3 libgtest-dev
     xvfb xauth libgl1-mesa-dri libglx-mesa0 qt6-qpa-plugins imagemagick
     clang libclang-rt-14-dev
+    samba samba-vfs-modules smbclient
 )
 
 missing=()
