@@ -90,16 +90,8 @@ void ChartWindow::print()
             paintChartPage(painter, printer, chart);
         });
     }
-    if (!printed.error.isEmpty()) {
-        MessageBoxes::show(this, u"Unable to print chart. \r\n"_s + printed.error + u'.',
-                           MessageBoxes::Icon::Warning);
-        return;
-    }
-    MessageBoxes::show(this,
-                       printed.pdfPath.isEmpty()
-                           ? u"Chart sent to printer."_s
-                           : u"No printer is set up: chart written to "_s + printed.pdfPath + u'.',
-                       MessageBoxes::Icon::None);
+    const PrintReport report = printReport(printed, u"chart"_s);
+    MessageBoxes::show(this, report.text, report.failed ? MessageBoxes::Icon::Warning : MessageBoxes::Icon::None);
 }
 
 void showChartWindow(QWidget* owner, SettingsStore& store, const GraphChoice& choice)

@@ -99,14 +99,16 @@ void QueryOutput::saveStatementFile(const QString& text)
 
 void QueryOutput::print(const QString& heading)
 {
-    const WaitCursor wait;
-    const PrintResult printed = printPages(pdfFileName(), [&](QPainter& painter, QPrinter& printer) {
-        printListing(painter, printer, heading);
-    });
-    const QString message = printed.pdfPath.isEmpty()
-                                ? u"Records sent to printer."_s
-                                : u"No printer is set up: records written to "_s + printed.pdfPath + u'.';
-    m_user.showMessage(m_window, message, MessageBoxes::title, QueryUser::Icon::None);
+    PrintResult printed;
+    {
+        const WaitCursor wait;
+        printed = printPages(pdfFileName(), [&](QPainter& painter, QPrinter& printer) {
+            printListing(painter, printer, heading);
+        });
+    }
+    const PrintReport report = printReport(printed, u"records"_s);
+    m_user.showMessage(m_window, report.text, MessageBoxes::title,
+                       report.failed ? QueryUser::Icon::Warning : QueryUser::Icon::None);
 }
 
 void QueryOutput::printListing(QPainter& painter, QPrinter& printer, const QString& heading)

@@ -12,6 +12,17 @@ using namespace Qt::StringLiterals;
 
 namespace corvane {
 
+PrintReport printReport(const PrintResult& printed, const QString& subject)
+{
+    if (!printed.error.isEmpty())
+        return {u"Unable to print "_s + subject + u". \r\n"_s + printed.error + u'.', true};
+    if (!printed.pdfPath.isEmpty())
+        return {u"No printer is set up: "_s + subject + u" written to "_s + printed.pdfPath + u'.', false};
+    QString text = subject + u" sent to printer."_s;
+    text[0] = text[0].toUpper();
+    return {text, false};
+}
+
 PrintResult printPages(const QString& pdfFileName,
                        const std::function<void(QPainter&, QPrinter&)>& paintPages)
 {

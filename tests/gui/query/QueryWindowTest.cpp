@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -274,6 +275,16 @@ TEST_F(QueryWindowTest, PrintingWithoutAPrinterWritesAPdfInTheApplicationFolderA
     EXPECT_TRUE(fileBytes(u"query.pdf"_s).startsWith("%PDF"));
     EXPECT_TRUE(lastMessage().contains(pdf)) << lastMessage().toStdString();
     EXPECT_EQ(user.messages.last().icon, QueryUser::Icon::None);
+}
+
+TEST_F(QueryWindowTest, APdfThatCannotBeWrittenIsReportedAsAFailure)
+{
+    ASSERT_TRUE(QDir(folder.temp.folder.path()).mkdir(u"query.pdf"_s)); // a folder in the file's place
+    control<QPushButton>(u"Command6"_s)->click();
+    ASSERT_EQ(user.messages.size(), 1);
+    EXPECT_TRUE(lastMessage().startsWith(u"Unable to print records. \r\n"_s)) << lastMessage().toStdString();
+    EXPECT_TRUE(lastMessage().contains(folder.inFolder(u"query.pdf"_s)));
+    EXPECT_EQ(user.messages.last().icon, QueryUser::Icon::Warning);
 }
 
 TEST_F(QueryWindowTest, ASortTheEngineRejectsSaysSoAndKeepsTheRows)
