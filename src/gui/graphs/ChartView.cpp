@@ -1,5 +1,6 @@
 #include "gui/graphs/ChartView.h"
 
+#include "gui/graphs/ChartSeries.h"
 #include "gui/graphs/FlatChartBuilder.h"
 #include "gui/graphs/ThreeDChartBuilder.h"
 
@@ -133,7 +134,7 @@ QString ChartView::legendHtml() const
     QString html;
     for (int column = 0; column < m_data.columnCount(); ++column) {
         html += u"<span style=\"color:%1\">&#9632;</span>&nbsp;%2&nbsp;&nbsp;&nbsp;"_s.arg(
-            threeDSeriesColor(typeOfCode(m_code), column).name(),
+            seriesColor(column).name(),
             m_data.columnLabels[column].toHtmlEscaped());
     }
     return html;
@@ -174,7 +175,7 @@ QImage ChartView::threeDImage(const QSize& size) const
     int x = std::max(0, (size.width() - total) / 2);
     for (int column = 0; column < m_data.columnCount(); ++column) {
         painter.fillRect(QRect(x, y + (legendHeight - box) / 2, box, box),
-                         threeDSeriesColor(typeOfCode(m_code), column));
+                         seriesColor(column));
         x += box + box / 2;
         painter.drawText(QRect(x, y, size.width(), legendHeight), Qt::AlignVCenter,
                          m_data.columnLabels[column]);

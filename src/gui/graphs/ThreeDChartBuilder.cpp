@@ -114,26 +114,44 @@ void setUpGraph(QAbstract3DGraph* graph)
     graph->scene()->activeCamera()->setCameraPosition(-22, 30, 85);
 }
 
-// One row of bars per series, the days along each row.
+// The bars of one series: the days along the rows, the series' value in its own column.
+QBarDataArray* seriesBars(const ChartData& data, int column, int place)
+{
+    auto* array = new QBarDataArray;
+    for (int day = 0; day < data.rowCount(); ++day) {
+        auto* row = new QBarDataRow(place + 1);
+        (*row)[place].setValue(static_cast<float>(data.points.value(day).value(column).value_or(0.0)));
+        array->append(row);
+    }
+    return array;
+}
+
+// One QBar3DSeries per data series, as the graph draws all bars of a series in one colour.
+// Each series has a column of bars of its own, the days running down the rows: bars of
+// several series share a cell side by side across its columns, so only with the days along
+// the rows do the bars of a series meet as a solid band in an area graph. The first series
+// takes the last column and the camera looks from the side of the last day, so the first
+// series stands in front and the days run from left to right.
 Q3DBars* barGraph(const ChartData& data, ChartType type)
 {
     auto* graph = new Q3DBars;
     setUpGraph(graph);
-    auto* array = new QBarDataArray;
+    QStringList columnNames = data.columnLabels;
+    std::reverse(columnNames.begin(), columnNames.end());
     for (int column = 0; column < data.columnCount(); ++column) {
-        auto* row = new QBarDataRow(data.rowCount());
-        for (int day = 0; day < data.rowCount(); ++day)
-            (*row)[day].setValue(static_cast<float>(data.points.value(day).value(column).value_or(0.0)));
-        array->append(row);
+        auto* series = new QBar3DSeries;
+        series->dataProxy()->resetArray(seriesBars(data, column, data.columnCount() - 1 - column),
+                                        data.rowLabels, columnNames);
+        series->setMesh(QAbstract3DSeries::MeshBar);
+        series->setName(data.columnLabels[column]);
+        graph->addSeries(series);
+        series->setBaseColor(seriesColor(column)); // after adding: the graph's theme colours it
     }
-    auto* series = new QBar3DSeries;
-    series->dataProxy()->resetArray(array, data.columnLabels, data.rowLabels);
-    series->setMesh(QAbstract3DSeries::MeshBar);
-    graph->addSeries(series);
-    series->setBaseColor(threeDSeriesColor(type, 0)); // after adding: the graph's theme colours it
     graph->setBarThickness(type == ChartType::Area ? 1.0F : 0.6F);
-    graph->setBarSpacing(type == ChartType::Area ? QSizeF(0.0, 0.6) : QSizeF(0.5, 0.6));
+    graph->setBarSpacing(type == ChartType::Area ? QSizeF(1.0, 0.0) : QSizeF(1.0, 0.5));
     graph->valueAxis()->setLabelFormat(QStringLiteral("%g"));
+    // Seen from higher than the ribbons, so the series names on the floor stay apart.
+    graph->scene()->activeCamera()->setCameraPosition(-112, 40, 80);
     return graph;
 }
 
@@ -170,7 +188,7 @@ Q3DSurface* ribbonGraph(const ChartData& data, ChartType type)
                 ribbon(type == ChartType::Step ? steppedPoints(run) : run, column));
             series->setDrawMode(QSurface3DSeries::DrawSurface);
             series->setFlatShadingEnabled(true);
-            series->setBaseColor(threeDSeriesColor(type, column));
+            series->setBaseColor(seriesColor(column));
             series->setName(data.columnLabels[column]);
             graph->addSeries(series);
         }
@@ -210,11 +228,6 @@ bool threeDChartsAvailable()
         return true;
     }();
     return available;
-}
-
-QColor threeDSeriesColor(ChartType type, int column)
-{
-    return seriesColor(type == ChartType::Bar || type == ChartType::Area ? 0 : column);
 }
 
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type)

@@ -2,7 +2,6 @@
 
 #include "core/graphs/ChartData.h"
 
-#include <QColor>
 #include <QtDataVisualization/QAbstract3DGraph>
 
 namespace corvane {
@@ -14,18 +13,14 @@ bool threeDChartsAvailable();
 
 // A 3D graph of the data, rotated with Ctrl and the left mouse button. Only call it when
 // threeDChartsAvailable(). How the four types stay apart in three dimensions:
-// - bar: Q3DBars, one row of bars per series, gaps between the bars;
+// - bar: Q3DBars, one line of bars per series, gaps between the bars;
 // - area: Q3DBars with no gaps between the days, so each series is a solid band filled
 //   down to zero;
 // - line: Q3DSurface, one ribbon per series rising and falling from day to day;
 // - step: Q3DSurface, one ribbon per series that holds each value until the next day and
 //   then jumps.
-// Unset points are left out: their bar stays at zero height, the ribbon is cut there.
+// Unset points are left out: their bar stays at zero height, the ribbon is cut there. Each
+// series has its own colour, seriesColor(column), as in the flat charts.
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type);
-
-// The colour of a series in the 3D graph. The bars of a series all take one colour (row
-// colours do not take effect in this DataVisualization), so in bar and area graphs every
-// series has the same colour and the series names along the row axis tell them apart.
-QColor threeDSeriesColor(ChartType type, int column);
 
 } // namespace corvane

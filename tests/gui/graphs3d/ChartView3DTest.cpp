@@ -1,3 +1,4 @@
+#include "gui/graphs/ChartSeries.h"
 #include "gui/graphs/ChartView.h"
 #include "gui/graphs/ThreeDChartBuilder.h"
 
@@ -6,6 +7,9 @@
 #include <QtDataVisualization/QAbstract3DGraph>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 using namespace corvane;
 using namespace Qt::StringLiterals;
@@ -98,6 +102,40 @@ TEST_F(ChartView3DFixture, ChartsComingAndGoingLeaveAThreeDChartIntact)
         EXPECT_LT(differingPercent(chart.chartImage(QSize(640, 480)), before), 1.0);
     }
     EXPECT_LT(differingPercent(sample.chartImage(QSize(640, 480)), before), 1.0);
+}
+
+// How many pixels of the picture show the hue of the colour, in whatever light.
+int pixelsOfHue(const QImage& image, const QColor& colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int distance = std::abs(pixel.hslHue() - colour.hslHue());
+            if (pixel.hslSaturation() > 80 && pixel.lightness() > 40 && std::min(distance, 360 - distance) < 12)
+                ++count;
+        }
+    }
+    return count;
+}
+
+// Each series of a bar or area graph has its own colour, the one its legend entry shows.
+TEST_F(ChartView3DFixture, BarAndAreaSeriesAreDrawnEachInTheColourOfItsLegendEntry)
+{
+    for (const ChartType type : {ChartType::Bar, ChartType::Area}) {
+        ChartView view;
+        view.setChartData(fourDays());
+        view.setChartType(chartTypeCode(type, true));
+        view.setLegendVisible(false); // only the graph's own bars count
+        view.resize(640, 480);
+        view.show();
+        QCoreApplication::processEvents();
+        const QImage image = view.chartImage(QSize(640, 480));
+        const QColor first = seriesColor(0);
+        const QColor second = seriesColor(1);
+        EXPECT_GT(pixelsOfHue(image, first), 300) << chartTypeCode(type, true);
+        EXPECT_GT(pixelsOfHue(image, second), 300) << chartTypeCode(type, true);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, ChartView3DTest,
