@@ -6,6 +6,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLegend>
 #include <QPainter>
@@ -117,6 +118,7 @@ QWidget* ChartView::threeDChartWidget()
     title->setAlignment(Qt::AlignCenter);
     title->setVisible(!m_title.isEmpty());
     m_graph = buildThreeDGraph(m_data, typeOfCode(m_code));
+    m_graph->installEventFilter(this);
     QWidget* container = QWidget::createWindowContainer(m_graph, body);
     container->setMinimumSize(120, 80);
     auto* legend = new QLabel(legendHtml(), body);
@@ -127,6 +129,17 @@ QWidget* ChartView::threeDChartWidget()
     layout->addWidget(container, 1);
     layout->addWidget(legend);
     return body;
+}
+
+// Once clicked, the graph's own window has the keyboard; the graph uses no keys, so they go
+// on to the widgets around it, where Esc closes the dialog.
+bool ChartView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_graph && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        QCoreApplication::sendEvent(this, event);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString ChartView::legendHtml() const

@@ -42,6 +42,9 @@ public:
 
     static QString flatFallbackText();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void rebuild();
     QWidget* flatChartWidget() const;

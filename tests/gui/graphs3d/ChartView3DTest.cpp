@@ -3,7 +3,10 @@
 #include "gui/graphs/ThreeDChartBuilder.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QTest>
+#include <QVBoxLayout>
 #include <QtDataVisualization/QAbstract3DGraph>
 
 #include <gtest/gtest.h>
@@ -136,6 +139,26 @@ TEST_F(ChartView3DFixture, BarAndAreaSeriesAreDrawnEachInTheColourOfItsLegendEnt
         EXPECT_GT(pixelsOfHue(image, first), 300) << chartTypeCode(type, true);
         EXPECT_GT(pixelsOfHue(image, second), 300) << chartTypeCode(type, true);
     }
+}
+
+// The graph is a window of its own that takes the keyboard once clicked; Esc must still reach
+// the dialog the chart sits in.
+TEST_F(ChartView3DFixture, EscapeAfterAClickOnTheGraphClosesItsDialog)
+{
+    QDialog dialog;
+    auto* view = new ChartView(&dialog);
+    (new QVBoxLayout(&dialog))->addWidget(view);
+    view->setChartData(fourDays());
+    view->setChartType(chartTypeCode(ChartType::Bar, true));
+    dialog.resize(640, 480);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QWindow* graph = view->threeDGraph();
+    ASSERT_NE(graph, nullptr);
+    QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(graph->width() / 2, graph->height() / 2));
+    QTest::keyClick(graph, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, ChartView3DTest,
