@@ -1,38 +1,71 @@
-# cmake --install <build> --prefix <folder>: the application folder is the executable's folder, so
-# bin/ receives cv with its empty cv.mdb, the help file and the demo network; share/ receives the
-# desktop launcher and the icon in every size the program ships.
-install(TARGETS cv RUNTIME DESTINATION bin)
-install(FILES "${CMAKE_SOURCE_DIR}/data/faq.fil" DESTINATION bin)
-# A reinstall or upgrade must keep the rows already recorded: the empty cv.mdb is installed only
-# where none exists yet.
-install(CODE "set(CV_DATABASE_TEMPLATE \"${CV_DATABASE_FILE}\")")
-install(CODE [[
-    set(installed_database "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/cv.mdb")
-    if(EXISTS "${installed_database}")
-        message(STATUS "Keeping: ${installed_database}")
-    else()
-        message(STATUS "Installing: ${installed_database}")
-        file(COPY_FILE "${CV_DATABASE_TEMPLATE}" "${installed_database}")
-    endif()
-]])
-install(DIRECTORY "${CMAKE_SOURCE_DIR}/data/demo" DESTINATION bin)
+# cmake --install <build> --prefix <prefix>, and the Debian package (cmake/Package.cmake), which
+# installs the same into /usr:
+#   bin/cv                              the program
+#   share/corvane-net/                  the copies a user's application folder starts from: the
+#                                       empty cv.mdb, the help file faq.fil, the demo network
+#   share/man/man1/cv.1.gz              the manual page
+#   share/applications/, share/icons/   the desktop launcher and the icon in every size
+#   lib/systemd/user/                   the scan service and its daily timer, not enabled
+# The program's folder holds no cv.mdb, so every user gets an application folder of their own
+# ($XDG_DATA_HOME/corvane-net) at the first start; the installed copies are never written.
+include(GNUInstallDirs)
+set(CV_INSTALLED_COPIES_DIR "${CMAKE_INSTALL_DATADIR}/corvane-net")
+
+install(TARGETS cv RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+install(FILES "${CMAKE_SOURCE_DIR}/data/faq.fil" "${CV_DATABASE_FILE}" DESTINATION "${CV_INSTALLED_COPIES_DIR}")
+# The metadata templates of the demo are read and dated by "cv --demo" in the user's copy.
+install(DIRECTORY "${CMAKE_SOURCE_DIR}/data/demo" DESTINATION "${CV_INSTALLED_COPIES_DIR}")
+
+# The manual page, compressed as Debian wants it; -n keeps the package the same from build to build.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(CV_MAN_PAGE "${CMAKE_SOURCE_DIR}/data/cv.1")
+set(CV_MAN_PAGE_GZ "${CMAKE_BINARY_DIR}/data/cv.1.gz")
+add_custom_command(
+    OUTPUT "${CV_MAN_PAGE_GZ}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/data"
+    COMMAND sh -c "${GZIP_PROGRAM} -9nc '${CV_MAN_PAGE}' > '${CV_MAN_PAGE_GZ}'"
+    DEPENDS "${CV_MAN_PAGE}"
+    COMMENT "Compressing the manual page"
+    VERBATIM)
+add_custom_target(cv_man_page ALL DEPENDS "${CV_MAN_PAGE_GZ}")
+install(FILES "${CV_MAN_PAGE_GZ}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 foreach(size 16 32 48 64 128 256)
     install(FILES "${CMAKE_SOURCE_DIR}/data/icons/corvane-net-${size}.png"
-            DESTINATION "share/icons/hicolor/${size}x${size}/apps" RENAME corvane-net.png)
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps" RENAME corvane-net.png)
 endforeach()
-install(FILES "${CMAKE_SOURCE_DIR}/data/icons/corvane-net.svg" DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES "${CMAKE_SOURCE_DIR}/data/icons/corvane-net.svg"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
 
-# The launcher names the program and its icon by their installed paths, which the prefix given to
-# "cmake --install" decides, so it is written at install time. Outside the standard prefixes no
-# desktop would find cv or the icon by name.
-install(CODE "set(CV_DESKTOP_TEMPLATE \"${CMAKE_SOURCE_DIR}/data/corvane-net.desktop\")
-              set(CV_DESKTOP_STAGE \"${CMAKE_CURRENT_BINARY_DIR}/desktop-entry/corvane-net.desktop\")")
+# The launcher and the scan service name the program by its installed path, which the prefix given
+# at install time decides (cpack gives /usr), so they are written then. The launcher names the
+# icon by its path too: outside the standard prefixes no desktop would find it by name.
+install(CODE "set(CV_DATA_SOURCE \"${CMAKE_SOURCE_DIR}/data\")
+              set(CV_STAGE \"${CMAKE_CURRENT_BINARY_DIR}/installed-entries\")
+              set(CV_BINDIR \"${CMAKE_INSTALL_BINDIR}\")")
 install(CODE [[
-    file(READ "${CV_DESKTOP_TEMPLATE}" entry)
-    string(REGEX REPLACE "\nExec=[^\n]*" "\nExec=\"${CMAKE_INSTALL_PREFIX}/bin/cv\"" entry "${entry}")
-    string(REGEX REPLACE "\nIcon=[^\n]*"
-           "\nIcon=${CMAKE_INSTALL_PREFIX}/share/icons/hicolor/256x256/apps/corvane-net.png" entry "${entry}")
-    file(WRITE "${CV_DESKTOP_STAGE}" "${entry}")
-    file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE FILES "${CV_DESKTOP_STAGE}")
+    # cv_install_rewritten(<file of data/> <destination> <pattern> <replacement> ...)
+    function(cv_install_rewritten source destination)
+        file(READ "${CV_DATA_SOURCE}/${source}" text)
+        set(rules ${ARGN})
+        while(rules)
+            list(POP_FRONT rules pattern replacement)
+            string(REGEX REPLACE "${pattern}" "${replacement}" text "${text}")
+        endwhile()
+        get_filename_component(name "${source}" NAME)
+        file(WRITE "${CV_STAGE}/${name}" "${text}")
+        file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/${destination}" TYPE FILE FILES "${CV_STAGE}/${name}")
+    endfunction()
+    set(program "${CMAKE_INSTALL_PREFIX}/${CV_BINDIR}/cv")
+    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+        cv_install_rewritten(corvane-net.desktop share/applications)
+    else()
+        cv_install_rewritten(corvane-net.desktop share/applications
+            "\nExec=[^\n]*" "\nExec=\"${program}\""
+            "\nIcon=[^\n]*" "\nIcon=${CMAKE_INSTALL_PREFIX}/share/icons/hicolor/256x256/apps/corvane-net.png")
+    endif()
+    cv_install_rewritten(systemd/corvane-net-scan.service lib/systemd/user
+        "\nExecStart=[^ ]*" "\nExecStart=\"${program}\"")
+    file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/user" TYPE FILE
+         FILES "${CV_DATA_SOURCE}/systemd/corvane-net-scan.timer")
 ]])

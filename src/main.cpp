@@ -1,8 +1,10 @@
 #include "cli/CommandLine.h"
+#include "core/common/AppFolder.h"
 #include "gui/app/MainWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 
 // The command-line jobs (--scan, --query, ...) run without windows; anything else
 // starts the main window, which itself looks for "-t".
@@ -13,6 +15,11 @@ int main(int argc, char** argv)
         return corvane::cli::run(app.arguments());
     }
     QApplication app(argc, argv);
+    if (QString failure; !corvane::prepareApplicationFolder(&failure)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Corvane Net"),
+                              QStringLiteral("The application folder cannot be made: ") + failure);
+        return 1;
+    }
     // Closing the main window ends the program, also while it is hidden in the tray and the last
     // window to close is a message box.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -145,8 +145,8 @@ DbError AuditDatabase::checkSchema() const
         return error;
     if (const int rc = version.step(); rc != SQLITE_ROW)
         return errorOf(rc);
-    if (version.value(0).toInt() != schemaVersion)
-        return sqliteError(SQLITE_NOTADB, {}, m_path);
+    if (const int fileVersion = version.value(0).toInt(); fileVersion != schemaVersion)
+        return databaseVersionError(fileVersion, schemaVersion, m_path);
 
     SqliteStatement tables;
     const QString names = u"'"_s + auditTableNames().join(u"','"_s) + u"'"_s;

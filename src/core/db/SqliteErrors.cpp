@@ -68,6 +68,19 @@ DbError statementError(const QString& message)
 
 } // namespace
 
+DbError databaseVersionError(int fileVersion, int programVersion, const QString& path)
+{
+    if (fileVersion <= 0)
+        return sqliteError(SQLITE_NOTADB, {}, path);
+    const QString written = fileVersion > programVersion ? u"a newer"_s : u"an older"_s;
+    return {DbErrorNumber::Unspecified,
+            u"The database file '"_s + path + u"' was written by "_s + written +
+                u" version of Corvane Net (database version "_s + QString::number(fileVersion) +
+                u"; this version reads version "_s + QString::number(programVersion) +
+                u"). Its rows are left as they are: run the version of Corvane Net that wrote it, or rename "
+                u"the file to keep it and put an empty cv.mdb of this version in its place."_s};
+}
+
 DbError readOnlyError()
 {
     return {DbErrorNumber::PermissionDenied, u"Cannot update. Database or object is read-only."_s};

@@ -15,6 +15,10 @@ DbError sqliteError(int resultCode, const QString& message, const QString& path)
 // The error of the last failed call on a connection.
 DbError lastSqliteError(sqlite3* db, int resultCode, const QString& path);
 
+// A cv.mdb of another database version than the program reads (version 0: no cv.mdb at all),
+// with what the user can do about it.
+DbError databaseVersionError(int fileVersion, int programVersion, const QString& path);
+
 // The one description of a change refused on a read-only opening.
 DbError readOnlyError();
 

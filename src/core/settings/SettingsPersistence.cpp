@@ -40,10 +40,15 @@ void loadFlagsAndAutomation(const SettingsStore& store, ScanSettings& settings)
                                            flagText(key.defaultValue))));
     }
     convertInto(settings.DaysToKeep, int16FromText(store.get(misc, QStringLiteral("DaysToKeep"), QStringLiteral("5"))));
-    settings.StartTime = store.get(misc, QStringLiteral("StartTime"), QStringLiteral("05:00 p"));
+    settings.StartTime = loadStartTime(store);
 }
 
 } // namespace
+
+QString loadStartTime(const SettingsStore& store)
+{
+    return store.get(misc, QStringLiteral("StartTime"), QStringLiteral("05:00 p"));
+}
 
 void ensureSettingsRoot(Registry& registry, UserInterfacePort& ui)
 {

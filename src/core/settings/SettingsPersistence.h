@@ -32,6 +32,8 @@ void ensureSettingsRoot(Registry& registry, UserInterfacePort& ui);
 
 StoredWindowSize loadMainWindowSize(const SettingsStore& store);
 QString loadLastScan(const SettingsStore& store);
+// The stored StartTime of the timed scan, as stored ("05:00 p" when none is).
+QString loadStartTime(const SettingsStore& store);
 // The flags, DaysToKeep, StartTime into the record, then onto the controls (whose
 // rules run as for a click), then the path list.
 void loadScanSettings(const SettingsStore& store, ScanSettings& settings, SettingsControls controls);

@@ -9,9 +9,9 @@
 
 namespace corvane {
 
-StartAtBootEntry::StartAtBootEntry(Registry& registry, UserInterfacePort& ui, QString applicationFolder,
+StartAtBootEntry::StartAtBootEntry(Registry& registry, UserInterfacePort& ui, QString programFolder,
                                    QString autostartFolder)
-    : m_registry(registry), m_ui(ui), m_applicationFolder(std::move(applicationFolder)),
+    : m_registry(registry), m_ui(ui), m_programFolder(std::move(programFolder)),
       m_autostartFolder(std::move(autostartFolder))
 {
 }
@@ -23,7 +23,7 @@ QString StartAtBootEntry::defaultAutostartFolder()
 
 QString StartAtBootEntry::command() const
 {
-    return m_applicationFolder + QStringLiteral("cv -t");
+    return m_programFolder + QStringLiteral("cv -t");
 }
 
 QString StartAtBootEntry::autostartFile() const
@@ -59,7 +59,7 @@ void StartAtBootEntry::writeAutostartFile() const
     if (!QDir().mkpath(m_autostartFolder))
         return;
     // Exec needs the path quoted when the folder holds blanks.
-    const QString exec = u'"' + m_applicationFolder + QStringLiteral("cv\" -t");
+    const QString exec = u'"' + m_programFolder + QStringLiteral("cv\" -t");
     QSaveFile file(autostartFile());
     if (!file.open(QIODevice::WriteOnly))
         return;

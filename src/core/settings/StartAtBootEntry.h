@@ -8,7 +8,8 @@ class Registry;
 class UserInterfacePort;
 
 // "Auto-run when PC boots up": the value "Corvane Net" of the machine's Run key,
-// holding the application folder and "cv -t", and, while that value exists, a
+// holding the program's folder and "cv -t" (the folder cv is in, which for an
+// installed program is not the application folder), and, while that value exists, a
 // freedesktop autostart entry that really starts the program so with the
 // desktop session.
 class StartAtBootEntry
@@ -17,7 +18,7 @@ public:
     static constexpr const char16_t* runKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     static constexpr const char16_t* valueName = u"Corvane Net";
 
-    StartAtBootEntry(Registry& registry, UserInterfacePort& ui, QString applicationFolder,
+    StartAtBootEntry(Registry& registry, UserInterfacePort& ui, QString programFolder,
                      QString autostartFolder = defaultAutostartFolder());
 
     // Writes (enabled) or removes the Run value, then brings the autostart entry
@@ -35,7 +36,7 @@ private:
 
     Registry& m_registry;
     UserInterfacePort& m_ui;
-    QString m_applicationFolder;
+    QString m_programFolder;
     QString m_autostartFolder;
 };
 

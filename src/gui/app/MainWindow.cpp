@@ -72,7 +72,7 @@ bool isTimedStart(const QStringList& arguments)
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)), m_store(*m_services.registry),
       m_applicationFolder(applicationFolder()),
-      m_startAtBoot(*m_services.registry, *this, m_applicationFolder, m_services.autostartFolder),
+      m_startAtBoot(*m_services.registry, *this, programFolder(), m_services.autostartFolder),
       m_boxes(m_settings, [this](bool on) { m_startAtBoot.apply(on); }),
       m_days(m_settings, m_store, *m_services.clock), m_startTimes(m_settings),
       m_paths(m_settings, *this, m_services.client->configuration()),

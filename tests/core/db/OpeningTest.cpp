@@ -68,7 +68,7 @@ TEST_F(OpeningTest, AMissingFileIsNeverCreated)
     EXPECT_FALSE(QFile::exists(temp.path));
 }
 
-TEST_F(OpeningTest, ForeignEmptyAndTooNewFilesAreNoAuditDatabase)
+TEST_F(OpeningTest, ForeignAndEmptyFilesAreNoAuditDatabase)
 {
     const QString words =
         QStringLiteral("Unrecognized database format ") + quoted(temp.path) + QLatin1Char('.');
@@ -84,10 +84,30 @@ TEST_F(OpeningTest, ForeignEmptyAndTooNewFilesAreNoAuditDatabase)
     sqlite3_close(other);
     expectRefused(words);
 
-    ASSERT_EQ(sqlite3_open(temp.path.toUtf8().constData(), &other), SQLITE_OK);
-    sqlite3_exec(other, "PRAGMA user_version = 2", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
-    expectRefused(words);
+}
+
+// A file of another database version is refused untouched, with what to do about it.
+TEST_F(OpeningTest, AFileOfAnotherDatabaseVersionIsRefusedWithWhatToDo)
+{
+    const auto setVersion = [this](int version) {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(temp.path.toUtf8().constData(), &other), SQLITE_OK);
+        sqlite3_exec(other, QByteArray("PRAGMA user_version = " + QByteArray::number(version)).constData(),
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+    };
+    const QString advice = QStringLiteral(
+        "). Its rows are left as they are: run the version of Corvane Net that wrote it, or rename the file "
+        "to keep it and put an empty cv.mdb of this version in its place.");
+    setVersion(AuditDatabase::schemaVersion + 1);
+    expectRefused(QStringLiteral("The database file ") + quoted(temp.path) +
+                  QStringLiteral(" was written by a newer version of Corvane Net (database version %1; this "
+                                 "version reads version %2")
+                      .arg(AuditDatabase::schemaVersion + 1)
+                      .arg(AuditDatabase::schemaVersion) +
+                  advice);
+    setVersion(0);
+    expectRefused(QStringLiteral("Unrecognized database format ") + quoted(temp.path) + QLatin1Char('.'));
 }
 
 TEST_F(OpeningTest, ATruncatedFileIsDamaged)
