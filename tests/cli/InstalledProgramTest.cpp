@@ -1,0 +1,185 @@
+#include "core/settings/Registry.h"
+#include "core/settings/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+using namespace corvane;
+
+namespace {
+
+// The built cv laid out as the package installs it, <root>/usr/bin/cv beside
+// <root>/usr/share/corvane-net/, and run with a home of its own and no CORVANE_NET_HOME.
+class InstalledProgramTest : public ::testing::Test
+{
+protected:
+    struct Run
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    InstalledProgramTest()
+    {
+        QDir().mkpath(root + u"/usr/bin");
+        QDir().mkpath(copies);
+        QFile::copy(QStringLiteral(CV_EXECUTABLE), root + u"/usr/bin/cv");
+        QFile::copy(QStringLiteral(CV_DATABASE_FILE), copies + u"/cv.mdb");
+        QFile::copy(QStringLiteral(CV_SOURCE_DIR u"/data/faq.fil"), copies + u"/faq.fil");
+        copyTree(QStringLiteral(CV_SOURCE_DIR u"/data/demo"), copies + u"/demo");
+    }
+
+    static void copyTree(const QString& from, const QString& to)
+    {
+        QDir().mkpath(to);
+        const QDir source(from);
+        for (const QFileInfo& entry : source.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            if (entry.isDir())
+                copyTree(entry.filePath(), to + u'/' + entry.fileName());
+            else
+                QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
+        }
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.remove(QStringLiteral("CORVANE_NET_HOME"));
+        variables.insert(QStringLiteral("HOME"), temp.filePath(QStringLiteral("home")));
+        variables.insert(QStringLiteral("XDG_DATA_HOME"), temp.filePath(QStringLiteral("home/data")));
+        variables.insert(QStringLiteral("XDG_CONFIG_HOME"), temp.filePath(QStringLiteral("home/config")));
+        variables.insert(QStringLiteral("CORVANE_NET_REGISTRY"), temp.filePath(QStringLiteral("registry")));
+        return variables;
+    }
+
+    Run cv(const QStringList& arguments, const QProcessEnvironment& variables) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(variables);
+        process.start(root + u"/usr/bin/cv", arguments);
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    Run cv(const QStringList& arguments) const { return cv(arguments, environment()); }
+
+    QByteArray detailRows(const QProcessEnvironment& variables) const
+    {
+        const Run run = cv({QStringLiteral("--query"), QStringLiteral("SELECT COUNT(*) AS n FROM Detail")}, variables);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return run.out.split('\n').value(1).replace('"', "").trimmed();
+    }
+
+    static QByteArray bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir temp;
+    const QString root = temp.filePath(QStringLiteral("root"));
+    const QString copies = root + u"/usr/share/corvane-net";
+    const QString userFolder = temp.filePath(QStringLiteral("home/data/corvane-net"));
+};
+
+TEST_F(InstalledProgramTest, AFirstScanRecordsIntoTheUsersOwnFolderAndTheOverrideStillWins)
+{
+    Run run = cv({QStringLiteral("--demo")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = cv({QStringLiteral("--scan")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(detailRows(environment()), "9");
+    EXPECT_TRUE(QFile::exists(userFolder + u"/netware.conf"));
+    EXPECT_EQ(bytes(copies + u"/cv.mdb"), bytes(QStringLiteral(CV_DATABASE_FILE)));
+
+    QProcessEnvironment override = environment();
+    const QString other = temp.filePath(QStringLiteral("other"));
+    QDir().mkpath(other);
+    QFile::copy(QStringLiteral(CV_DATABASE_FILE), other + u"/cv.mdb");
+    QFile::setPermissions(other + u"/cv.mdb", QFile::ReadOwner | QFile::WriteOwner);
+    override.insert(QStringLiteral("CORVANE_NET_HOME"), other);
+    EXPECT_EQ(detailRows(override), "0");
+    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("cv.mdb")});
+}
+
+TEST_F(InstalledProgramTest, AUsersDatabaseOfANewerVersionIsRefusedAndLeftAlone)
+{
+    ASSERT_EQ(cv({QStringLiteral("--demo")}).exitCode, 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((userFolder + u"/cv.mdb").toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const QByteArray before = bytes(userFolder + u"/cv.mdb");
+
+    const Run run = cv({QStringLiteral("--scan")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("was written by a newer version of Corvane Net (database version 99"))
+        << run.err.toStdString();
+    EXPECT_EQ(bytes(userFolder + u"/cv.mdb"), before);
+}
+
+TEST_F(InstalledProgramTest, TheTimerIsSetToTheStoredStartTime)
+{
+    const QString dropIn = temp.filePath(QStringLiteral("home/config/systemd/user/corvane-net-scan.timer.d/start-time.conf"));
+    Run run = cv({QStringLiteral("--write-timer")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(bytes(dropIn).contains("\n[Timer]\nOnCalendar=\nOnCalendar=*-*-* 17:00:00\n")) << bytes(dropIn).toStdString();
+
+    const QString registryFolder = temp.filePath(QStringLiteral("registry"));
+    Registry registry({registryFolder, registryFolder});
+    SettingsStore store(registry);
+    store.save(QStringLiteral("Misc"), QStringLiteral("StartTime"), QStringLiteral("07:30 a"));
+    ASSERT_EQ(cv({QStringLiteral("--write-timer")}).exitCode, 0);
+    EXPECT_TRUE(bytes(dropIn).contains("\nOnCalendar=*-*-* 07:30:00\n")) << bytes(dropIn).toStdString();
+
+    store.save(QStringLiteral("Misc"), QStringLiteral("StartTime"), QStringLiteral("soon"));
+    run = cv({QStringLiteral("--write-timer")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("\"soon\" is no time of day")) << run.err.toStdString();
+    EXPECT_TRUE(bytes(dropIn).contains("07:30:00"));
+}
+
+// The options and variables of cv a text names, sorted; the options of systemctl commands in
+// examples are not cv's.
+QStringList namesIn(QString text)
+{
+    static const QRegularExpression otherCommand(QStringLiteral(R"(systemctl[^\n"]*)"));
+    static const QRegularExpression name(QStringLiteral(R"((?<![\w-])(--?[a-z][a-z-]*|CORVANE_NET_[A-Z_]+))"));
+    text.remove(otherCommand);
+    QSet<QString> names;
+    for (const QRegularExpressionMatch& match : name.globalMatch(text))
+        names.insert(match.captured(1));
+    QStringList sorted(names.begin(), names.end());
+    sorted.sort();
+    return sorted;
+}
+
+TEST(ManPageTest, TheManualPageNamesWhatTheHelpNames)
+{
+    QProcess help;
+    help.start(QStringLiteral(CV_EXECUTABLE), {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(30000));
+    const QString helpText = QString::fromUtf8(help.readAllStandardOutput());
+    QFile page(QStringLiteral(CV_SOURCE_DIR u"/data/cv.1"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    // Troff writes a minus as "\-"; lines of requests (".TP") are no text.
+    QString pageText = QString::fromUtf8(page.readAll()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    pageText.remove(QRegularExpression(QStringLiteral(R"(\\f[BIRP])")));
+
+    const QStringList inHelp = namesIn(helpText);
+    ASSERT_TRUE(inHelp.contains(QStringLiteral("--scan")));
+    EXPECT_EQ(namesIn(pageText).join(u' ').toStdString(), inHelp.join(u' ').toStdString())
+        << "data/cv.1 and cv --help must name the same options and variables";
+}
+
+} // namespace
