@@ -4,7 +4,7 @@
 
 namespace corvane::cli {
 
-// `cv --demo`: dates the demo network beside the program (the folder demo of the application
+// `cv --demo`: dates the demo network of the application folder (its folder demo
 // folder) to today, so that a scan today records events in every file table, and lists its
 // volumes in the scan path list when they are missing, so that `cv --demo && cv --scan` is a
 // first real scan.

@@ -107,10 +107,7 @@ QString chooseApplicationFolder(const QString& homeOverride, const QString& prog
 
 QString applicationFolder()
 {
-    // Decided once: a folder that changed in mid-run would split a user's files.
-    static const QString folder =
-        chooseApplicationFolder(qEnvironmentVariable("CORVANE_NET_HOME"), programFolder(), userDataFolder());
-    return folder;
+    return chooseApplicationFolder(qEnvironmentVariable("CORVANE_NET_HOME"), programFolder(), userDataFolder());
 }
 
 QString installedCopiesFolder(const QString& programFolder)

@@ -4,6 +4,7 @@
 #include "core/settings/StartAtBootEntry.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -115,7 +116,8 @@ TEST_F(OptionsTest, AutoRunWritesAndRemovesTheRunValueAndTheAutostartEntry)
     click("cbAutoRun");
     RegistryValue value;
     ASSERT_EQ(queryRunValue(&value), RegError::Success);
-    EXPECT_EQ(RegistryData::textFromSz(value.data), home.path() + u"/cv -t"_s);
+    // The program's folder, which for an installed program is not the application folder.
+    EXPECT_EQ(RegistryData::textFromSz(value.data), QCoreApplication::applicationDirPath() + u"/cv -t"_s);
     EXPECT_TRUE(QFile::exists(autostartFile));
 
     click("cbAutoRun");
