@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+
 #include "core/common/DateTexts.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
@@ -20,12 +22,7 @@ namespace {
 class CommandLineTest : public ::testing::Test
 {
 protected:
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Run = test::ProgramRun;
 
     void SetUp() override
     {
@@ -39,17 +36,10 @@ protected:
 
     Run cv(const QStringList& arguments, const QByteArray& input = {})
     {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("CORVANE_NET_HOME"), home.path());
         environment.insert(QStringLiteral("CORVANE_NET_REGISTRY"), registryFolder.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(CV_EXECUTABLE), arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished(30000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return test::runProgram(QStringLiteral(CV_EXECUTABLE), arguments, environment, input);
     }
 
     void sql(const char* statements)

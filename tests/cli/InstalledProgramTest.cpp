@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
 
@@ -21,12 +23,7 @@ namespace {
 class InstalledProgramTest : public ::testing::Test
 {
 protected:
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Run = test::ProgramRun;
 
     InstalledProgramTest()
     {
@@ -63,13 +60,7 @@ protected:
 
     Run cv(const QStringList& arguments, const QProcessEnvironment& variables) const
     {
-        QProcess process;
-        process.setProcessEnvironment(variables);
-        process.start(root + u"/usr/bin/cv", arguments);
-        process.closeWriteChannel();
-        process.waitForFinished(60000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return test::runProgram(root + u"/usr/bin/cv", arguments, variables);
     }
     Run cv(const QStringList& arguments) const { return cv(arguments, environment()); }
 

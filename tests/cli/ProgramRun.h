@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+
+namespace corvane::test {
+
+// One run of a program: its exit status (-1 when it crashed or did not end) and its output.
+struct ProgramRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+inline ProgramRun runProgram(const QString& program, const QStringList& arguments,
+                             const QProcessEnvironment& environment, const QByteArray& input = {})
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace corvane::test
