@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 
 namespace corvane {
@@ -54,6 +55,12 @@ void OptionPanel::connectStartTimes()
 {
     m_c.Combo1->addItems(StartTimeList::entries());
     m_c.Combo1->setCurrentIndex(-1);
+    // A stored time that is no entry shows as the placeholder; it is the chosen time all the
+    // same, so it takes the colour of a chosen entry, not the grey of a hint.
+    QPalette palette = m_c.Combo1->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::PlaceholderText, palette.color(group, QPalette::ButtonText));
+    m_c.Combo1->setPalette(palette);
     connect(m_c.Combo1, &QComboBox::activated, &m_startTimes, &StartTimeList::choose);
     connect(&m_startTimes, &StartTimeList::textChanged, this, &OptionPanel::showStartTime);
 }

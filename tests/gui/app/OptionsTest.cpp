@@ -109,6 +109,29 @@ TEST_F(OptionsTest, ChoosingAStartTimeStoresIt)
     EXPECT_EQ(stored(u"Misc"_s, u"StartTime"_s), u"12:00 am"_s);
 }
 
+// The darkest text pixel of the combo box's left half, where its text is drawn.
+int darkestTextLightness(QComboBox* combo)
+{
+    const QImage image = combo->grab().toImage();
+    int darkest = 255;
+    for (int y = 3; y < image.height() - 3; ++y) {
+        for (int x = 3; x < image.width() / 2; ++x)
+            darkest = std::min(darkest, image.pixelColor(x, y).lightness());
+    }
+    return darkest;
+}
+
+TEST_F(OptionsTest, TheDefaultStartTimeIsShownAsAChosenOneIs)
+{
+    open();
+    auto* startTimes = control<QComboBox>("Combo1");
+    EXPECT_EQ(startTimes->currentIndex(), -1);
+    EXPECT_EQ(startTimes->placeholderText(), u"05:00 p"_s);
+    const int defaultShade = darkestTextLightness(startTimes);
+    startTimes->setCurrentIndex(0);
+    EXPECT_EQ(defaultShade, darkestTextLightness(startTimes)) << "not greyed as a hint";
+}
+
 TEST_F(OptionsTest, AutoRunWritesAndRemovesTheRunValueAndTheAutostartEntry)
 {
     open();
