@@ -22,6 +22,8 @@
 
 using namespace Qt::StringLiterals;
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -75,6 +77,8 @@ void QueryWindow::placeControls()
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // In rows one line high, wrapped text would show its last line only: cut at the end instead.
+    m_grid->setWordWrap(false);
     m_statementBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     resize(twipsToPixels(QSizeF(designWidthTwips, designHeightTwips), *this));
@@ -98,6 +102,7 @@ void QueryWindow::connectControls()
     connect(m_statementBox, &QPlainTextEdit::textChanged, this, &QueryWindow::showStatementButtons);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &QueryWindow::sortByColumn);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &QueryWindow::showPosition);
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, &QueryWindow::fitColumnsToRowsOnShow);
     connect(m_runSql, &QPushButton::clicked, this, &QueryWindow::runStatement);
     connect(m_clearSql, &QPushButton::clicked, m_statementBox, &QPlainTextEdit::clear);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
@@ -192,6 +197,26 @@ bool QueryWindow::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate)
         showRowCount();
     return QDialog::event(event);
+}
+
+void QueryWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    fitColumnsToRowsOnShow();
+}
+
+// Each column as wide as its caption and the values of the rows on show (a hidden grid shows
+// none, and sizing it would read rows for nothing), but at most half the grid, so that one
+// long value never hides the other columns.
+void QueryWindow::fitColumnsToRowsOnShow()
+{
+    if (!m_grid->isVisible())
+        return;
+    const int cap = m_grid->viewport()->width() / 2;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        m_grid->resizeColumnToContents(column);
+        m_grid->setColumnWidth(column, std::min(m_grid->columnWidth(column), cap));
+    }
 }
 
 void QueryWindow::showRowCount()

@@ -39,6 +39,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void placeControls();
@@ -50,6 +51,7 @@ private:
     void showStatementButtons();
     void showPosition();
     void resetSortHint();
+    void fitColumnsToRowsOnShow();
 
     std::unique_ptr<QueryUser> m_ownUser;
     QueryUser& m_user;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -285,6 +286,24 @@ TEST_F(QueryWindowTest, APdfThatCannotBeWrittenIsReportedAsAFailure)
     EXPECT_TRUE(lastMessage().startsWith(u"Unable to print records. \r\n"_s)) << lastMessage().toStdString();
     EXPECT_TRUE(lastMessage().contains(folder.inFolder(u"query.pdf"_s)));
     EXPECT_EQ(user.messages.last().icon, QueryUser::Icon::Warning);
+}
+
+TEST_F(QueryWindowTest, ColumnsFitTheRowsOnShowUpToACap)
+{
+    const QString directory = u"\\\\CORVANE\\VOL1:\\Projects\\Quarterly Reports\\2026"_s;
+    const QString huge(400, u'x');
+    run(u"SELECT '"_s + directory + u"' AS Directory, file, '"_s + huge + u"' AS Note FROM Detail"_s);
+    auto* grid = control<QTableView>(u"DataGrid1"_s);
+    EXPECT_FALSE(grid->wordWrap()) << "wrapped text in a one-line row is cut from its start";
+    const QFontMetrics metrics(grid->font());
+    EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
+    EXPECT_GE(grid->columnWidth(1), metrics.horizontalAdvance(u"b.txt"_s));
+    EXPECT_LT(grid->columnWidth(1), metrics.horizontalAdvance(u"b.txt"_s) + 60);
+    EXPECT_LT(grid->columnWidth(2), grid->viewport()->width());
+    EXPECT_GT(grid->columnWidth(2), grid->viewport()->width() / 3);
+
+    window->sortByColumn(1); // the rows are read again
+    EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
 }
 
 TEST_F(QueryWindowTest, ASortTheEngineRejectsSaysSoAndKeepsTheRows)
