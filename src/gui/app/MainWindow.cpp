@@ -8,6 +8,7 @@
 #include "gui/app/TrayIcon.h"
 #include "gui/ui/AboutBox.h"
 #include "gui/ui/AppIcon.h"
+#include "gui/ui/DesignFont.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Twips.h"
 #include "gui/ui/WindowBehaviour.h"
@@ -41,20 +42,10 @@ QString displayText(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// The design font: a small sans serif of the width the layout was drawn for.
-QFont designFont(QFont font)
-{
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8);
-    return font;
-}
-
 // The client area at its design size, for the controls to be placed on.
 QWidget* createClientArea(QMainWindow* window)
 {
-    window->setFont(designFont(window->font()));
+    useDesignFont(window);
     window->resize(twipsToPixels(QSizeF(form1WidthTwips, form1HeightTwips), *window));
     auto* client = new QWidget(window);
     client->resize(window->size());

@@ -5,6 +5,7 @@
 #include "gui/graphs/ChartView.h"
 #include "gui/query/WaitCursor.h"
 #include "gui/ui/CommandButton.h"
+#include "gui/ui/DesignFont.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Printing.h"
 #include "gui/ui/Twips.h"
@@ -36,6 +37,7 @@ ChartWindow::ChartWindow(QWidget* parent, SettingsStore& store, const GraphChoic
       m_print(addCommandButton(this, u"Command1"_s, u"&Print"_s, u" Print the graph "_s)),
       m_close(addCommandButton(this, u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
 {
+    useDesignFont(this);
     placeControls();
     // The layout is recorded at the design size, then the remembered size is applied.
     new WindowBehaviour(this, store, u"5"_s, {m_hint});

@@ -7,6 +7,7 @@
 #include "core/graphs/GraphKinds.h"
 #include "gui/graphs/ChartView.h"
 #include "gui/ui/CommandButton.h"
+#include "gui/ui/DesignFont.h"
 #include "gui/ui/FileDialogs.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Twips.h"
@@ -67,6 +68,7 @@ GraphOptionsWindow::GraphOptionsWindow(QWidget* parent, SettingsStore& store, Ch
       m_graph(addCommandButton(this, u"Command1"_s, u"&Graph"_s, u" Build graph "_s)),
       m_close(addCommandButton(this, u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
 {
+    useDesignFont(this);
     nameControls();
     placeControls();
     // The layout is recorded at the design size, then the remembered size is applied.

@@ -6,6 +6,7 @@
 #include "gui/query/QueryUser.h"
 #include "gui/query/WaitCursor.h"
 #include "gui/ui/CommandButton.h"
+#include "gui/ui/DesignFont.h"
 #include "gui/ui/MessageBoxes.h"
 #include "gui/ui/Twips.h"
 #include "gui/ui/WindowBehaviour.h"
@@ -54,6 +55,7 @@ QueryWindow::QueryWindow(QWidget* parent, SettingsStore& store, QueryUser& user)
                                  u" Save records to a comma seperated values (CSV) file "_s)),
       m_close(addCommandButton(this, u"Command4"_s, u"C&lose"_s, u" Close screen "_s))
 {
+    useDesignFont(this);
     placeControls();
     // The layout is recorded at the design size, then the remembered size is applied.
     new WindowBehaviour(this, store, u"2"_s, {m_tableLabel, m_sortLabel});

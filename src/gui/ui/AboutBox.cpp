@@ -3,6 +3,7 @@
 #include "core/common/AppFolder.h"
 #include "core/common/LocalScanner.h"
 #include "gui/ui/AppIcon.h"
+#include "gui/ui/DesignFont.h"
 #include "gui/ui/LinkLabel.h"
 #include "gui/ui/MessageBoxes.h"
 
@@ -46,6 +47,7 @@ AboutBox::AboutBox(QWidget* parent, std::unique_ptr<UrlOpener> opener)
     setWindowTitle(QStringLiteral("About Corvane Net"));
     setWindowIcon(applicationIcon());
     setMouseTracking(true);
+    useDesignFont(this);
     buildControls();
     m_text->setPlainText(aboutText());
 }
@@ -71,7 +73,7 @@ void AboutBox::buildControls()
 
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
-    m_text->setFont(QFont(QStringLiteral("Arial"), 10));
+    m_text->setFont(designFont(m_text->font(), 10));
     m_text->setReadOnly(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setFixedSize(420, 240);

@@ -1,5 +1,9 @@
 #include "MainWindowFixture.h"
 
+#include "mock/CaptionFit.h"
+
+#include <QFontInfo>
+
 #include "gui/app/TrayIcon.h"
 #include "gui/ui/Twips.h"
 
@@ -57,6 +61,15 @@ TEST_F(MainWindowTest, AFirstStartShowsTheDefaults)
     EXPECT_EQ(startTimes->currentIndex(), -1);
     EXPECT_EQ(startTimes->placeholderText(), u"05:00 p"_s);
     EXPECT_EQ(window->findChild<TrayIcon*>()->icon()->toolTip(), u"Corvane Net"_s);
+}
+
+// Every caption fits its control at the design size, in the design font of the Arial metrics.
+TEST_F(MainWindowTest, EveryCaptionFitsItsControlInTheDesignFont)
+{
+    open();
+    ASSERT_EQ(QFontInfo(window->font()).family(), u"Liberation Sans"_s)
+        << "the design font is missing: install fonts-liberation (scripts/install-deps.sh)";
+    EXPECT_EQ(test::clippedCaptions(*window), "");
 }
 
 TEST_F(MainWindowTest, StoredSettingsAreShownAndTheFirstPathIsCurrent)

@@ -5,12 +5,14 @@
 #include "gui/graphs/ChartView.h"
 #include "gui/ui/FileDialogs.h"
 #include "mock/ScriptedMessageBoxes.h"
+#include "mock/CaptionFit.h"
 #include "mock/TempRegistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +109,13 @@ TEST_F(GraphOptionsWindowTest, OpensOnFileActivityAsAFlatLineChartWithLegendOver
     EXPECT_EQ(control<QPushButton>(u"Command1"_s)->toolTip(), u" Build graph "_s);
     EXPECT_EQ(control<QPushButton>(u"Command4"_s)->toolTip(), u" Close screen "_s);
     EXPECT_EQ(window->focusWidget(), control<QLineEdit>(u"Text1"_s));
+}
+
+TEST_F(GraphOptionsWindowTest, EveryCaptionFitsItsControlInTheDesignFont)
+{
+    ASSERT_EQ(QFontInfo(window->font()).family(), u"Liberation Sans"_s)
+        << "the design font is missing: install fonts-liberation (scripts/install-deps.sh)";
+    EXPECT_EQ(test::clippedCaptions(*window), "");
 }
 
 TEST_F(GraphOptionsWindowTest, OpeningClearsACustomStatementLeftFromBefore)

@@ -3,6 +3,7 @@
 #include "core/settings/SettingsStore.h"
 #include "gui/query/QueryModel.h"
 #include "mock/TempRegistry.h"
+#include "mock/CaptionFit.h"
 #include "QueryTestSupport.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -253,6 +255,13 @@ TEST_F(QueryWindowTest, StatementFilesLoadWithTheirCommentLineAndSaveWithoutAddi
     user.chosenFiles = {folder.inFolder(u"daily"_s)};
     control<QPushButton>(u"Command2"_s)->click();
     EXPECT_EQ(fileBytes(u"daily"_s), QByteArray("' deleted today\nSELECT * FROM DeletedFiles\r\n"));
+}
+
+TEST_F(QueryWindowTest, EveryCaptionFitsItsControlInTheDesignFont)
+{
+    ASSERT_EQ(QFontInfo(window->font()).family(), u"Liberation Sans"_s)
+        << "the design font is missing: install fonts-liberation (scripts/install-deps.sh)";
+    EXPECT_EQ(test::clippedCaptions(*window), "");
 }
 
 TEST_F(QueryWindowTest, AStatementFileWithTwoCommentLinesFailsToRun)

@@ -1,11 +1,13 @@
 #include "gui/ui/AboutBox.h"
 #include "gui/ui/LinkLabel.h"
 #include "mock/ScriptedMessageBoxes.h"
+#include "mock/CaptionFit.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -95,9 +97,17 @@ TEST_F(AboutBoxTest, ShowsItsTextsAndCaptions)
     EXPECT_EQ(control(*box, "Label5")->text(), u"Corvane Local"_s);
     EXPECT_EQ(action(*box), QString());
     EXPECT_EQ(control<QPushButton>(*box, "Command1")->text(), u"&OK"_s);
-    EXPECT_EQ(control<QPlainTextEdit>(*box, "Text1")->font().family(), u"Arial"_s);
+    EXPECT_EQ(QFontInfo(control<QPlainTextEdit>(*box, "Text1")->font()).family(), u"Liberation Sans"_s);
     // The emblem comes from the resources compiled into the program.
     EXPECT_EQ(control<QLabel>(*box, "Image1")->pixmap().size(), QSize(64, 64));
+}
+
+TEST_F(AboutBoxTest, EveryCaptionFitsItsControlInTheDesignFont)
+{
+    const auto box = openBox();
+    ASSERT_EQ(QFontInfo(box->font()).family(), u"Liberation Sans"_s)
+        << "the design font is missing: install fonts-liberation (scripts/install-deps.sh)";
+    EXPECT_EQ(test::clippedCaptions(*box), "");
 }
 
 TEST_F(AboutBoxTest, ALinkTurnsRedUnderTheMouseAndAllTurnBlueOverTheBackground)
