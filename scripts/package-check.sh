@@ -55,6 +55,11 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$package" >/dev/null
     installed=yes
     command -v cv >/dev/null || fail "cv is not on the PATH after the install"
+    systemd-analyze --help >/dev/null 2>&1 && man --version >/dev/null 2>&1 &&
+        { systemd-analyze verify /usr/lib/systemd/user/corvane-net-scan.{service,timer} ||
+            fail "systemd-analyze finds faults in the scan service or timer"; }
+    # An account left by a check that was killed would make useradd fail.
+    if id "$account" >/dev/null 2>&1; then userdel "$account"; fi
     useradd --home-dir "$home" --create-home --shell /bin/sh "$account"
     made_account=yes
     as_user() { runuser -l "$account" -c "$1"; }
