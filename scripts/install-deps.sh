@@ -10,7 +10,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri libglx-mesa0 qt6-qpa-plugins imagemagick fonts-liberation
     clang libclang-rt-14-dev
     samba samba-vfs-modules smbclient
-    dpkg-dev file lintian fonts-liberation
+    dpkg-dev file lintian
 )
 
 missing=()
