@@ -124,7 +124,7 @@ int scan(const QString& tree, const QString& path)
     // The server has read its volume's metadata before the scan starts, as a server keeps it.
     QElapsedTimer timer;
     timer.start();
-    ServerDirectory::open(client, u"BENCH"_s, u"VOL:"_s);
+    ClientDirectory::open(client, "BENCH", "VOL:");
     const double serverStart = timer.nsecsElapsed() / 1e9;
     timer.restart();
     database.beginTransaction();

@@ -2,7 +2,6 @@
 
 #include "core/netware/EmulatedNetWareClient.h"
 #include "core/netware/PathResolution.h"
-#include "core/netware/ScanResolution.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,15 +71,8 @@ void resolveAsDirectory(NetWareClient& client, const QByteArray& path)
         ClientDirectory::open(client, directory->server, directory->directory);
 }
 
-void resolveAsText(EmulatedNetWareClient& client, const QString& path)
+void resolveAsTypedPath(EmulatedNetWareClient& client, const QString& path)
 {
-    const std::optional<ParsedPath> parsed = parsePath(client, path);
-    if (parsed) {
-        const QString text = netWarePathText(*parsed);
-        splitFilePath(text);
-        splitDirectoryPath(text);
-        ServerDirectory::open(client, parsed->server, parsed->volume + u':' + parsed->directory);
-    }
     client.configuration().localPath(path);
 }
 
@@ -95,9 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray path = network.expanded(input);
     resolveAsFile(network.client(), path);
     resolveAsDirectory(network.client(), path);
-    resolveAsText(network.client(), QFile::decodeName(path));
-    // Texts the client itself never hands out, split all the same.
-    splitFilePath(QString::fromUtf8(input));
-    splitDirectoryPath(QString::fromUtf8(input));
+    resolveAsTypedPath(network.client(), QFile::decodeName(path));
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/netware/NetWareClient.h"
-#include "core/netware/ScanResolution.h"
+#include "core/netware/PathResolution.h"
 
 #include <QByteArray>
 
@@ -12,11 +12,12 @@ namespace corvane {
 
 struct ScanContext;
 
-// ScanExtendedInfo in two halves, for a full path in the file system's bytes as the directory
-// scan lists it (a name that is not UTF-8 still reaches its entry). Construction resolves the file
-// afresh and looks its entry up (network mode); appendRows() writes its rows over the same
-// connection and handle, which are released when the object goes. Between the two the directory
-// scan applies the System filter: only the server knows a file's system attribute.
+// The server's extended information on one file and its rows, in two halves, for a full path in
+// the file system's bytes as the directory scan lists it (a name that is not UTF-8 still reaches
+// its entry). Construction resolves the file afresh and looks its entry up (network mode);
+// appendRows() writes its rows over the same connection and handle, which are released when the
+// object goes. Between the two the directory scan applies the System filter: only the server
+// knows a file's system attribute.
 class FileEntryScan
 {
 public:

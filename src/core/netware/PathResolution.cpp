@@ -1,91 +1,123 @@
 #include "core/netware/PathResolution.h"
 
-using namespace Qt::StringLiterals;
+#include "core/netware/ScanPaths.h"
+#include "core/netware/UserNames.h"
 
 namespace corvane {
 
-QByteArray clientText(const QString& text)
+namespace {
+
+// The three names NWParsePath fills, each cut at its first zero byte.
+struct ParsedPath
 {
-    return QFile::encodeName(text);
+    QByteArray server;
+    QByteArray volume;
+    QByteArray directory; // the path within the volume, "\"-separated, empty for its root
+};
+
+template <std::size_t Size> QByteArray bytesOf(const std::array<char, Size>& buffer)
+{
+    return QByteArray(buffer.data(), qstrnlen(buffer.data(), buffer.size()));
 }
 
-std::optional<ParsedPath> parsePath(NetWareClient& client, const QString& path)
+std::optional<ParsedPath> parsePath(NetWareClient& client, const QByteArray& path)
 {
     ServerNameBuffer server{};
     VolumeNameBuffer volume{};
     DirectoryPathBuffer directory{};
     quint32 unusedConnection = 0;
-    if (client.NWParsePath(clientText(path), server, unusedConnection, volume, directory) !=
-        NWResult::Success)
+    if (client.NWParsePath(path, server, unusedConnection, volume, directory) != NWResult::Success)
         return std::nullopt;
-    return ParsedPath{textFromClient(server), textFromClient(volume), textFromClient(directory)};
+    return ParsedPath{bytesOf(server), bytesOf(volume), bytesOf(directory)};
 }
 
-QString netWarePathText(const ParsedPath& parsed)
+// The Directory text of the audit tables: \\SERVER\DIRECTORY.
+QString storedText(const QByteArray& server, const QByteArray& directory)
 {
-    return parsed.server + u'\\' + parsed.volume + u':' + parsed.directory;
+    return nameText("\\\\" + server + '\\' + directory);
 }
 
-// A file in the volume's root has no "\" after the server's: its name follows the volume's ":".
-// The first ":" after the server is taken, not the last, so a Linux name holding ":" stays whole.
-FilePathParts splitFilePath(const QString& pathText)
+} // namespace
+
+// A file in the volume's root has no folder after the volume's ":", and its directory is the bare
+// volume name. A Linux name may hold ":", so only "\" separates the file from its folder.
+std::optional<ScannedFileLocation> locateScannedFile(NetWareClient& client, const QByteArray& fullPath)
 {
-    const qsizetype first = pathText.indexOf(u'\\');
-    const qsizetype last = pathText.lastIndexOf(u'\\');
-    const qsizetype end = first == last ? pathText.indexOf(u':', first + 1) : last;
-    return FilePathParts{pathText.left(first), pathText.mid(first + 1, end - first - 1),
-                         pathText.mid(end + 1)};
+    const std::optional<ParsedPath> parsed = parsePath(client, fullPath);
+    if (!parsed)
+        return std::nullopt;
+    const qsizetype lastSeparator = parsed->directory.lastIndexOf('\\');
+    const QByteArray directory =
+        lastSeparator < 0 ? parsed->volume : parsed->volume + ':' + parsed->directory.left(lastSeparator);
+    return ScannedFileLocation{parsed->server, directory, parsed->directory.mid(lastSeparator + 1),
+                               storedText(parsed->server, directory)};
 }
 
-DirectoryPathParts splitDirectoryPath(const QString& pathText)
+std::optional<ScannedDirectoryLocation> locateScannedDirectory(NetWareClient& client, const QByteArray& path)
 {
-    const qsizetype first = pathText.indexOf(u'\\');
-    return DirectoryPathParts{pathText.left(first), pathText.mid(first + 1)};
+    const std::optional<ParsedPath> parsed = parsePath(client, path);
+    if (!parsed)
+        return std::nullopt;
+    const QByteArray directory = parsed->volume + ':' + parsed->directory;
+    return ScannedDirectoryLocation{parsed->server, directory, storedText(parsed->server, directory)};
 }
 
-QString storedDirectoryText(const QString& server, const QString& directory)
-{
-    return u"\\\\"_s + server + u'\\' + directory;
-}
-
-bool usesDirectoryService(quint8 majorVersion)
-{
-    return majorVersion >= 4;
-}
-
-std::unique_ptr<ServerDirectory> ServerDirectory::open(NetWareClient& client, const QString& server,
-                                                       const QString& directory)
+std::unique_ptr<ClientDirectory> ClientDirectory::open(NetWareClient& client, const QByteArray& server,
+                                                       const QByteArray& directory)
 {
     quint32 connection = 0;
-    if (client.NWCCOpenConnByName(0, clientText(server) + '\0', NWConstant::NameFormatBindery,
+    if (client.NWCCOpenConnByName(0, server + '\0', NWConstant::NameFormatBindery,
                                   NWConstant::OpenStateLicensed, NWConstant::TransportAny,
                                   connection) != NWResult::Success)
         return nullptr;
     quint8 handle = 0;
     quint8 unusedRights = 0;
-    if (client.NWAllocTemporaryDirectoryHandle(connection, 0, clientText(directory) + '\0', handle,
-                                               unusedRights) != NWResult::Success) {
+    if (client.NWAllocTemporaryDirectoryHandle(connection, 0, directory + '\0', handle, unusedRights) !=
+        NWResult::Success) {
         client.NWCCCloseConn(connection);
         return nullptr;
     }
-    return std::unique_ptr<ServerDirectory>(new ServerDirectory(client, connection, handle));
+    return std::unique_ptr<ClientDirectory>(new ClientDirectory(client, connection, handle));
 }
 
-ServerDirectory::ServerDirectory(NetWareClient& client, quint32 connection, quint8 handle)
+ClientDirectory::ClientDirectory(NetWareClient& client, quint32 connection, quint8 handle)
     : m_client(client), m_connection(connection), m_handle(handle)
 {}
 
-ServerDirectory::~ServerDirectory()
+ClientDirectory::~ClientDirectory()
 {
     m_client.NWDeallocateDirectoryHandle(m_connection, m_handle);
     m_client.NWCCCloseConn(m_connection);
 }
 
-quint8 ServerDirectory::majorVersion() const
+// The bindery names users up to major version 3, the directory service from 4 on.
+bool ClientDirectory::usesDirectoryService() const
 {
     VersionRecord version{};
     m_client.NWGetFileServerVersionInfo(m_connection, version);
-    return version[VersionField::MajorVersion];
+    return version[VersionField::MajorVersion] >= 4;
+}
+
+std::optional<EntryRecord> ClientDirectory::entryOf(const QByteArray& file) const
+{
+    // The short name's result is not looked at: a failed lookup leaves an empty pattern, which
+    // finds no entry.
+    ShortNameBuffer shortName{};
+    m_client.NWGetLongName(m_connection, m_handle, file + '\0', NWConstant::NameSpaceLong,
+                           NWConstant::NameSpaceDos, shortName);
+    quint32 iteration = NWConstant::IterationStart;
+    EntryRecord entry{};
+    if (m_client.NWIntScanExtendedInfo(m_connection, m_handle,
+                                       NWConstant::AttributeHidden | NWConstant::AttributeSystem, iteration,
+                                       bytesOf(shortName), entry, 0) != NWResult::Success)
+        return std::nullopt;
+    return entry;
+}
+
+QString ClientDirectory::objectName(quint32 objectId, bool directoryService) const
+{
+    return directoryService ? GetNdsObjectName(objectId, m_connection, m_client)
+                            : GetBinderyObjectName(objectId, m_connection, m_client);
 }
 
 } // namespace corvane

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "core/netware/NetWareClient.h"
-#include "core/netware/TextUtilities.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -11,67 +10,54 @@
 
 namespace corvane {
 
-// Texts to and from the client: paths and file names travel as the file system's bytes.
-QByteArray clientText(const QString& text);
-template <std::size_t Size> QString textFromClient(const std::array<char, Size>& buffer)
-{
-    return TrimNull(QFile::decodeName(QByteArray(buffer.data(), static_cast<qsizetype>(buffer.size()))));
-}
+// Where a path lies on the network, as the client parses it. Paths and names travel as the file
+// system's bytes: a Linux name may hold bytes that are not UTF-8, and the client must be asked for
+// exactly those bytes. Texts are made only for the rows (storedDirectory).
 
-// A path as the client parses it: server, volume, and the directory path within the volume.
-struct ParsedPath
+struct ScannedFileLocation
 {
-    QString server;
-    QString volume;
-    QString directory;
+    QByteArray server;
+    QByteArray directory; // VOL1:DATA\DOCS, or the bare VOL1 for a file in the volume's root
+    QByteArray file;
+    QString storedDirectory; // \\SRV1\VOL1:DATA\DOCS
 };
 
-// NWParsePath with its three names cut at their first zero; nullopt when the path is on no volume.
-std::optional<ParsedPath> parsePath(NetWareClient& client, const QString& path);
-
-// SERVER\VOLUME:DIRECTORY, e.g. SRV1\VOL1:DATA\DOCS\REPORT.DOC.
-QString netWarePathText(const ParsedPath& parsed);
-
-struct FilePathParts
+struct ScannedDirectoryLocation
 {
-    QString server;
-    QString directory; // VOL1:DATA\DOCS, or the bare VOL1 for a file in the volume's root
-    QString file;
+    QByteArray server;
+    QByteArray directory; // VOL1:DATA, or VOL1: for the volume's root
+    QString storedDirectory;
 };
-FilePathParts splitFilePath(const QString& pathText);
 
-struct DirectoryPathParts
-{
-    QString server;
-    QString directory; // VOL1:DATA, or VOL1: for the volume's root
-};
-DirectoryPathParts splitDirectoryPath(const QString& pathText);
+// nullopt when the client cannot parse the path (it lies on no NetWare volume).
+std::optional<ScannedFileLocation> locateScannedFile(NetWareClient& client, const QByteArray& fullPath);
+std::optional<ScannedDirectoryLocation> locateScannedDirectory(NetWareClient& client, const QByteArray& path);
 
-// The Directory text of the audit tables: \\SERVER\DIRECTORY.
-QString storedDirectoryText(const QString& server, const QString& directory);
-
-// The bindery names users up to major version 3, the directory service from 4 on.
-bool usesDirectoryService(quint8 majorVersion);
-
-// One connection to a server and one temporary directory handle for a directory on it, opened
-// together and released together (handle first) when the object goes.
-class ServerDirectory
+// A connection to a server and a temporary directory handle on it, opened together by name and
+// released together (handle first) when the object goes.
+class ClientDirectory
 {
 public:
-    // Open, then allocate; nullptr when either fails (a connection that was opened is closed).
-    static std::unique_ptr<ServerDirectory> open(NetWareClient& client, const QString& server,
-                                                 const QString& directory);
-    ~ServerDirectory();
-    ServerDirectory(const ServerDirectory&) = delete;
-    ServerDirectory& operator=(const ServerDirectory&) = delete;
+    // nullptr when the open or the allocation fails (an opened connection is closed again).
+    static std::unique_ptr<ClientDirectory> open(NetWareClient& client, const QByteArray& server,
+                                                 const QByteArray& directory);
+    ~ClientDirectory();
+    ClientDirectory(const ClientDirectory&) = delete;
+    ClientDirectory& operator=(const ClientDirectory&) = delete;
 
     quint32 connection() const { return m_connection; }
     quint8 handle() const { return m_handle; }
-    // The server's major version; 0 when the query fails, as its record is zeroed first.
-    quint8 majorVersion() const;
+    // Whether the server names its users through the directory service (major version 4 and
+    // up); a failed version query leaves the record zeroed, which means the bindery.
+    bool usesDirectoryService() const;
+    // The entry record of a file of this directory, looked up by the short name of its long name,
+    // hidden and system entries included; nullopt when the server finds no such entry.
+    std::optional<EntryRecord> entryOf(const QByteArray& file) const;
+    // The name of an object ID through the naming service of the server's version.
+    QString objectName(quint32 objectId, bool directoryService) const;
 
 private:
-    ServerDirectory(NetWareClient& client, quint32 connection, quint8 handle);
+    ClientDirectory(NetWareClient& client, quint32 connection, quint8 handle);
 
     NetWareClient& m_client;
     quint32 m_connection;

@@ -9,8 +9,8 @@
 #include "core/netware/PathResolution.h"
 #include "core/netware/ScanContext.h"
 #include "core/netware/ScanPaths.h"
-#include "core/netware/ScanResolution.h"
 #include "core/netware/ScanValues.h"
+#include "core/netware/TextUtilities.h"
 #include "core/settings/ScanSettings.h"
 
 #include <QFile>
@@ -200,7 +200,7 @@ qint32 ScanDirectory(ScanContext& context, const QString& directoryPath, const Q
 {
     const std::optional<QString> localFolder = context.configuration.localPath(directoryPath);
     return DirectoryScan(context, fileSpec, includeSubdirectories)
-        .scan(clientText(directoryPath), localFolder ? QFile::encodeName(*localFolder) : QByteArray(), true);
+        .scan(QFile::encodeName(directoryPath), localFolder ? QFile::encodeName(*localFolder) : QByteArray(), true);
 }
 
 } // namespace corvane

@@ -56,12 +56,6 @@ bool MatchFileSpec(const QString& spec, const QString& name)
     return candidate.toLower() == name.toLower();
 }
 
-QString TrimNull(const QString& text)
-{
-    const qsizetype end = text.indexOf(QChar(u'\0'));
-    return end < 0 ? text : text.left(end);
-}
-
 QString BytesToText(QByteArrayView bytes)
 {
     const std::size_t length = qstrnlen(bytes.data(), static_cast<std::size_t>(bytes.size()));

@@ -13,9 +13,6 @@ namespace corvane {
 // two are compared without regard to case; a "*" leading a spec and not followed by "." matches all.
 bool MatchFileSpec(const QString& spec, const QString& name);
 
-// The text in front of the first zero character (names come back in zero-padded buffers).
-QString TrimNull(const QString& text);
-
 // The bytes before the first zero byte, each read as its Latin-1 character so that a name
 // converts back to the same bytes; a buffer without a zero byte gives all of its bytes.
 QString BytesToText(QByteArrayView bytes);

@@ -53,7 +53,7 @@ TEST_F(DemoVolume, EventsFallOnTheGivenDay)
 
     EmulatedNetWareClient client(folder.path() + u"/netware.conf"_s);
     ASSERT_EQ(client.NWCallsInit(), NWResult::Success);
-    const auto docs = ServerDirectory::open(client, u"CORVANE"_s, u"VOL1:DATA\\DOCS"_s);
+    const auto docs = ClientDirectory::open(client, "CORVANE", "VOL1:DATA\\DOCS");
     ASSERT_TRUE(docs);
     ShortNameBuffer shortName{};
     ASSERT_EQ(client.NWGetLongName(docs->connection(), docs->handle(), "REPORT.DOC",

@@ -7,132 +7,123 @@ using namespace Qt::StringLiterals;
 namespace corvane {
 namespace {
 
-TEST(NetWarePathText, FilePathSplitsIntoServerDirectoryAndFile)
-{
-    const FilePathParts parts = splitFilePath(u"SRV1\\VOL1:DATA\\DOCS\\REPORT.DOC"_s);
-    EXPECT_EQ(parts.server, u"SRV1"_s);
-    EXPECT_EQ(parts.directory, u"VOL1:DATA\\DOCS"_s);
-    EXPECT_EQ(parts.file, u"REPORT.DOC"_s);
-    EXPECT_EQ(storedDirectoryText(parts.server, parts.directory), u"\\\\SRV1\\VOL1:DATA\\DOCS"_s);
-}
-
-TEST(NetWarePathText, FileInVolumeRootTakesTheBareVolumeAsDirectory)
-{
-    const FilePathParts parts = splitFilePath(u"SRV1\\VOL1:REPORT.DOC"_s);
-    EXPECT_EQ(parts.directory, u"VOL1"_s);
-    EXPECT_EQ(parts.file, u"REPORT.DOC"_s);
-    EXPECT_EQ(storedDirectoryText(parts.server, parts.directory), u"\\\\SRV1\\VOL1"_s);
-    // A Linux name may hold ":"; the volume's own ":" is the first one.
-    EXPECT_EQ(splitFilePath(u"SRV1\\VOL1:10:30 notes.txt"_s).file, u"10:30 notes.txt"_s);
-}
-
-TEST(NetWarePathText, DirectoryPathKeepsEverythingAfterTheServer)
-{
-    const DirectoryPathParts data = splitDirectoryPath(u"SRV1\\VOL1:DATA"_s);
-    EXPECT_EQ(data.server, u"SRV1"_s);
-    EXPECT_EQ(data.directory, u"VOL1:DATA"_s);
-    const DirectoryPathParts root = splitDirectoryPath(u"SRV1\\VOL1:"_s);
-    EXPECT_EQ(root.directory, u"VOL1:"_s);
-    EXPECT_EQ(storedDirectoryText(root.server, root.directory), u"\\\\SRV1\\VOL1:"_s);
-}
-
 class PathResolution : public ::testing::Test
 {
 protected:
-    // Resolves a file the way the per-file scan does and returns its short name, or "" on failure.
-    QString shortNameOfFile(const QString& path)
+    std::optional<ScannedFileLocation> file(const QByteArray& path)
     {
-        const std::optional<ParsedPath> parsed = parsePath(network.client(), path);
-        if (!parsed)
+        return locateScannedFile(network.client(), path);
+    }
+    std::optional<ScannedDirectoryLocation> directory(const QByteArray& path)
+    {
+        return locateScannedDirectory(network.client(), path);
+    }
+    // The short name in the entry the server finds for a located file, or "" when none is found.
+    QByteArray entryNameOf(const ScannedFileLocation& location)
+    {
+        const auto folder = ClientDirectory::open(network.client(), location.server, location.directory);
+        const std::optional<EntryRecord> entry = folder ? folder->entryOf(location.file) : std::nullopt;
+        if (!entry)
             return {};
-        const FilePathParts parts = splitFilePath(netWarePathText(*parsed));
-        const auto directory = ServerDirectory::open(network.client(), parts.server, parts.directory);
-        if (!directory)
-            return {};
-        ShortNameBuffer name{};
-        network.client().NWGetLongName(directory->connection(), directory->handle(), clientText(parts.file),
-                                       NWConstant::NameSpaceLong, NWConstant::NameSpaceDos, name);
-        return textFromClient(name);
+        return QByteArray(reinterpret_cast<const char*>(entry->data() + EntryField::Name),
+                          (*entry)[EntryField::NameLength]);
     }
 
     test::EmulatedNetwork network;
 };
 
-TEST_F(PathResolution, MappedDriveFileResolvesToItsServerVolumeAndDirectory)
+TEST_F(PathResolution, FileSplitsIntoServerDirectoryAndName)
 {
     network.writeFile(u"vol1/DATA/DOCS/REPORT.DOC"_s);
-    const std::optional<ParsedPath> parsed = parsePath(network.client(), u"F:\\DATA\\DOCS\\REPORT.DOC"_s);
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(netWarePathText(*parsed), u"SRV1\\VOL1:DATA\\DOCS\\REPORT.DOC"_s);
-    EXPECT_EQ(shortNameOfFile(u"F:\\DATA\\DOCS\\REPORT.DOC"_s), u"REPORT.DOC"_s);
+    const std::optional<ScannedFileLocation> report = file("F:\\DATA\\DOCS\\REPORT.DOC");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->server, "SRV1");
+    EXPECT_EQ(report->directory, "VOL1:DATA\\DOCS");
+    EXPECT_EQ(report->file, "REPORT.DOC");
+    EXPECT_EQ(report->storedDirectory, u"\\\\SRV1\\VOL1:DATA\\DOCS"_s);
+    EXPECT_EQ(entryNameOf(*report), "REPORT.DOC");
+}
+
+TEST_F(PathResolution, FileInVolumeRootTakesTheBareVolumeAsDirectory)
+{
+    network.writeFile(u"vol1/ROOT.TXT"_s);
+    network.writeFile(u"vol1/10:30 notes.txt"_s);
+    const std::optional<ScannedFileLocation> root = file("F:\\ROOT.TXT");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->directory, "VOL1");
+    EXPECT_EQ(root->storedDirectory, u"\\\\SRV1\\VOL1"_s);
+    EXPECT_EQ(entryNameOf(*root), "ROOT.TXT");
+    // A Linux name may hold ":"; only the volume's own ":" ends the volume.
+    const std::optional<ScannedFileLocation> notes = file("F:\\10:30 notes.txt");
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(notes->directory, "VOL1");
+    EXPECT_EQ(notes->file, "10:30 notes.txt");
+    EXPECT_FALSE(entryNameOf(*notes).isEmpty());
 }
 
 TEST_F(PathResolution, EveryPathFormReachesTheSameFileSpelledAsOnDisk)
 {
     network.writeFile(u"vol1/Data/Docs/Report.doc"_s);
-    const QString expected = u"SRV1\\VOL1:Data\\Docs\\Report.doc"_s;
-    for (const QString& path :
-         {u"F:\\DATA\\DOCS\\REPORT.DOC"_s, u"f:/data/docs/report.doc"_s,
-          u"\\\\SRV1\\VOL1\\Data\\Docs\\Report.doc"_s, u"//srv1/vol1/data/docs/REPORT.DOC"_s,
-          network.path(u"vol1/Data/Docs/Report.doc"_s)}) {
-        const std::optional<ParsedPath> parsed = parsePath(network.client(), path);
-        ASSERT_TRUE(parsed) << path.toStdString();
-        EXPECT_EQ(netWarePathText(*parsed), expected) << path.toStdString();
-        EXPECT_EQ(shortNameOfFile(path), u"REPORT.DOC"_s) << path.toStdString();
+    for (const QByteArray& path :
+         {QByteArray("F:\\DATA\\DOCS\\REPORT.DOC"), QByteArray("f:/data/docs/report.doc"),
+          QByteArray("\\\\SRV1\\VOL1\\Data\\Docs\\Report.doc"), QByteArray("//srv1/vol1/data/docs/REPORT.DOC"),
+          network.bytePath("vol1/Data/Docs/Report.doc")}) {
+        const std::optional<ScannedFileLocation> report = file(path);
+        ASSERT_TRUE(report) << path.constData();
+        EXPECT_EQ(report->directory, "VOL1:Data\\Docs") << path.constData();
+        EXPECT_EQ(report->file, "Report.doc") << path.constData();
+        EXPECT_EQ(entryNameOf(*report), "REPORT.DOC") << path.constData();
     }
 }
 
-TEST_F(PathResolution, VolumeRootHasFileAndDirectoryForms)
+TEST_F(PathResolution, NamesThatAreNotUtf8KeepTheirBytes)
 {
-    network.writeFile(u"vol1/ROOT.TXT"_s);
-    const std::optional<ParsedPath> file = parsePath(network.client(), u"F:\\ROOT.TXT"_s);
-    ASSERT_TRUE(file);
-    const FilePathParts fileParts = splitFilePath(netWarePathText(*file));
-    EXPECT_EQ(storedDirectoryText(fileParts.server, fileParts.directory), u"\\\\SRV1\\VOL1"_s);
-    EXPECT_EQ(shortNameOfFile(u"F:\\ROOT.TXT"_s), u"ROOT.TXT"_s);
-
-    const std::optional<ParsedPath> root = parsePath(network.client(), u"F:\\"_s);
-    ASSERT_TRUE(root);
-    EXPECT_TRUE(root->directory.isEmpty());
-    const DirectoryPathParts rootParts = splitDirectoryPath(netWarePathText(*root));
-    EXPECT_EQ(storedDirectoryText(rootParts.server, rootParts.directory), u"\\\\SRV1\\VOL1:"_s);
-    EXPECT_TRUE(ServerDirectory::open(network.client(), rootParts.server, rootParts.directory));
+    ASSERT_EQ(::mkdir(network.bytePath("vol1/Caf\xE9").constData(), 0755), 0);
+    network.writeBytes("vol1/Caf\xE9/men\xFC.txt");
+    const std::optional<ScannedFileLocation> menu = file(network.bytePath("vol1/Caf\xE9/men\xFC.txt"));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->directory, "VOL1:Caf\xE9");
+    EXPECT_EQ(menu->file, "men\xFC.txt");
+    EXPECT_EQ(menu->storedDirectory, u"\\\\SRV1\\VOL1:Caf\u00E9"_s); // one character per byte
+    EXPECT_FALSE(entryNameOf(*menu).isEmpty());
 }
 
-TEST_F(PathResolution, DirectoryPathResolvesForTheDeletedFileScan)
+TEST_F(PathResolution, DirectoryKeepsEverythingAfterTheServer)
 {
     QDir().mkpath(network.path(u"vol1/DATA"_s));
-    const std::optional<ParsedPath> parsed = parsePath(network.client(), u"F:\\DATA"_s);
-    ASSERT_TRUE(parsed);
-    const DirectoryPathParts parts = splitDirectoryPath(netWarePathText(*parsed));
-    EXPECT_EQ(parts.directory, u"VOL1:DATA"_s);
-    EXPECT_EQ(storedDirectoryText(parts.server, parts.directory), u"\\\\SRV1\\VOL1:DATA"_s);
-    EXPECT_TRUE(ServerDirectory::open(network.client(), parts.server, parts.directory));
+    const std::optional<ScannedDirectoryLocation> data = directory("F:\\DATA");
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->server, "SRV1");
+    EXPECT_EQ(data->directory, "VOL1:DATA");
+    EXPECT_EQ(data->storedDirectory, u"\\\\SRV1\\VOL1:DATA"_s);
+    EXPECT_TRUE(ClientDirectory::open(network.client(), data->server, data->directory));
+
+    const std::optional<ScannedDirectoryLocation> root = directory("F:\\");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->directory, "VOL1:");
+    EXPECT_EQ(root->storedDirectory, u"\\\\SRV1\\VOL1:"_s);
+    EXPECT_TRUE(ClientDirectory::open(network.client(), root->server, root->directory));
 }
 
 TEST_F(PathResolution, MajorVersionChoosesTheNamingService)
 {
-    const auto bindery = ServerDirectory::open(network.client(), u"SRV1"_s, u"VOL1:"_s);
-    const auto directoryService = ServerDirectory::open(network.client(), u"srv4"_s, u"DATA"_s);
+    const auto bindery = ClientDirectory::open(network.client(), "SRV1", "VOL1:");
+    const auto directoryService = ClientDirectory::open(network.client(), "srv4", "DATA");
     ASSERT_TRUE(bindery && directoryService);
-    EXPECT_EQ(bindery->majorVersion(), 3);
-    EXPECT_FALSE(usesDirectoryService(bindery->majorVersion()));
-    EXPECT_EQ(directoryService->majorVersion(), 4);
-    EXPECT_TRUE(usesDirectoryService(directoryService->majorVersion()));
-    EXPECT_TRUE(usesDirectoryService(5));
+    EXPECT_FALSE(bindery->usesDirectoryService());
+    EXPECT_TRUE(directoryService->usesDirectoryService());
 
     VersionRecord version{};
     EXPECT_NE(network.client().NWGetFileServerVersionInfo(9999, version), NWResult::Success);
-    EXPECT_EQ(version[VersionField::MajorVersion], 0); // a failed query means the bindery
-    EXPECT_FALSE(usesDirectoryService(version[VersionField::MajorVersion]));
+    EXPECT_EQ(version[VersionField::MajorVersion], 0); // a failed query reads as the bindery
 }
 
-TEST_F(PathResolution, ServerDirectoryReleasesItsHandleAndConnection)
+TEST_F(PathResolution, ClientDirectoryReleasesItsHandleAndConnection)
 {
     quint32 connection = 0;
     quint8 handle = 0;
     {
-        const auto directory = ServerDirectory::open(network.client(), u"SRV1"_s, u"VOL1:"_s);
+        const auto directory = ClientDirectory::open(network.client(), "SRV1", "VOL1:");
         ASSERT_TRUE(directory);
         connection = directory->connection();
         handle = directory->handle();
@@ -143,13 +134,19 @@ TEST_F(PathResolution, ServerDirectoryReleasesItsHandleAndConnection)
 
 TEST_F(PathResolution, FailuresYieldNoResolution)
 {
-    EXPECT_FALSE(parsePath(network.client(), u"/usr/share/doc/readme"_s)); // outside every volume
-    EXPECT_FALSE(parsePath(network.client(), u"G:\\DATA"_s));              // an unmapped letter
-    EXPECT_FALSE(parsePath(network.client(), u"F:\\..\\etc"_s));           // out of the volume
-    EXPECT_FALSE(parsePath(network.client(), u"relative/path"_s));
-    EXPECT_FALSE(ServerDirectory::open(network.client(), u"NOSUCH"_s, u"VOL1:"_s));
-    EXPECT_FALSE(ServerDirectory::open(network.client(), u"SRV1"_s, u"VOL1:MISSING"_s));
-    EXPECT_FALSE(ServerDirectory::open(network.client(), u"SRV1"_s, u"VOL9:"_s));
+    for (const QByteArray& path : {QByteArray("/usr/share/doc/readme"), // outside every volume
+                                   QByteArray("G:\\DATA"),              // an unmapped letter
+                                   QByteArray("F:\\..\\etc"),           // out of the volume
+                                   QByteArray("relative/path")}) {
+        EXPECT_FALSE(file(path)) << path.constData();
+        EXPECT_FALSE(directory(path)) << path.constData();
+    }
+    // A "\" in a Linux name cannot be told from a separator.
+    network.writeBytes("vol1/back\\slash.txt");
+    EXPECT_FALSE(file(network.bytePath("vol1/back\\slash.txt")));
+    EXPECT_FALSE(ClientDirectory::open(network.client(), "NOSUCH", "VOL1:"));
+    EXPECT_FALSE(ClientDirectory::open(network.client(), "SRV1", "VOL1:MISSING"));
+    EXPECT_FALSE(ClientDirectory::open(network.client(), "SRV1", "VOL9:"));
 }
 
 } // namespace

@@ -58,14 +58,6 @@ TEST(MatchFileSpec, StarInsideLettersStandsForNothing)
     expectMatching(u"a*b"_s, {u"ab"_s, u"AB"_s}, {u"axb"_s, u"a"_s});
 }
 
-TEST(TrimNull, CutsAtFirstZeroCharacter)
-{
-    const QString buffer = u"SRV1"_s + QString(44, QChar(u'\0'));
-    EXPECT_EQ(TrimNull(buffer), u"SRV1"_s);
-    EXPECT_EQ(TrimNull(u"SRV1"_s), u"SRV1"_s);
-    EXPECT_EQ(TrimNull(QString(3, QChar(u'\0'))), QString());
-}
-
 TEST(BytesToText, StopsAtFirstZeroByteWithinBuffer)
 {
     EXPECT_EQ(BytesToText(QByteArray("\0JSMITH", 7)), QString());

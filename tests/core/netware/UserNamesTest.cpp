@@ -19,8 +19,8 @@ protected:
         const QByteArray users = "[users]\n50001 = alice\n50002 = Jos\xC3\xA9\n50003 = \xC5\x81ukasz\n";
         network.writeFile(u"vol1/.netware-meta"_s, users);
         network.writeFile(u"data4/.netware-meta"_s, users);
-        bindery = ServerDirectory::open(network.client(), u"SRV1"_s, u"VOL1:"_s);
-        directoryService = ServerDirectory::open(network.client(), u"SRV4"_s, u"DATA:"_s);
+        bindery = ClientDirectory::open(network.client(), "SRV1", "VOL1:");
+        directoryService = ClientDirectory::open(network.client(), "SRV4", "DATA:");
         ASSERT_TRUE(bindery && directoryService);
     }
 
@@ -34,8 +34,8 @@ protected:
     }
 
     test::EmulatedNetwork network;
-    std::unique_ptr<ServerDirectory> bindery;
-    std::unique_ptr<ServerDirectory> directoryService;
+    std::unique_ptr<ClientDirectory> bindery;
+    std::unique_ptr<ClientDirectory> directoryService;
 };
 
 TEST_F(UserNames, BinderyNamesAreUpperCase)

@@ -1,6 +1,8 @@
 #include "ScanFixture.h"
 
-#include "core/netware/ScanExtendedInfo.h"
+#include "core/netware/FileEntryScan.h"
+
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -9,7 +11,7 @@ namespace {
 
 constexpr const char* Users = "[users]\n1001 = alice\n1002 = bob\n";
 
-class ScanExtendedInfoTest : public test::ScanTest
+class FileEntryScanTest : public test::ScanTest
 {
 protected:
     // REPORT.DOC in DATA of SRV1/VOL1 (drive F:), five bytes, with the given metadata lines.
@@ -20,7 +22,9 @@ protected:
                           Users + QByteArray("[entry DATA/REPORT.DOC]\n") + entryLines);
     }
 
-    void scanReport() { ScanExtendedInfo(context, u"F:\\DATA\\REPORT.DOC"_s, 5); }
+    // One file as the directory scan hands it on: its path as listed, in the file system's bytes.
+    void scanFile(const QString& path, qint64 size) { FileEntryScan(context, QFile::encodeName(path)).appendRows(size); }
+    void scanReport() { scanFile(u"F:\\DATA\\REPORT.DOC"_s, 5); }
 
     static constexpr const char* EveryEventToday = "created = 2026-12-07 09:15:00\ncreator = alice\n"
                                                    "modified = 2026-12-07 10:02:00\nmodifier = bob\n"
@@ -28,7 +32,7 @@ protected:
                                                    "archived = 2026-12-06 18:00:00\narchiver = bob\n";
 };
 
-TEST_F(ScanExtendedInfoTest, EveryEventOfTheDayHasItsRow)
+TEST_F(FileEntryScanTest, EveryEventOfTheDayHasItsRow)
 {
     writeReport(EveryEventToday);
     scanReport();
@@ -66,7 +70,7 @@ TEST_F(ScanExtendedInfoTest, EveryEventOfTheDayHasItsRow)
                                                  {u"Bytes"_s, 5}}));
 }
 
-TEST_F(ScanExtendedInfoTest, ArchivedOnTheScanDateHasItsRow)
+TEST_F(FileEntryScanTest, ArchivedOnTheScanDateHasItsRow)
 {
     writeReport("archived = 2026-12-07 18:00:00\narchiver = 1002\n");
     scanReport();
@@ -78,7 +82,7 @@ TEST_F(ScanExtendedInfoTest, ArchivedOnTheScanDateHasItsRow)
                                                         {u"Bytes"_s, 5}}));
 }
 
-TEST_F(ScanExtendedInfoTest, CreatedOffMeansNoNewFilesRowEver)
+TEST_F(FileEntryScanTest, CreatedOffMeansNoNewFilesRowEver)
 {
     writeReport(EveryEventToday);
     settings.setFlag(Flag::Created, false);
@@ -88,7 +92,7 @@ TEST_F(ScanExtendedInfoTest, CreatedOffMeansNoNewFilesRowEver)
     EXPECT_EQ(rows(u"Detail"_s)[0][u"owner"_s], u"ALICE"_s);
 }
 
-TEST_F(ScanExtendedInfoTest, NewFilesWithoutDetailStillFetchesCreation)
+TEST_F(FileEntryScanTest, NewFilesWithoutDetailStillFetchesCreation)
 {
     writeReport(EveryEventToday);
     turnOff(Flag::FileDetail);
@@ -98,7 +102,7 @@ TEST_F(ScanExtendedInfoTest, NewFilesWithoutDetailStillFetchesCreation)
     EXPECT_TRUE(rows(u"Detail"_s).isEmpty());
 }
 
-TEST_F(ScanExtendedInfoTest, SixtySecondsReadAsFiftyNineExceptForTheCreation)
+TEST_F(FileEntryScanTest, SixtySecondsReadAsFiftyNineExceptForTheCreation)
 {
     const auto packed = [](int secondsField) {
         return QByteArray::number(test::packedOn(ScanDay, 10, 2, secondsField), 16);
@@ -116,16 +120,16 @@ TEST_F(ScanExtendedInfoTest, SixtySecondsReadAsFiftyNineExceptForTheCreation)
     EXPECT_EQ(rows(u"Detail"_s)[0][u"lastedit"_s], u"2026-12-07 10:02:59"_s);
 }
 
-TEST_F(ScanExtendedInfoTest, FileInTheVolumeRootStoresTheBareVolume)
+TEST_F(FileEntryScanTest, FileInTheVolumeRootStoresTheBareVolume)
 {
     network.writeFile(u"vol1/ROOT.TXT"_s);
-    ScanExtendedInfo(context, u"F:\\ROOT.TXT"_s, 4);
-    ScanExtendedInfo(context, u"\\\\SRV1\\VOL1\\ROOT.TXT"_s, 4);
+    scanFile(u"F:\\ROOT.TXT"_s, 4);
+    scanFile(u"\\\\SRV1\\VOL1\\ROOT.TXT"_s, 4);
     EXPECT_EQ(column(u"Detail"_s, u"Directory"_s), (QStringList{u"\\\\SRV1\\VOL1"_s, u"\\\\SRV1\\VOL1"_s}));
     EXPECT_EQ(column(u"Detail"_s, u"file"_s), (QStringList{u"ROOT.TXT"_s, u"ROOT.TXT"_s}));
 }
 
-TEST_F(ScanExtendedInfoTest, SizeOffSetsNoBytesAnywhere)
+TEST_F(FileEntryScanTest, SizeOffSetsNoBytesAnywhere)
 {
     writeReport(EveryEventToday);
     settings.setFlag(Flag::Size, false);
@@ -136,13 +140,13 @@ TEST_F(ScanExtendedInfoTest, SizeOffSetsNoBytesAnywhere)
     }
 }
 
-TEST_F(ScanExtendedInfoTest, WithoutTheNetworkOnlyAPlainDetailRowIsWritten)
+TEST_F(FileEntryScanTest, WithoutTheNetworkOnlyAPlainDetailRowIsWritten)
 {
     writeReport(EveryEventToday);
     context.networkMode = false;
-    ScanExtendedInfo(context, network.path(u"vol1/DATA/REPORT.DOC"_s), 5);
-    ScanExtendedInfo(context, u"/ROOT.TXT"_s, 1);
-    ScanExtendedInfo(context, u"F:\\ROOT.TXT"_s, 2);
+    scanFile(network.path(u"vol1/DATA/REPORT.DOC"_s), 5);
+    scanFile(u"/ROOT.TXT"_s, 1);
+    scanFile(u"F:\\ROOT.TXT"_s, 2);
     EXPECT_EQ(column(u"Detail"_s, u"Directory"_s),
               (QStringList{network.path(u"vol1/DATA"_s), u"/"_s, u"F:\\"_s}));
     EXPECT_EQ(column(u"Detail"_s, u"file"_s), (QStringList{u"REPORT.DOC"_s, u"ROOT.TXT"_s, u"ROOT.TXT"_s}));
@@ -154,7 +158,7 @@ TEST_F(ScanExtendedInfoTest, WithoutTheNetworkOnlyAPlainDetailRowIsWritten)
         EXPECT_TRUE(rows(table).isEmpty()) << table.toStdString();
 }
 
-TEST_F(ScanExtendedInfoTest, NoLastAccessDateMeansNoOpenedRow)
+TEST_F(FileEntryScanTest, NoLastAccessDateMeansNoOpenedRow)
 {
     writeReport("accessed = none\n");
     scanReport();
@@ -162,22 +166,22 @@ TEST_F(ScanExtendedInfoTest, NoLastAccessDateMeansNoOpenedRow)
     EXPECT_TRUE(rows(u"Detail"_s)[0][u"LastAccess"_s].isNull());
 }
 
-TEST_F(ScanExtendedInfoTest, FailuresToResolveWriteNoRowAtAll)
+TEST_F(FileEntryScanTest, FailuresToResolveWriteNoRowAtAll)
 {
     writeReport(EveryEventToday);
     for (const QString& path : {u"/nowhere/REPORT.DOC"_s, u"\\\\NOSRV\\VOL1\\DATA\\REPORT.DOC"_s,
                                 u"F:\\MISSING\\REPORT.DOC"_s, u"F:\\DATA\\MISSING.DOC"_s})
-        ScanExtendedInfo(context, path, 5);
+        scanFile(path, 5);
     for (const QString& table : {u"NewFiles"_s, u"OpenedFiles"_s, u"EditedFiles"_s, u"Detail"_s})
         EXPECT_TRUE(rows(table).isEmpty()) << table.toStdString();
 }
 
-TEST_F(ScanExtendedInfoTest, NamesFollowTheServersNamingService)
+TEST_F(FileEntryScanTest, NamesFollowTheServersNamingService)
 {
     network.writeFile(u"data4/NOTE.TXT"_s);
     network.writeFile(u"data4/.netware-meta"_s,
                       QByteArray(Users) + "[entry NOTE.TXT]\ncreator = alice\nmodifier = 99999\n");
-    ScanExtendedInfo(context, network.path(u"data4/NOTE.TXT"_s), 4);
+    scanFile(network.path(u"data4/NOTE.TXT"_s), 4);
     const QVariantMap row = rows(u"Detail"_s).value(0);
     EXPECT_EQ(row[u"Directory"_s], u"\\\\SRV4\\DATA"_s);
     EXPECT_EQ(row[u"owner"_s], u"CN=alice.O=SRV4"_s);

@@ -1,11 +1,9 @@
-#include "core/netware/ScanExtendedInfo.h"
+#include "core/netware/FileEntryScan.h"
 
 #include "core/netware/DateDecoding.h"
-#include "core/netware/FileEntryScan.h"
 #include "core/netware/PathResolution.h"
 #include "core/netware/ScanContext.h"
 #include "core/netware/ScanPaths.h"
-#include "core/netware/ScanResolution.h"
 #include "core/netware/ScanValues.h"
 #include "core/settings/ScanSettings.h"
 
@@ -239,11 +237,6 @@ void FileEntryScan::appendRows(qint64 size)
         appendPlainDetailRow(m_context, m_fullPath, size);
     else if (m_entry)
         EntryRows(m_context, *m_location, size, *m_entry, *m_server).run();
-}
-
-void ScanExtendedInfo(ScanContext& context, const QString& fullPath, qint32 size)
-{
-    FileEntryScan(context, clientText(fullPath)).appendRows(size);
 }
 
 } // namespace corvane
