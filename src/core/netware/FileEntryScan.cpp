@@ -212,19 +212,17 @@ void appendPlainDetailRow(ScanContext& context, const QByteArray& fullPath, qint
 
 } // namespace
 
-FileEntryScan::FileEntryScan(ScanContext& context, QByteArray fullPath)
+FileEntryScan::FileEntryScan(ScanContext& context, HeldDirectory& held, QByteArray fullPath)
     : m_context(context), m_fullPath(std::move(fullPath))
 {
     if (!context.networkMode)
         return;
     m_location = locateScannedFile(context.client, m_fullPath);
     if (m_location)
-        m_server = ClientDirectory::open(context.client, m_location->server, m_location->directory);
+        m_server = held.of(*m_location);
     if (m_server)
         m_entry = m_server->entryOf(m_location->file);
 }
-
-FileEntryScan::~FileEntryScan() = default;
 
 bool FileEntryScan::isSystemFile() const
 {

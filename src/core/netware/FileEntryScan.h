@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 
-#include <memory>
 #include <optional>
 
 namespace corvane {
@@ -14,15 +13,13 @@ struct ScanContext;
 
 // The server's extended information on one file and its rows, in two halves, for a full path in
 // the file system's bytes as the directory scan lists it (a name that is not UTF-8 still reaches
-// its entry). Construction resolves the file afresh and looks its entry up (network mode);
-// appendRows() writes its rows over the same connection and handle, which are released when the
-// object goes. Between the two the directory scan applies the System filter: only the server
+// its entry). Construction resolves the file afresh and looks its entry up (network mode) in the
+// scan's held directory; appendRows() writes its rows over the same connection and handle. Between the two the directory scan applies the System filter: only the server
 // knows a file's system attribute.
 class FileEntryScan
 {
 public:
-    FileEntryScan(ScanContext& context, QByteArray fullPath);
-    ~FileEntryScan();
+    FileEntryScan(ScanContext& context, HeldDirectory& held, QByteArray fullPath);
     FileEntryScan(const FileEntryScan&) = delete;
     FileEntryScan& operator=(const FileEntryScan&) = delete;
 
@@ -36,7 +33,7 @@ private:
     ScanContext& m_context;
     const QByteArray m_fullPath;
     std::optional<ScannedFileLocation> m_location;
-    std::unique_ptr<ClientDirectory> m_server;
+    const ClientDirectory* m_server = nullptr;
     std::optional<EntryRecord> m_entry;
 };
 

@@ -114,6 +114,17 @@ std::optional<EntryRecord> ClientDirectory::entryOf(const QByteArray& file) cons
     return entry;
 }
 
+const ClientDirectory* HeldDirectory::of(const ScannedFileLocation& location)
+{
+    if (m_open && location.server == m_server && location.directory == m_directory)
+        return m_open.get();
+    m_open.reset(); // its handle and connection go before the next ones are taken
+    m_open = ClientDirectory::open(m_client, location.server, location.directory);
+    m_server = location.server;
+    m_directory = location.directory;
+    return m_open.get();
+}
+
 QString ClientDirectory::objectName(quint32 objectId, bool directoryService) const
 {
     return directoryService ? GetNdsObjectName(objectId, m_connection, m_client)

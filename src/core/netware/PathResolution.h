@@ -64,4 +64,22 @@ private:
     quint8 m_handle;
 };
 
+// The directory a scan has open on a server: kept from one file to the next while they lie in the
+// same directory, as a client keeps a directory handle rather than allocating one per request.
+// A directory that cannot be opened is tried again for the next file.
+class HeldDirectory
+{
+public:
+    explicit HeldDirectory(NetWareClient& client) : m_client(client) {}
+
+    // The open directory of a located file; nullptr when it cannot be opened.
+    const ClientDirectory* of(const ScannedFileLocation& location);
+
+private:
+    NetWareClient& m_client;
+    QByteArray m_server;
+    QByteArray m_directory;
+    std::unique_ptr<ClientDirectory> m_open;
+};
+
 } // namespace corvane

@@ -63,7 +63,7 @@ class DirectoryScan
 public:
     DirectoryScan(ScanContext& context, const QString& fileSpec, bool includeSubdirectories)
         : m_context(context), m_fileSpec(fileSpec), m_spec(fileSpec),
-          m_includeSubdirectories(includeSubdirectories)
+          m_includeSubdirectories(includeSubdirectories), m_heldDirectory(context.client)
     {}
 
     qint32 scan(const QByteArray& listedPath, const QByteArray& localFolder, bool followLink)
@@ -122,7 +122,7 @@ private:
             // The listing leaves system files out unless asked for them. Only the server knows the
             // attribute: it is read from the entry the file's own scan looks up, so a system file
             // costs a yield but no lookup of its own.
-            FileEntryScan file(m_context, folderPath + entry->name);
+            FileEntryScan file(m_context, m_heldDirectory, folderPath + entry->name);
             if (file.isSystemFile() && !m_context.settings.flag(Flag::System))
                 continue;
             addToTotal(pass.total, *length);
@@ -191,6 +191,7 @@ private:
     const WildcardSpec m_spec;
     const bool m_includeSubdirectories;
     QList<FolderIdentity> m_openFolders; // the folders of the calls under way, outermost first
+    HeldDirectory m_heldDirectory;       // the server's directory of the files just scanned
 };
 
 } // namespace

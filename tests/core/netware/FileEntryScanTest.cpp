@@ -23,7 +23,11 @@ protected:
     }
 
     // One file as the directory scan hands it on: its path as listed, in the file system's bytes.
-    void scanFile(const QString& path, qint64 size) { FileEntryScan(context, QFile::encodeName(path)).appendRows(size); }
+    void scanFile(const QString& path, qint64 size)
+    {
+        HeldDirectory held(context.client);
+        FileEntryScan(context, held, QFile::encodeName(path)).appendRows(size);
+    }
     void scanReport() { scanFile(u"F:\\DATA\\REPORT.DOC"_s, 5); }
 
     static constexpr const char* EveryEventToday = "created = 2026-12-07 09:15:00\ncreator = alice\n"

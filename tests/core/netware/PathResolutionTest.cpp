@@ -132,6 +132,26 @@ TEST_F(PathResolution, ClientDirectoryReleasesItsHandleAndConnection)
     EXPECT_EQ(network.client().NWCCCloseConn(connection), NWResult::InvalidConnection);
 }
 
+TEST_F(PathResolution, HeldDirectoryIsKeptForTheFilesOfOneDirectory)
+{
+    network.writeFile(u"vol1/DATA/A.TXT"_s);
+    network.writeFile(u"vol1/DATA/B.TXT"_s);
+    network.writeFile(u"vol1/ROOT.TXT"_s);
+    HeldDirectory held(network.client());
+    const ClientDirectory* first = held.of(*file("F:\\DATA\\A.TXT"));
+    ASSERT_TRUE(first);
+    const quint32 connection = first->connection();
+    EXPECT_EQ(held.of(*file("F:\\DATA\\B.TXT")), first);
+    // Another directory releases the one held.
+    ASSERT_TRUE(held.of(*file("F:\\ROOT.TXT")));
+    EXPECT_EQ(network.client().NWCCCloseConn(connection), NWResult::InvalidConnection);
+    // A directory that cannot be opened holds nothing.
+    const std::optional<ScannedFileLocation> missing = file("F:\\MISSING\\C.TXT");
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(held.of(*missing));
+    EXPECT_TRUE(held.of(*file("F:\\DATA\\A.TXT")));
+}
+
 TEST_F(PathResolution, FailuresYieldNoResolution)
 {
     for (const QByteArray& path : {QByteArray("/usr/share/doc/readme"), // outside every volume
