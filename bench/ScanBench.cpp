@@ -4,6 +4,9 @@
 //
 //   cv_scan_bench make TREE [FOLDERS FILES]   TREE/vol with FOLDERS folders of FILES files each
 //                                             (default 2000 x 50) and TREE/netware.conf
+//   cv_scan_bench age TREE FOLDERS FILES DAYS rewrites the metadata of a made tree so that every
+//                                             event of every file falls DAYS days ago: a scan
+//                                             today writes its Detail rows only
 //   cv_scan_bench scan TREE [PATH]            scans PATH (default //BENCH/VOL) into TREE/cv.mdb;
 //                                             prints the files, files/s, the peak memory (MiB)
 //                                             and the seconds the server took to read its metadata
@@ -57,28 +60,49 @@ bool writeFile(const QString& path, const QByteArray& contents, const QDateTime&
            (!modified.isValid() || file.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
-int make(const QString& tree, int folders, int filesPerFolder)
+QString folderOf(int folder)
 {
-    const QString volume = tree + u"/vol"_s;
-    const QByteArray today = QDate::currentDate().toString(u"yyyy-MM-dd"_s).toLatin1();
+    return u"G%1/F%2"_s.arg(folder / FoldersPerGroup, 3, 10, QChar(u'0'))
+        .arg(folder % FoldersPerGroup, 2, 10, QChar(u'0'));
+}
+
+QString fileName(int file)
+{
+    return u"report-%1.doc"_s.arg(file, 4, 10, QChar(u'0'));
+}
+
+// Every file archived at 18:00 of the day by the backup user; a day before today also sets the
+// other events of the file to that day, which its own times would put today.
+bool writeMetadata(const QString& tree, int folders, int filesPerFolder, int daysAgo)
+{
+    const QByteArray day = QDate::currentDate().addDays(-daysAgo).toString(u"yyyy-MM-dd"_s).toLatin1();
+    const QByteArray otherEvents =
+        daysAgo == 0 ? QByteArray()
+                     : "created = " + day + " 09:00:00\nmodified = " + day + " 10:00:00\naccessed = " + day + '\n';
     QByteArray metadata = "[users]\n9001 = backup\n";
     for (int folder = 0; folder < folders; ++folder) {
-        const QString relative = u"G%1/F%2"_s.arg(folder / FoldersPerGroup, 3, 10, QChar(u'0'))
-                                     .arg(folder % FoldersPerGroup, 2, 10, QChar(u'0'));
-        if (!QDir().mkpath(volume + u'/' + relative))
-            return 1;
-        for (int file = 0; file < filesPerFolder; ++file) {
-            const QString name = u"report-%1.doc"_s.arg(file, 4, 10, QChar(u'0'));
-            if (!writeFile(volume + u'/' + relative + u'/' + name, QByteArray(100 + file, 'x')))
-                return 1;
-            metadata += "[entry " + (relative + u'/' + name).toLatin1() + "]\narchived = " + today +
-                        " 18:00:00\narchiver = 9001\n";
-        }
+        for (int file = 0; file < filesPerFolder; ++file)
+            metadata += "[entry " + (folderOf(folder) + u'/' + fileName(file)).toLatin1() + "]\narchived = " +
+                        day + " 18:00:00\narchiver = 9001\n" + otherEvents;
     }
     // The server reads its metadata again while it may still be changing, in the seconds after a
     // write; a scan does not run in the middle of editing it.
+    return writeFile(tree + u"/vol/.netware-meta"_s, metadata, QDateTime::currentDateTime().addSecs(-60));
+}
+
+int make(const QString& tree, int folders, int filesPerFolder)
+{
+    const QString volume = tree + u"/vol"_s;
+    for (int folder = 0; folder < folders; ++folder) {
+        if (!QDir().mkpath(volume + u'/' + folderOf(folder)))
+            return 1;
+        for (int file = 0; file < filesPerFolder; ++file) {
+            if (!writeFile(volume + u'/' + folderOf(folder) + u'/' + fileName(file), QByteArray(100 + file, 'x')))
+                return 1;
+        }
+    }
     const bool written =
-        writeFile(volume + u"/.netware-meta"_s, metadata, QDateTime::currentDateTime().addSecs(-60)) &&
+        writeMetadata(tree, folders, filesPerFolder, 0) &&
         writeFile(tree + u"/netware.conf"_s, "[server BENCH]\nversion = 3.12\nvolume VOL = vol\n");
     return written ? 0 : 1;
 }
@@ -151,8 +175,11 @@ int main(int argc, char** argv)
         const int files = arguments.size() > 4 ? arguments[4].toInt() : 50;
         return make(arguments[2], folders, files);
     }
+    if (arguments.size() == 6 && arguments[1] == u"age"_s)
+        return writeMetadata(arguments[2], arguments[3].toInt(), arguments[4].toInt(), arguments[5].toInt()) ? 0 : 1;
     if (arguments.size() >= 3 && arguments[1] == u"scan"_s)
         return scan(arguments[2], arguments.size() > 3 ? arguments[3] : u"//BENCH/VOL"_s);
-    std::fprintf(stderr, "usage: cv_scan_bench make TREE [FOLDERS FILES] | scan TREE [PATH]\n");
+    std::fprintf(stderr, "usage: cv_scan_bench make TREE [FOLDERS FILES] | age TREE FOLDERS FILES DAYS | "
+                         "scan TREE [PATH]\n");
     return 2;
 }

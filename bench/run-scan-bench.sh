@@ -1,20 +1,33 @@
 #!/usr/bin/env bash
-# Prints the directory scan figures, measured in one run over the same tree: files/s of the scan
-# into cv.mdb (target >= half the bare program), of the bare walk-and-insert program and of a
-# plain statx walk, and the scan's peak memory (target < 100 MiB). Each rate is the best of
-# three rounds: the machine's own noise is larger than the differences measured. Builds its own
-# Release tree.
-#   bench/run-scan-bench.sh [FOLDERS FILES]   (default 2000 x 50; BUILD_DIR overrides build-scan-bench)
+# Prints the directory scan figures, measured in one run over the same tree (FOLDERS folders of
+# FILES files, every event of every file today, all tables on):
+#   - a plain statx walk and the bare walk-and-insert program (cv_bare_scan), the practical limit;
+#   - ScanDirectory over \\BENCH\VOL into cv.mdb (target >= 80 % of the bare program);
+#   - the whole program, `cv --scan`, with its wall time and peak memory (target < 100 MiB), and
+#     `aide --init` checking the same metadata (p+u+g+s+m+a+c, no hashes) (target: cv >= 1.5 x aide);
+#   - `cv --scan` again once every event lies on an earlier day, so that it writes Detail rows only.
+# With LARGE_FOLDERS, a second tree of LARGE_FOLDERS x FILES files gives the peak memory of
+# `cv --scan` as the tree grows (target: flat). Each rate is the best of three rounds: the machine's
+# own noise is larger than the differences measured. Builds its own Release tree; installs aide
+# with apt-get where it can (as root) and says so where it cannot.
+#   bench/run-scan-bench.sh [FOLDERS FILES [LARGE_FOLDERS]]
+#   (default 2000 x 50; BUILD_DIR overrides build-scan-bench)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-scan-bench}
 folders=${1:-2000}
 files=${2:-50}
+largeFolders=${3:-}
 bin=$build/bin
 
+if ! command -v aide >/dev/null && [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+    echo "installing aide for the comparison (apt-get install aide)..."
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends aide >/dev/null 2>&1 || true
+fi
+
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCV_BUILD_TESTS=OFF >/dev/null
-ninja -C "$build" cv_database cv_scan_bench cv_bare_scan >/dev/null
+ninja -C "$build" cv cv_database cv_scan_bench cv_bare_scan >/dev/null
 
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
@@ -22,6 +35,7 @@ trap 'rm -rf "$tree"' EXIT
 "$bin/cv_bare_scan" walk "$tree/vol" >/dev/null # warms the caches
 
 best() { sort -n | tail -1; }
+lowest() { sort -n | head -1; }
 walk=$(for _ in 1 2 3; do "$bin/cv_bare_scan" walk "$tree/vol" | cut -d' ' -f2; done | best)
 bare=$(for _ in 1 2 3; do
     cp "$bin/cv.mdb" "$tree/bare.mdb"
@@ -34,13 +48,71 @@ scan=$(cut -d' ' -f2 <<<"$scans" | best)
 localScan=$(cut -d' ' -f2 <<<"$localScans" | best)
 found=$(head -1 <<<"$scans" | cut -d' ' -f1)
 peak=$(cut -d' ' -f3 <<<"$scans"$'\n'"$localScans" | sort -n | tail -1)
-start=$(cut -d' ' -f4 <<<"$scans" | sort -n | head -1)
+start=$(cut -d' ' -f4 <<<"$scans" | lowest)
+
+# The whole program over its own home folder: the path list holds the volume, every table is on.
+# Prints "seconds peak-KiB" of the fastest of three runs, each into a fresh cv.mdb and registry (a
+# second run of the day would stop at its question).
+wholeProgram() {
+    local home=$1
+    export CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry
+    for _ in 1 2 3; do
+        rm -rf "$home/registry"
+        "$bin/cv" --add-path '\\BENCH\VOL' >/dev/null
+        cp "$bin/cv.mdb" "$home/cv.mdb"
+        /usr/bin/time -f '%e %M' -o "$home/time" "$bin/cv" --scan >/dev/null 2>&1 || { echo "cv --scan failed" >&2; exit 1; }
+        cat "$home/time"
+    done | sort -n | head -1
+    unset CORVANE_NET_HOME CORVANE_NET_REGISTRY
+}
+
+read -r cvSeconds cvPeak < <(wholeProgram "$tree")
+
+aideRate=""
+if command -v aide >/dev/null; then
+    printf 'database_out=file:%s/aide.db\ngzip_dbout=no\nMeta = p+u+g+s+m+a+c\n%s/vol Meta\n' \
+        "$tree" "$tree" >"$tree/aide.conf"
+    aideSeconds=$(for _ in 1 2 3; do
+        rm -f "$tree/aide.db"
+        /usr/bin/time -f '%e' -o "$tree/time" aide -c "$tree/aide.conf" --init >/dev/null || true
+        cat "$tree/time"
+    done | lowest)
+fi
+
+"$bin/cv_scan_bench" age "$tree" "$folders" "$files" 30
+read -r detailSeconds detailPeak < <(wholeProgram "$tree")
+
+rate() { echo "$found / $1" | bc; }
+mib() { echo "scale=1; $1 / 1024" | bc; }
+cvRate=$(rate "$cvSeconds")
 
 echo "directory scan, $found files in $folders folders, every event today, all tables on (best of 3)"
-printf '  plain statx walk:          %6d files/s\n' "$walk"
-printf '  bare walk and inserts:     %6d files/s\n' "$bare"
-printf '  ScanDirectory //BENCH/VOL: %6d files/s  (%d%% of bare; target >= 50%%)\n' \
+printf '  plain statx walk (cv_bare_scan walk):        %7d files/s\n' "$walk"
+printf '  bare walk and 5 rows a file (insert):        %7d files/s\n' "$bare"
+printf '  ScanDirectory //BENCH/VOL (cv_scan_bench):   %7d files/s  (%d%% of bare; target >= 80%%)\n' \
     "$scan" $((100 * scan / bare))
-printf '  ScanDirectory local path:  %6d files/s  (%d%% of bare)\n' "$localScan" $((100 * localScan / bare))
-printf '  peak memory of the scan:   %6s MiB     (target < 100 MiB)\n' "$peak"
+printf '  ScanDirectory local path:                    %7d files/s  (%d%% of bare)\n' \
+    "$localScan" $((100 * localScan / bare))
+printf '  peak memory of ScanDirectory:                %7s MiB\n' "$peak"
+printf '  cv --scan, whole program:                    %7d files/s  (%s s, %s MiB; target < 100 MiB)\n' \
+    "$cvRate" "$cvSeconds" "$(mib "$cvPeak")"
+if [ -n "${aideSeconds:-}" ]; then
+    aideRate=$(rate "$aideSeconds")
+    printf '  aide --init, metadata only (p+u+g+s+m+a+c): %7d files/s  (%s s; cv --scan is %s x; target >= 1.5)\n' \
+        "$aideRate" "$aideSeconds" "$(echo "scale=2; $aideSeconds / $cvSeconds" | bc)"
+else
+    echo "  aide --init: not measured, aide is not installed and could not be (apt-get install aide as root)"
+fi
+printf '  cv --scan, events on other days (Detail only): %5d files/s  (%s s, %s MiB)\n' \
+    "$(rate "$detailSeconds")" "$detailSeconds" "$(mib "$detailPeak")"
 printf '  (before the scan, the emulated server read its metadata in %s s)\n' "$start"
+
+if [ -n "$largeFolders" ]; then
+    large=$tree/large
+    mkdir "$large"
+    "$bin/cv_scan_bench" make "$large" "$largeFolders" "$files"
+    read -r largeSeconds largePeak < <(wholeProgram "$large")
+    printf '  cv --scan of %d files: %s s, peak memory %s MiB (%s MiB at %d files; target: flat)\n' \
+        $((largeFolders * files)) "$largeSeconds" "$(mib "$largePeak")" "$(mib "$cvPeak")" "$found"
+fi
+echo "  load average during the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
