@@ -167,7 +167,7 @@ void EmulatedVolume::rebuildDeletedEntries()
     m_deletedByDirectory.clear();
     for (const QList<SalvageableEntry>* source : {&m_metadata.deleted, &m_trash}) {
         for (const SalvageableEntry& entry : *source)
-            m_deletedByDirectory[entry.directory].append(entry);
+            m_deletedByDirectory[caseFolded(entry.directory)].append(entry);
     }
 }
 
@@ -278,7 +278,7 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     const std::optional<struct statx> status = folder < 0 ? std::nullopt : statusOf(*longName, true, folder);
     if (!status)
         return std::nullopt;
-    const auto overrides = m_metadata.entries.constFind(key);
+    const auto overrides = m_metadata.entries.constFind(caseFolded(key));
     const EntryOverrides none;
     const EntryOverrides& set = overrides == m_metadata.entries.cend() ? none : *overrides;
     quint8 attributes = 0;
@@ -310,7 +310,7 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
 
 const QList<SalvageableEntry>& EmulatedVolume::deletedEntries(const QByteArray& directory)
 {
-    const auto entries = m_deletedByDirectory.constFind(directory);
+    const auto entries = m_deletedByDirectory.constFind(caseFolded(directory));
     return entries == m_deletedByDirectory.cend() ? NoEntries : *entries;
 }
 

@@ -184,9 +184,15 @@ private:
             const std::optional<Setting> setting = settingOf(line);
             if (setting)
                 readSetting(*setting);
-            else if (m_section == Section::Users)
+            else if (warnsInThisPass(m_section))
                 warn(u"expected \"name = value\""_s);
         }
+    }
+
+    // Each line is warned about once: users' lines in the first pass, the others in the second.
+    bool warnsInThisPass(Section section) const
+    {
+        return section != Section::Unknown && (section == Section::Users) != m_secondPass;
     }
 
     void warn(const QString& reason)
@@ -215,7 +221,7 @@ private:
             return Section::Unknown;
         }
         if (kind == u"entry"_s) {
-            m_entryPath = *path;
+            m_entryPath = caseFolded(*path);
             if (m_secondPass)
                 m_result.entries[m_entryPath];
             return Section::Entry;

@@ -32,7 +32,7 @@ namespace corvane {
 //
 // Date-times are YYYY-MM-DD HH:MM:SS (local time; a "T" may stand for the space), YYYY-MM-DD,
 // a raw packed value 0x2F8B70A3 (for accessed the 16-bit date, 0x26E4), or none. Users may also be
-// none. A path may be written in double quotes with \" \\ \n \t and \xHH escapes, so that any
+// none. Paths match the volume's names without regard to letter case, as NetWare names do. A path may be written in double quotes with \" \\ \n \t and \xHH escapes, so that any
 // name (spaces, quotes, newlines, bytes that are not UTF-8) can be named. Lines that cannot be read
 // are left out with a warning naming the file and line; the rest still applies.
 
@@ -64,7 +64,9 @@ struct SalvageableEntry
 struct VolumeMetadata
 {
     QHash<quint32, QString> users;
-    QHash<QByteArray, EntryOverrides> entries; // by path from the volume's top, "/"-separated
+    // By path from the volume's top, "/"-separated and case-folded: sections naming one entry in
+    // different letter case add to the same overrides.
+    QHash<QByteArray, EntryOverrides> entries;
     QList<SalvageableEntry> deleted;
     QStringList warnings;
 };

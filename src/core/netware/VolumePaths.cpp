@@ -78,6 +78,14 @@ QByteArray joinedPath(const QByteArray& root, const QByteArrayList& components)
     return path;
 }
 
+QByteArray caseFolded(const QByteArray& name)
+{
+    const QString text = QString::fromUtf8(name);
+    if (text.toUtf8() != name)
+        return name.toUpper();
+    return text.toUpper().toUtf8();
+}
+
 std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArray& name)
 {
     if (exists(joinedPath(directory, {name})))

@@ -20,6 +20,10 @@ QByteArray joinedPath(const QByteArray& root, const QByteArrayList& components);
 // equals it ignoring case; nullopt when there is none or several.
 std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArray& name);
 
+// The name with its letter case folded, so that names equal ignoring case give one key, as NetWare
+// matches names. Bytes that are not UTF-8 are kept, with their ASCII letters folded.
+QByteArray caseFolded(const QByteArray& name);
+
 // The components spelled as on disk as far as they exist below root; the rest as given.
 QByteArrayList componentsOnDisk(const QByteArray& root, const QByteArrayList& components);
 

@@ -149,14 +149,38 @@ TEST_F(EmulatedClient, UnreadableMetadataLinesAreLeftOutWithTheirLine)
                                                "created = yesterday\n"
                                                "creator = 12\n"
                                                "[nonsense]\n"
-                                               "[deleted \"B\\q.TXT\"]\n");
+                                               "[deleted \"B\\q.TXT\"]\n"
+                                               "[entry A.TXT]\n"
+                                               "archiver 7\n"
+                                               "[deleted C.TXT]\n"
+                                               "size: 5\n"
+                                               "[users]\n"
+                                               "alice\n");
     const VolumeMetadata metadata = readVolumeMetadata(network.path(u"vol1/.netware-meta"_s));
-    ASSERT_EQ(metadata.warnings.size(), 3);
-    EXPECT_TRUE(metadata.warnings[0].endsWith(u".netware-meta:2: cannot read created \"yesterday\""_s));
-    EXPECT_TRUE(metadata.warnings[1].contains(u":4: unknown section"_s));
-    EXPECT_TRUE(metadata.warnings[2].contains(u":5: invalid path"_s));
+    ASSERT_EQ(metadata.warnings.size(), 6) << metadata.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(metadata.warnings[0].endsWith(u".netware-meta:11: expected \"name = value\""_s));
+    EXPECT_TRUE(metadata.warnings[1].endsWith(u".netware-meta:2: cannot read created \"yesterday\""_s));
+    EXPECT_TRUE(metadata.warnings[2].contains(u":4: unknown section"_s));
+    EXPECT_TRUE(metadata.warnings[3].contains(u":5: invalid path"_s));
+    EXPECT_TRUE(metadata.warnings[4].endsWith(u".netware-meta:7: expected \"name = value\""_s));
+    EXPECT_TRUE(metadata.warnings[5].endsWith(u".netware-meta:9: expected \"name = value\""_s));
     EXPECT_EQ(metadata.entries.value("A.TXT").creator, 12u);
     EXPECT_FALSE(metadata.entries.value("A.TXT").created);
+}
+
+TEST_F(EmulatedClient, MetadataPathsMatchWithoutRegardToCase)
+{
+    network.writeFile(u"vol1/Data/Report.doc"_s);
+    writeMetadata("[entry DATA/REPORT.DOC]\narchiver = 7\n"
+                  "[entry data/report.DOC]\nmodifier = 8\n"
+                  "[deleted data/Old.doc]\ndeleted = 2026-12-07 12:02:00\n");
+    open("VOL1:DATA");
+    const EntryRecord record = entryOf("Report.doc");
+    EXPECT_EQ(recordValue32(record, EntryField::LastArchiverId), 7u);
+    EXPECT_EQ(recordValue32(record, EntryField::LastUpdaterId), 8u);
+    const QList<DeletedEntryRecord> deleted = deletedEntries();
+    ASSERT_EQ(deleted.size(), 1);
+    EXPECT_EQ(nameOf(deleted[0]), "Old.doc");
 }
 
 TEST_F(EmulatedClient, HiddenAndSystemEntriesAreFoundOnlyWhenAskedFor)

@@ -30,3 +30,11 @@ TEST(PathComponents, BackslashSeparatesOnlyWhenAsked)
     EXPECT_EQ(pathComponents(QByteArray("it's \"odd\"\n\xE9.txt/x y", 20), false),
               (QByteArrayList{QByteArray("it's \"odd\"\n\xE9.txt", 16), "x y"}));
 }
+
+TEST(CaseFolded, NamesEqualIgnoringCaseGiveOneKeyAndOtherBytesSurvive)
+{
+    EXPECT_EQ(caseFolded("Data/report.Doc"), caseFolded("DATA/REPORT.DOC"));
+    EXPECT_EQ(caseFolded("caf\xC3\xA9"), caseFolded("CAF\xC3\x89"));
+    EXPECT_EQ(caseFolded("caf\xE9.txt"), QByteArray("CAF\xE9.TXT"));
+    EXPECT_NE(caseFolded("caf\xE9"), caseFolded("caf\xE8"));
+}
