@@ -2,6 +2,7 @@
 
 #include "core/netware/DriveType.h"
 #include "core/netware/NetWareConfiguration.h"
+#include "core/db/AuditDatabase.h"
 
 #include <sqlite3.h>
 
@@ -147,6 +148,27 @@ TEST_F(ScanCommandTest, ALocalDirectoryIsRefused)
     EXPECT_TRUE(refused.err.startsWith("Directory not added. You can only add network directories. "))
         << refused.err.constData();
     EXPECT_EQ(cv({u"--list-paths"_s}).out, QByteArray());
+}
+
+TEST_F(ScanCommandTest, APurgeThatCannotRunSaysSoAndKeepsTheLastScan)
+{
+    writeHomeFile(u"vol1/DOCS/REPORT.DOC"_s, "report");
+    ASSERT_EQ(cv({u"--add-path"_s, u"F:\\DOCS"_s}).exitCode, 0);
+    ASSERT_EQ(cv({u"--scan"_s}).exitCode, 0);
+    const QString lastScan = stored(u"System"_s, u"LastScan"_s);
+    // Another process holds the write lock for as long as the purges wait for it.
+    AuditDatabase otherWriter;
+    ASSERT_FALSE(otherWriter.open(databasePath(), AuditDatabase::Access::ReadWrite).isError());
+    ASSERT_FALSE(otherWriter.beginTransaction().isError());
+    for (const QString& job : {u"--purge-all"_s, u"--purge-today"_s}) {
+        const Run purge = cv({job, u"--yes"_s});
+        EXPECT_EQ(purge.exitCode, 1) << job.toStdString();
+        EXPECT_TRUE(purge.err.contains("Error -2147467259 : ")) << purge.err.constData();
+        EXPECT_FALSE(purge.out.contains("has been purged")) << purge.out.constData();
+    }
+    otherWriter.close();
+    EXPECT_EQ(stored(u"System"_s, u"LastScan"_s), lastScan);
+    EXPECT_EQ(count("Detail"), 1);
 }
 
 TEST_F(ScanCommandTest, HelpListsTheScanAndPathJobs)

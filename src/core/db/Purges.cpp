@@ -5,6 +5,7 @@
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
 #include "core/db/AuditTables.h"
+#include "core/scan/DirectoryTracking.h"
 #include "core/settings/SettingsStore.h"
 
 #include <array>
@@ -58,6 +59,16 @@ QStringList todayStatements(const QString& day)
     return statements;
 }
 
+// The first error ends the run of statements.
+DbError executeEach(AuditDatabase& database, const QStringList& statements)
+{
+    for (const QString& statement : statements) {
+        if (const DbError error = database.execute(statement); error.isError())
+            return error;
+    }
+    return {};
+}
+
 QStringList deleteAllStatements(const QStringList& tables)
 {
     QStringList statements;
@@ -86,10 +97,14 @@ bool Purges::PurgeToday(QDate& scanDate)
     if (m_ui.askYesNo(u"Are you sure you want to delete data for "_s + day + u'?', Answer::No) != Answer::Yes)
         return false;
     if (FileExists(m_databasePath)) {
-        m_ui.setWaitCursor(true);
-        m_ui.showStatus(u"Purging "_s + day + u" records from database..."_s);
-        m_ui.yield();
-        runStatements(todayStatements(day));
+        showProgress(u"Purging "_s + day + u" records from database..."_s);
+        const DbError error = purgeInOneTransaction([&](AuditDatabase& database) {
+            if (const DbError failed = executeEach(database, todayStatements(day)); failed.isError())
+                return failed;
+            return RestoreSnapshotBefore(database, scanDate, m_ui);
+        });
+        if (error.isError())
+            return reportFailure(u"Data for "_s + day + u" has not been purged."_s, error);
     }
     storeEmptyLastScan();
     m_lastScanLine.clear();
@@ -103,18 +118,34 @@ bool Purges::PurgeAll()
     if (m_ui.askYesNo(u"Are you sure you want to delete all the data?"_s, Answer::No) != Answer::Yes)
         return false;
     if (FileExists(m_databasePath)) {
-        m_ui.setWaitCursor(true);
-        m_ui.showStatus(u"Purging all records from database..."_s);
-        m_ui.yield();
-        storeEmptyLastScan();
-        runStatements(deleteAllStatements(auditTableNames()));
-    } else {
-        storeEmptyLastScan();
+        showProgress(u"Purging all records from database..."_s);
+        const DbError error = purgeInOneTransaction([](AuditDatabase& database) {
+            return executeEach(database, deleteAllStatements(auditTableNames()));
+        });
+        if (error.isError())
+            return reportFailure(u"The data has not been purged."_s, error);
     }
+    storeEmptyLastScan();
     m_lastScanLine.clear();
     m_ui.showStatus(u"All data has been purged."_s);
     m_ui.setWaitCursor(false);
     return true;
+}
+
+void Purges::showProgress(const QString& text)
+{
+    m_ui.setWaitCursor(true);
+    m_ui.showStatus(text);
+    m_ui.yield();
+}
+
+// The last-scan line stays: the data it speaks of is still there.
+bool Purges::reportFailure(const QString& text, const DbError& error)
+{
+    m_ui.showStatus(text);
+    m_ui.setWaitCursor(false);
+    m_ui.showMessage(error.text(), UserInterfacePort::Icon::Warning);
+    return false;
 }
 
 void Purges::storeEmptyLastScan()
@@ -122,12 +153,19 @@ void Purges::storeEmptyLastScan()
     m_settings.save(u"System"_s, u"LastScan"_s, QString());
 }
 
-void Purges::runStatements(const QStringList& statements) const
+// All or nothing: a purge that stops halfway would leave a day half deleted.
+DbError Purges::purgeInOneTransaction(const std::function<DbError(AuditDatabase&)>& purge) const
 {
     AuditDatabase database;
-    database.open(m_databasePath, AuditDatabase::Access::ReadWrite);
-    for (const QString& statement : statements)
-        database.execute(statement);
+    if (const DbError error = database.open(m_databasePath, AuditDatabase::Access::ReadWrite); error.isError())
+        return error;
+    if (const DbError error = database.beginTransaction(); error.isError())
+        return error;
+    if (const DbError error = purge(database); error.isError()) {
+        database.rollback();
+        return error;
+    }
+    return database.commit();
 }
 
 bool purgeDateHasCome(const QString& purgeDate, const QDate& scanDate)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/db/DatabaseOpening.h"
+#include "core/db/DbError.h"
 
 #include <QDate>
 #include <QString>
+
+#include <functional>
 
 namespace corvane {
 
@@ -25,23 +28,28 @@ protected:
 };
 
 // "&Purge Today" and "P&urge All": each asks first, reports progress and outcome in the
-// status text, and clears LastScan and the last-scan line. Errors of the database are not
-// reported: every statement is attempted, and the completion text shown.
+// status text, and clears LastScan and the last-scan line. The deletions run in one
+// transaction: when the file cannot be opened or a statement fails, nothing is deleted, the
+// database's error is shown, and LastScan and the last-scan line stay.
 class Purges
 {
 public:
     Purges(UserInterfacePort& ui, SettingsStore& settings, LastScanLine& lastScanLine, const Clock& clock,
            QString databasePath = auditDatabasePath());
 
-    // Sets scanDate to today and deletes what today's scans wrote. True when the completion
-    // text was shown, false when there was nothing to purge or the user said No.
+    // Sets scanDate to today and deletes what today's scans wrote; the directory snapshot goes
+    // back to what today's first run found, so that a rescan records the day's directory
+    // changes again. True when the completion text was shown, false when there was nothing to
+    // purge, the user said No or the purge failed.
     bool PurgeToday(QDate& scanDate);
     // Empties every table, Temp included.
     bool PurgeAll();
 
 private:
+    void showProgress(const QString& text);
+    bool reportFailure(const QString& text, const DbError& error);
     void storeEmptyLastScan();
-    void runStatements(const QStringList& statements) const;
+    DbError purgeInOneTransaction(const std::function<DbError(AuditDatabase&)>& purge) const;
 
     UserInterfacePort& m_ui;
     SettingsStore& m_settings;

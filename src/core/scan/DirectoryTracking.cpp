@@ -67,6 +67,28 @@ void recordNewDirectories(DatabaseUpdate& update, RowCounts& counts, RowSet& new
     }
 }
 
+// The latest day before the given one with Detail rows, through the SysDate index; null when none.
+DbResult<QDate> latestDetailDayBefore(AuditDatabase& database, const QDate& day)
+{
+    const DbResult<BoundConditions> before =
+        conditionsOn(database, u"Detail"_s, {{u"SysDate"_s, Comparison::Less, day}});
+    if (!before.ok())
+        return {{}, before.error};
+    SqliteStatement statement;
+    const DbError error =
+        prepareBound(database, statement,
+                     u"SELECT SysDate FROM Detail WHERE "_s + before.value.sql + u" ORDER BY SysDate DESC LIMIT 1"_s,
+                     before.value.values);
+    if (error.isError())
+        return {{}, error};
+    const int step = statement.step();
+    if (step == SQLITE_DONE)
+        return {};
+    if (step != SQLITE_ROW)
+        return {{}, database.errorOf(step)};
+    return {QDate::fromString(statement.value(0).toString().left(10), Qt::ISODate), {}};
+}
+
 } // namespace
 
 void CompareDirectories(DatabaseUpdate& update)
@@ -97,6 +119,32 @@ void RebuildSnapshot(DatabaseUpdate& update)
     walkDirectoryStretches(update, *firstRow, [&](const QString& directory) {
         storeNewRow(snapshot, {{u"Directory"_s, directory}, {u"Date"_s, update.ScanDate}});
     });
+}
+
+DbError RestoreSnapshotBefore(AuditDatabase& database, const QDate& day, UserInterfacePort& ui)
+{
+    const DbResult<qint64> takenOnDay =
+        database.countRows(u"Temp"_s, {{u"Date"_s, Comparison::GreaterOrEqual, day}});
+    if (!takenOnDay.ok() || takenOnDay.value == 0)
+        return takenOnDay.error;
+    if (const DbError error = database.execute(u"DELETE * FROM Temp"_s); error.isError())
+        return error;
+    const DbResult<QDate> earlier = latestDetailDayBefore(database, day);
+    if (!earlier.ok() || !earlier.value.isValid())
+        return earlier.error;
+    RunTables tables(database);
+    const bool noStop = false;
+    DatabaseUpdate update{database, tables, earlier.value, noStop, ui};
+    const std::optional<qint64> firstRow = findFirstScanDateRow(update);
+    RowSet& snapshot = tables.temp();
+    DbError failed = snapshot.open(u"Temp"_s);
+    if (!firstRow || failed.isError())
+        return failed;
+    walkDirectoryStretches(update, *firstRow, [&](const QString& directory) {
+        if (!failed.isError())
+            failed = storeNewRow(snapshot, {{u"Directory"_s, directory}, {u"Date"_s, update.ScanDate}});
+    });
+    return failed;
 }
 
 } // namespace corvane

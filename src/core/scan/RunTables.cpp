@@ -83,12 +83,12 @@ DbResult<qint64> RowCounts::count(const QString& table, const QList<Condition>& 
     return result;
 }
 
-void storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields)
+DbError storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields)
 {
     rows.addNew();
     for (const auto& [column, value] : fields)
         rows.setField(column, value);
-    rows.update();
+    return rows.update();
 }
 
 } // namespace corvane

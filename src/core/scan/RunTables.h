@@ -82,7 +82,8 @@ private:
     std::map<QString, SqliteStatement> m_statements;
 };
 
-// Appends one row of texts and dates; a row that cannot be stored is skipped.
-void storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields);
+// Appends one row of texts and dates; the error of a row that cannot be stored, which the run
+// skips.
+DbError storeNewRow(RowSet& rows, const QList<std::pair<QString, QVariant>>& fields);
 
 } // namespace corvane

@@ -101,10 +101,59 @@ TEST_F(PurgesTest, PurgeTodayAsksThenDeletesTodaysRowsOnly)
     EXPECT_EQ(lastScan(), QString());
     EXPECT_EQ(lastScanLine.line, QString());
 
-    // Yesterday's row is left everywhere; Temp is not touched.
+    // Yesterday's row is left everywhere; the snapshot is yesterday's directories again.
     for (const QString& table : collectedDataTableNames())
         EXPECT_EQ(test::rowCount(database, table), 1) << table.toStdString();
-    EXPECT_EQ(test::rowCount(database, QStringLiteral("Temp")), 2);
+    EXPECT_EQ(test::rowCount(database, QStringLiteral("Temp")), 1);
+    EXPECT_EQ(database.queryValue(QStringLiteral("SELECT [Date] FROM Temp")).value.toString(),
+              QStringLiteral("2026-12-06"));
+}
+
+TEST_F(PurgesTest, PurgeTodayKeepsASnapshotOfAnEarlierDay)
+{
+    fillTwoDays();
+    ASSERT_FALSE(database.execute(QStringLiteral("DELETE * FROM Temp")).isError());
+    test::appendRows(database, QStringLiteral("Temp"),
+                     {at(QStringLiteral("Date"), QDate(2026, 12, 5), QStringLiteral("\\\\S\\V:OLD"))});
+    ui.answers = {Answer::Yes};
+    EXPECT_TRUE(purges.PurgeToday(scanDate));
+    EXPECT_EQ(database.queryValue(QStringLiteral("SELECT Directory FROM Temp")).value.toString(),
+              QStringLiteral("\\\\S\\V:OLD"));
+    EXPECT_EQ(test::rowCount(database, QStringLiteral("Temp")), 1);
+}
+
+// Every DELETE fails on this table, as a statement refused by the database would.
+void refuseDeletesFrom(AuditDatabase& database, const char* table)
+{
+    const QByteArray sql = QByteArray("CREATE TRIGGER refuse BEFORE DELETE ON ") + table +
+                           " BEGIN SELECT RAISE(ABORT, 'deleting is refused'); END";
+    ASSERT_EQ(sqlite3_exec(database.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+TEST_F(PurgesTest, AFailingStatementDeletesNothingAndIsReported)
+{
+    fillTwoDays();
+    refuseDeletesFrom(database, "DirActivity");
+    ui.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_FALSE(purges.PurgeToday(scanDate));
+    EXPECT_FALSE(purges.PurgeAll());
+    ASSERT_EQ(ui.messages.size(), 2);
+    for (const auto& message : ui.messages) {
+        EXPECT_TRUE(message.text.startsWith(QStringLiteral("Error ")) &&
+                    message.text.contains(QStringLiteral("deleting is refused")))
+            << message.text.toStdString();
+        EXPECT_EQ(message.icon, UserInterfacePort::Icon::Warning);
+    }
+    EXPECT_EQ(ui.statusHistory,
+              (QStringList{QStringLiteral("Purging 12/7/2026 records from database..."),
+                           QStringLiteral("Data for 12/7/2026 has not been purged."),
+                           QStringLiteral("Purging all records from database..."),
+                           QStringLiteral("The data has not been purged.")}));
+    EXPECT_FALSE(ui.waitCursor);
+    EXPECT_EQ(lastScan(), QStringLiteral("12/07/2026 09:15 am"));
+    EXPECT_FALSE(lastScanLine.line.isEmpty());
+    for (const QString& table : auditTableNames())
+        EXPECT_GE(test::rowCount(database, table), 2) << table.toStdString();
 }
 
 TEST_F(PurgesTest, PurgeTodayWithALastScanBeforeTodayHasNoDataToPurge)
@@ -165,7 +214,7 @@ TEST_F(PurgesTest, WithTheFileMissingBothStillClearTheLastScanAndReportSuccess)
     EXPECT_FALSE(QFile::exists(temp.path));
 }
 
-TEST_F(PurgesTest, AFileThatCannotBeOpenedIsNotReported)
+TEST_F(PurgesTest, AFileThatCannotBeOpenedIsReportedAndTheLastScanStays)
 {
     database.close();
     QFile file(temp.path);
@@ -173,9 +222,13 @@ TEST_F(PurgesTest, AFileThatCannotBeOpenedIsNotReported)
     file.write(QByteArray(2048, 'x'));
     file.close();
     ui.answers = {Answer::Yes};
-    EXPECT_TRUE(purges.PurgeAll());
-    EXPECT_TRUE(ui.messages.isEmpty());
-    EXPECT_EQ(ui.status, QStringLiteral("All data has been purged."));
+    EXPECT_FALSE(purges.PurgeAll());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Error -2147467259 : ")))
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(ui.status, QStringLiteral("The data has not been purged."));
+    EXPECT_EQ(lastScan(), QStringLiteral("12/07/2026 09:15 am"));
+    EXPECT_FALSE(lastScanLine.line.isEmpty());
     EXPECT_EQ(temp.bytes(), QByteArray(2048, 'x'));
 }
 

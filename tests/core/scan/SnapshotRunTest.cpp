@@ -1,5 +1,7 @@
 #include "ScanRunFixture.h"
 
+#include "core/db/Purges.h"
+
 #include <QDir>
 
 using namespace Qt::StringLiterals;
@@ -59,6 +61,48 @@ TEST_F(SnapshotRunTest, FirstRunSameDayRerunAndNextDay)
     QStringList secondDay = column(u"Temp"_s, u"Directory"_s);
     secondDay.sort();
     EXPECT_EQ(secondDay, (QStringList{dir(u"DOCS\\A"_s), dir(u"DOCS\\C"_s)}));
+}
+
+class StoredLastScanLine final : public LastScanLine
+{
+public:
+    explicit StoredLastScanLine(const SettingsStore& store) : m_store(store) {}
+    QString text() const override { return u"Last scan: "_s + m_store.get(u"System"_s, u"LastScan"_s, QString()); }
+    void clear() override {}
+
+private:
+    const SettingsStore& m_store;
+};
+
+TEST_F(SnapshotRunTest, PurgeTodayThenARescanRecordsTheDaysDirectoryChangesAgain)
+{
+    const QDate day3(2026, 12, 9);
+    writeFile(u"DOCS/A/X.DOC"_s);
+    writeFile(u"DOCS/B/Y.DOC"_s);
+    addPath(u"F:\\DOCS"_s);
+    runOn(Day1);
+    removeFolder(u"DOCS/B"_s);
+    writeFile(u"DOCS/C/Z.DOC"_s, Day2);
+    runOn(Day2);
+    removeFolder(u"DOCS/A"_s);
+    writeFile(u"DOCS/D/W.DOC"_s, day3);
+    runOn(day3);
+    const QList<QVariantMap> newDirs = rows(u"NewDirs"_s);
+    const QList<QVariantMap> deletedDirs = rows(u"DeletedDirs"_s);
+    ASSERT_EQ(column(u"NewDirs"_s, u"Directory"_s), (QStringList{dir(u"DOCS\\C"_s), dir(u"DOCS\\D"_s)}));
+
+    StoredLastScanLine lastScanLine(store);
+    ui.answers = {Answer::Yes};
+    EXPECT_TRUE(Purges(ui, store, lastScanLine, clock, databaseFile.path).PurgeToday(settings.ScanDate));
+    // The snapshot the day's run compared with: the second day's directories.
+    QStringList snapshot = column(u"Temp"_s, u"Directory"_s);
+    snapshot.sort();
+    EXPECT_EQ(snapshot, (QStringList{dir(u"DOCS\\A"_s), dir(u"DOCS\\C"_s)}));
+    EXPECT_EQ(column(u"Temp"_s, u"Date"_s), QStringList(2, u"2026-12-08"_s));
+
+    runOn(day3);
+    EXPECT_EQ(rows(u"NewDirs"_s), newDirs);
+    EXPECT_EQ(rows(u"DeletedDirs"_s), deletedDirs);
 }
 
 TEST_F(SnapshotRunTest, ADayWithoutFilesMissesEveryDirectoryAndKeepsTheSnapshot)

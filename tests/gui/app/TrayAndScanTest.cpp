@@ -155,4 +155,25 @@ TEST_F(ScanTest, PurgeTodayAfterAScanOfTodayAsksForTheDay)
     EXPECT_TRUE(control("Command12")->isHidden());
 }
 
+TEST_F(ScanTest, APurgeThatCannotRunShowsTheDatabasesWordsAndKeepsTheLastScan)
+{
+    store.save(u"System"_s, u"LastScan"_s, u"12/07/2026 09:30 am"_s);
+    QFile damaged(homePath(u"cv.mdb"_s));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(QByteArray(2048, 'x'));
+    damaged.close();
+    open();
+    const qsizetype shownBefore = boxes.messages.size();
+    boxes.answers = {Answer::Yes, Answer::Yes};
+    click("Command12");
+    EXPECT_EQ(status(), u"Data for 12/7/2026 has not been purged."_s);
+    click("Command13");
+    EXPECT_EQ(status(), u"The data has not been purged."_s);
+    ASSERT_EQ(boxes.messages.size(), shownBefore + 2);
+    EXPECT_TRUE(boxes.messages.last().text.startsWith(u"Error -2147467259 : "_s)) << boxes.messages.last().text.toStdString();
+    EXPECT_EQ(control<QLabel>("Label4")->text(), u"Last scan: 12/07/2026 09:30 am"_s);
+    EXPECT_TRUE(control("Command12")->isVisible());
+    EXPECT_EQ(stored(u"System"_s, u"LastScan"_s), u"12/07/2026 09:30 am"_s);
+}
+
 } // namespace
