@@ -76,6 +76,10 @@ ScanRun::Outcome ScanRun::Command1_Click()
                 break;
         }
     }
+    // Whatever ended the run, the window is left usable: Stop hidden (so it may close) and the
+    // controls enabled.
+    m_ui.setStopVisible(false);
+    m_StopRequested = false;
     if (m_busy) {
         m_ui.setBusy(false);
         m_ui.setWaitCursor(false);
@@ -107,8 +111,6 @@ ScanRun::Outcome ScanRun::runOnce()
         purgeWhenDue(database);
     if (m_settings.flag(Flag::AutoScan) && !waitForStartTime()) {
         m_ui.setWaitCursor(false);
-        m_ui.setStopVisible(false);
-        m_StopRequested = false;
         m_ui.showStatus(scanTerminated);
         return {Ending::StoppedWhileWaiting, scanTerminated};
     }

@@ -291,6 +291,33 @@ TEST_F(TimedWaitTest, StopDuringTheWaitEndsTheRunWithoutExitOrRepetition)
     EXPECT_EQ(run().ending, Ending::Completed);
 }
 
+TEST_F(TimedWaitTest, ARunThatCannotBeginAfterTheWaitLeavesTheWindowUsable)
+{
+    settings.StartTime = u"10:05 am"_s;
+    // Another writer takes the file while the run waits, and holds it past the start time.
+    AuditDatabase otherWriter;
+    duringYield = [&] {
+        if (!otherWriter.isOpen()) {
+            ASSERT_FALSE(otherWriter.open(databaseFile.path, AuditDatabase::Access::ReadWrite).isError());
+            ASSERT_FALSE(otherWriter.beginTransaction().isError());
+        }
+        clock.advanceSeconds(20);
+    };
+    const ScanRun::Outcome outcome = run();
+    EXPECT_EQ(outcome.ending, Ending::Failed);
+    EXPECT_EQ(ui.status, outcome.text);
+    EXPECT_FALSE(ui.stopVisible);
+    EXPECT_FALSE(ui.busy);
+    EXPECT_FALSE(ui.waitCursor);
+
+    // Once the other writer is done, the next run scans.
+    duringYield = [&] { clock.advanceSeconds(20); };
+    otherWriter.close();
+    settings.StartTime = u"10:10 am"_s;
+    EXPECT_EQ(run().ending, Ending::Completed);
+    EXPECT_EQ(rows(u"Detail"_s).size(), 1);
+}
+
 TEST_F(TimedWaitTest, AStartTimeThatIsNoTimeWaitsForStop)
 {
     settings.StartTime = u"whenever"_s;
