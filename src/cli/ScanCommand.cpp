@@ -12,6 +12,7 @@
 #include "core/settings/ScanSettings.h"
 #include "core/settings/SettingsPersistence.h"
 #include "core/settings/SettingsStore.h"
+#include "core/settings/StartAtBootEntry.h"
 
 namespace corvane::cli {
 
@@ -22,19 +23,22 @@ namespace {
 
 constexpr int interruptedStatus = 130; // as a shell reports a program ended by Ctrl-C
 
-// The record and the controls the stored settings are applied to, as the main window has them.
-// The start-at-boot entry is the window's business: loading here leaves it alone.
+// The record and the controls the stored settings are applied to, as the main window has them:
+// loading rewrites the start-at-boot entry from AutoRun, as every start of the window does.
 struct LoadedSettings
 {
-    explicit LoadedSettings(SettingsStore& store, const Clock& clock)
-        : days(settings, store, clock), startTimes(settings)
+    LoadedSettings(SettingsStore& store, const Clock& clock, Registry& registry, UserInterfacePort& ui)
+        : startAtBoot(registry, ui, programFolder()),
+          boxes(settings, [this](bool on) { startAtBoot.apply(on); }), days(settings, store, clock),
+          startTimes(settings)
     {
         settings.ScanDate = clock.today();
         loadScanSettings(store, settings, {boxes, days, startTimes});
     }
 
     ScanSettings settings;
-    OptionBoxes boxes{settings, [](bool) {}};
+    StartAtBootEntry startAtBoot;
+    OptionBoxes boxes;
     DaysToKeepBox days;
     StartTimeList startTimes;
 };
@@ -76,7 +80,7 @@ int runScanCommand(QTextStream& out, QTextStream& err)
     ensureSettingsRoot(registry, ui);
     SettingsStore store(registry);
     const SystemClock clock;
-    LoadedSettings loaded(store, clock);
+    LoadedSettings loaded(store, clock, registry, ui);
     ScanRun run(ScanRunServices{ui, clock, store, loaded.settings, loaded.boxes, client,
                                 client.configuration(), applicationFolder()});
     InterruptSignal interrupts;

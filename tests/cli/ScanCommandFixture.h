@@ -56,6 +56,8 @@ protected:
         QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
         variables.insert(QStringLiteral("CORVANE_NET_HOME"), home.path());
         variables.insert(QStringLiteral("CORVANE_NET_REGISTRY"), registryFolder.path());
+        // The start-at-boot entry's autostart file goes here, never into the machine's own.
+        variables.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder.path());
         variables.remove(QStringLiteral("CORVANE_NET_TIMINGS"));
         return variables;
     }
@@ -130,6 +132,7 @@ protected:
 
     QTemporaryDir home;
     QTemporaryDir registryFolder;
+    QTemporaryDir configFolder;
     QString workingDirectory = QDir::currentPath();
     const QDate today = QDate::currentDate();
 };

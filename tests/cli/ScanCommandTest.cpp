@@ -3,6 +3,7 @@
 #include "core/netware/DriveType.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/db/AuditDatabase.h"
+#include "core/settings/StartAtBootEntry.h"
 
 #include <sqlite3.h>
 
@@ -169,6 +170,25 @@ TEST_F(ScanCommandTest, APurgeThatCannotRunSaysSoAndKeepsTheLastScan)
     otherWriter.close();
     EXPECT_EQ(stored(u"System"_s, u"LastScan"_s), lastScan);
     EXPECT_EQ(count("Detail"), 1);
+}
+
+TEST_F(ScanCommandTest, AScanRewritesTheStartAtBootEntryAsTheWindowDoes)
+{
+    {
+        Registry registry({registryFolder.path(), registryFolder.path()});
+        SettingsStore(registry).save(u"Misc"_s, u"AutoRun"_s, u"1"_s);
+    }
+    const Run run = cv({u"--scan"_s});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    Registry registry({registryFolder.path(), registryFolder.path()});
+    RegistryValue value;
+    EXPECT_EQ(registry.queryValue(RootKey::LocalMachine, QString::fromUtf16(StartAtBootEntry::runKey),
+                                  QString::fromUtf16(StartAtBootEntry::valueName), &value),
+              RegError::Success);
+    QFile autostart(configFolder.filePath(u"autostart/corvane-net.desktop"_s));
+    ASSERT_TRUE(autostart.open(QIODevice::ReadOnly));
+    // The program's own folder, as the window writes it.
+    EXPECT_TRUE(autostart.readAll().contains(QByteArray(CV_EXECUTABLE).append("\" -t")));
 }
 
 TEST_F(ScanCommandTest, HelpListsTheScanAndPathJobs)
