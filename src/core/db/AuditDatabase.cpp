@@ -204,9 +204,19 @@ DbError AuditDatabase::prepare(SqliteStatement& statement, const QString& sql) c
     }
 }
 
+JetTranslation AuditDatabase::translate(const QString& jetStatement) const
+{
+    return translateJet(jetStatement, [this](const QString& table) -> std::optional<QStringList> {
+        const DbResult<TableLayout> layout = tableLayout(table);
+        if (!layout.ok() || layout.value.columns.isEmpty())
+            return std::nullopt;
+        return layout.value.columns;
+    });
+}
+
 DbError AuditDatabase::prepareJet(SqliteStatement& statement, const QString& jetStatement) const
 {
-    const JetTranslation translation = translateJet(jetStatement);
+    const JetTranslation translation = translate(jetStatement);
     if (!translation.ok())
         return {translation.errorNumber, translation.errorDescription};
     return prepare(statement, translation.sql);
@@ -328,7 +338,7 @@ void AuditDatabase::endTransaction()
     m_transactionEndedBy = {};
 }
 
-DbResult<TableLayout> AuditDatabase::tableLayout(const QString& table)
+DbResult<TableLayout> AuditDatabase::tableLayout(const QString& table) const
 {
     const QString key = table.toLower();
     if (const auto known = m_layouts.constFind(key); known != m_layouts.cend())

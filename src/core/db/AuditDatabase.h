@@ -3,6 +3,7 @@
 #include "core/db/Conditions.h"
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
+#include "core/db/JetTranslator.h"
 #include "core/db/StoredValues.h"
 
 #include <QHash>
@@ -103,8 +104,10 @@ public:
     sqlite3* handle() const { return m_handle; }
     DbError prepare(SqliteStatement& statement, const QString& sql) const;
     DbError prepareJet(SqliteStatement& statement, const QString& jetStatement) const;
+    // The statement in SQLite's dialect, "*" known as this file's tables' columns.
+    JetTranslation translate(const QString& jetStatement) const;
     DbError errorOf(int resultCode) const;
-    DbResult<TableLayout> tableLayout(const QString& table);
+    DbResult<TableLayout> tableLayout(const QString& table) const;
     void addStatementOwner(StatementOwner* owner);
     void removeStatementOwner(StatementOwner* owner);
 
@@ -122,7 +125,7 @@ private:
     sqlite3* m_handle = nullptr;
     Access m_access = Access::ReadOnly;
     QString m_path;
-    QHash<QString, TableLayout> m_layouts;
+    mutable QHash<QString, TableLayout> m_layouts;
     QList<StatementOwner*> m_owners;
     bool m_inTransaction = false;
     mutable DbError m_transactionEndedBy; // the first error seen once SQLite had ended it

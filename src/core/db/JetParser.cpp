@@ -96,7 +96,9 @@ JetValueKind arithmeticKind(JetValueKind left, JetValueKind right, bool subtract
 
 } // namespace
 
-JetParser::JetParser(const QString& statement) : m_tokens(lexJet(statement)), m_statement(statement) {}
+JetParser::JetParser(const QString& statement, TableColumns columnsOf)
+    : m_tokens(lexJet(statement)), m_statement(statement), m_columnsOf(std::move(columnsOf))
+{}
 
 QString JetParser::translate()
 {
@@ -275,8 +277,14 @@ JetParser::SelectCore JetParser::selectCore()
         fail(u"SELECT ... INTO (a make-table query) is not supported."_s);
     int tableCount = 0;
     bool hasJoin = false;
-    if (acceptWord("FROM"_L1))
+    if (acceptWord("FROM"_L1)) {
+        const bool startsWithName = peek().kind == JetTokenKind::BracketName ||
+                                    (peek().kind == JetTokenKind::Word && !isReserved(peek()));
+        const QString firstName = peek().text;
         core.from = tableList(tableCount, hasJoin);
+        if (startsWithName && tableCount == 1 && !hasJoin)
+            core.singleTable = firstName;
+    }
     if (acceptWord("WHERE"_L1))
         core.where = clauseExpression().sql;
     if (acceptWord("GROUP"_L1)) {
@@ -400,10 +408,10 @@ QString JetParser::tieAwareLimit(const SelectCore& core, const std::vector<Order
                     sql = item.sql;
             }
         } else if (key.key.kind == Kind::Number && isWholeNumber(sql)) {
-            const qsizetype column = sql.toLongLong();
-            if (column < 1 || column > qsizetype(core.items.size()) || core.items[size_t(column - 1)].isStar)
+            const std::optional<QString> column = resultColumn(core, sql.toLongLong());
+            if (!column)
                 fail(u"TOP with ORDER BY a column number is supported only for a listed column."_s);
-            sql = core.items[size_t(column - 1)].sql;
+            sql = *column;
         }
         keys.append(sql + (key.descending ? u" DESC"_s : u" ASC"_s));
     }
@@ -414,6 +422,31 @@ QString JetParser::tieAwareLimit(const SelectCore& core, const std::vector<Order
         SelectItem{u"RANK() OVER (ORDER BY "_s + keys.join(u", "_s) + u')', u"cv_rank"_s, {}, false}};
     return u"(SELECT COUNT(*) FROM ("_s + writeSelect(ranking, {}) + u") WHERE cv_rank <= "_s + *core.top +
            u')';
+}
+
+// The expression of the result's column of that number (from 1). A "*" stands for its table's
+// columns, as Jet expands it, when FROM names one table whose columns are known; nullopt when the
+// column cannot be known.
+std::optional<QString> JetParser::resultColumn(const SelectCore& core, qsizetype number) const
+{
+    qsizetype remaining = number;
+    for (const SelectItem& item : core.items) {
+        if (remaining < 1)
+            break;
+        if (!item.isStar) {
+            if (--remaining == 0)
+                return item.sql;
+            continue;
+        }
+        const std::optional<QStringList> columns =
+            core.singleTable.isEmpty() || !m_columnsOf ? std::nullopt : m_columnsOf(core.singleTable);
+        if (!columns)
+            break;
+        if (remaining <= columns->size())
+            return sqlIdentifier(columns->at(remaining - 1));
+        remaining -= columns->size();
+    }
+    return std::nullopt;
 }
 
 // ---- DELETE, UPDATE, INSERT ----

@@ -3,6 +3,7 @@
 #include "core/db/JetDates.h"
 #include "core/db/JetFunctionTable.h"
 #include "core/db/JetLexer.h"
+#include "core/db/JetTranslator.h"
 
 #include <QString>
 
@@ -18,7 +19,7 @@ namespace corvane {
 class JetParser
 {
 public:
-    explicit JetParser(const QString& statement);
+    JetParser(const QString& statement, TableColumns columnsOf);
 
     QString translate();
 
@@ -57,6 +58,7 @@ private:
         QString where;
         QString groupBy;
         QString having;
+        QString singleTable; // the table, as written, when FROM names one table and no join
     };
 
     // One level deeper into parentheses, NOT, signs or nested tables: a guard that fails the
@@ -95,6 +97,7 @@ private:
     static std::vector<OrderKey> columnsBeforeAliases(const SelectCore& core, std::vector<OrderKey> order);
     static QString orderByClause(const std::vector<OrderKey>& order);
     QString tieAwareLimit(const SelectCore& core, const std::vector<OrderKey>& order) const;
+    std::optional<QString> resultColumn(const SelectCore& core, qsizetype number) const;
     QString deleteStatement();
     QString updateStatement();
     QString insertStatement();
@@ -133,6 +136,7 @@ private:
     qsizetype m_expressionStart = 0;
     int m_nesting = 0;
     const QString& m_statement;
+    TableColumns m_columnsOf;
 };
 
 } // namespace corvane

@@ -5,11 +5,11 @@
 
 namespace corvane {
 
-JetTranslation translateJet(const QString& statement)
+JetTranslation translateJet(const QString& statement, const TableColumns& columnsOf)
 {
     JetTranslation translation;
     try {
-        translation.sql = JetParser(statement).translate();
+        translation.sql = JetParser(statement, columnsOf).translate();
     } catch (const JetSyntaxError& error) {
         translation.errorNumber = DbErrorNumber::SyntaxError;
         translation.errorDescription = error.description;

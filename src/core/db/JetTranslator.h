@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
 
 namespace corvane {
 
@@ -14,10 +18,14 @@ struct JetTranslation
     bool ok() const { return errorNumber == 0; }
 };
 
+// The columns of a table in table order, nullopt when there is no such table: what "*"
+// stands for where the translation needs to know, as TOP with ORDER BY a column number.
+using TableColumns = std::function<std::optional<QStringList>(const QString& table)>;
+
 // The one translator every statement passes through: the fixed statements of the
 // program and whatever a user types. Literals and names inside quotes are never
 // touched; a statement that cannot be translated fails with a number and a
 // description rather than run with another meaning.
-JetTranslation translateJet(const QString& statement);
+JetTranslation translateJet(const QString& statement, const TableColumns& columnsOf = {});
 
 } // namespace corvane

@@ -38,7 +38,7 @@ DbError QueryModel::run(const QString& jetStatement)
         return error;
     const QStringList fieldNames = probe.fieldNames();
     probe.close();
-    const QString sql = withoutTrailingSemicolons(translateJet(jetStatement).sql);
+    const QString sql = withoutTrailingSemicolons(m_database.translate(jetStatement).sql);
     const DbResult<qint64> count = countRows(sql);
     if (count.error.isError())
         return count.error;

@@ -165,6 +165,25 @@ TEST(JetTranslatorErrors, StatementShapes)
               "error: Wrong number of arguments used with function in query expression 'Left(a)'.");
 }
 
+TEST(JetTranslator, AStarBeforeATopSortColumnStandsForItsTablesColumns)
+{
+    const TableColumns columnsOf = [](const QString& table) -> std::optional<QStringList> {
+        if (table.compare(u"t"_s, Qt::CaseInsensitive) != 0)
+            return std::nullopt;
+        return QStringList{u"a"_s, u"b c"_s};
+    };
+    const JetTranslation sorted = translateJet(u"SELECT TOP 2 * FROM T AS x ORDER BY 2 DESC"_s, columnsOf);
+    EXPECT_TRUE(sorted.sql.contains(u"RANK() OVER (ORDER BY \"b c\" DESC)"_s)) << sorted.sql.toStdString();
+    EXPECT_TRUE(translateJet(u"SELECT TOP 2 a, * FROM t ORDER BY 3"_s, columnsOf).sql.contains(u"ORDER BY \"b c\""_s));
+    // Past the last column, or where the columns are not one known table's: refused as before.
+    for (const QString& statement :
+         {u"SELECT TOP 2 * FROM t ORDER BY 3"_s, u"SELECT TOP 2 * FROM t ORDER BY 0"_s,
+          u"SELECT TOP 2 * FROM u ORDER BY 1"_s, u"SELECT TOP 2 * FROM t, t AS y ORDER BY 1"_s,
+          u"SELECT TOP 2 * FROM t INNER JOIN t AS y ON t.a = y.a ORDER BY 1"_s,
+          u"SELECT TOP 2 * FROM (SELECT a FROM t) ORDER BY 1"_s})
+        EXPECT_FALSE(translateJet(statement, columnsOf).ok()) << statement.toStdString();
+}
+
 TEST(JetTranslatorErrors, WhatCannotBeTranslatedWithCertainty)
 {
     EXPECT_EQ(sqlOf(u"SELECT TOP 10 PERCENT * FROM t"_s), "error: TOP n PERCENT is not supported.");
@@ -175,6 +194,8 @@ TEST(JetTranslatorErrors, WhatCannotBeTranslatedWithCertainty)
     EXPECT_EQ(sqlOf(u"SELECT a INTO b FROM t"_s),
               "error: SELECT ... INTO (a make-table query) is not supported.");
     EXPECT_EQ(sqlOf(u"SELECT a FROM t WHERE a XOR b"_s), "error: The operator XOR is not supported.");
+    EXPECT_EQ(sqlOf(u"SELECT TOP 2 * FROM t ORDER BY 1"_s),
+              "error: TOP with ORDER BY a column number is supported only for a listed column.");
     EXPECT_EQ(sqlOf(u"SELECT TOP 1 a FROM t UNION SELECT a FROM u"_s),
               "error: TOP is not supported in a union query.");
     EXPECT_EQ(sqlOf(u"SELECT Count(DISTINCT a) FROM t"_s),

@@ -224,6 +224,11 @@ TEST_F(StatementsTest, TypedStatementsWithJetConstructs)
     EXPECT_EQ(rows(QStringLiteral("SELECT file FROM NewFiles WHERE file NOT LIKE '[a-m]*'")).size(), 2);
     EXPECT_EQ(rows(QStringLiteral("SELECT TOP 1 [file] FROM NewFiles ORDER BY Created DESC")),
               (QList<QVariantList>{{QStringLiteral("report1.txt")}}));
+    // A column number past a "*" counts the table's columns, as the query window sorts.
+    EXPECT_EQ(rows(QStringLiteral("SELECT TOP 1 * FROM NewFiles ORDER BY 4")).value(0).value(3),
+              QStringLiteral("notes.doc"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT TOP 1 file, n.* FROM NewFiles AS n ORDER BY 3 DESC")).value(0).value(0),
+              QStringLiteral("report1.txt"));
     EXPECT_EQ(rows(QStringLiteral(
                   "SELECT UCASE(owner) & ' / ' & file AS Who FROM NewFiles WHERE Created < #2026-12-01#")),
               (QList<QVariantList>{{QStringLiteral("JOE / notes.doc")}}));
