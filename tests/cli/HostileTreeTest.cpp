@@ -265,7 +265,11 @@ TEST_F(HostileTreeTest, FilesComeAndGoWhileTheScanRuns)
     for (const QString& folder : std::as_const(removed))
         EXPECT_EQ(perDirectory.value(folder), 0) << folder.toStdString();
     EXPECT_EQ(perDirectory.value(u"LATE"_s), 0);
-    EXPECT_EQ(filesFound(process.readAllStandardOutput()), rows.size());
+    // The held scan may have listed files of the current folder that were then deleted before
+    // their lookup: each is counted as found, with no entry left to record.
+    const qsizetype found = filesFound(process.readAllStandardOutput());
+    EXPECT_LE(rows.size(), found);
+    EXPECT_LE(found, rows.size() + perFolder);
     const DatabaseState state = readDatabaseState(databasePath());
     EXPECT_EQ(state.integrity, u"ok"_s);
     expectEveryFileTableAlike(state);
