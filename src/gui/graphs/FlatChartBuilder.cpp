@@ -17,6 +17,19 @@ namespace corvane {
 
 namespace {
 
+constexpr qsizetype dateLabelLength = 10; // "12/31/2026"
+
+// A label longer than the room below the chart keeps its start and its end, where the
+// directory or name that tells rows apart is; the axis would cut it after its start.
+QString shortenedLabel(const QString& label)
+{
+    constexpr qsizetype kept = 16;
+    constexpr qsizetype head = 5;
+    if (label.size() <= kept)
+        return label;
+    return label.left(head) + QChar(0x2026) + label.right(kept - head - 1);
+}
+
 // The rows as positions 0 .. n-1, labelled where the data labels them.
 QCategoryAxis* rowAxis(const ChartData& data)
 {
@@ -24,12 +37,18 @@ QCategoryAxis* rowAxis(const ChartData& data)
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axis->setRange(-0.5, std::max(data.rowCount(), 1) - 0.5);
     for (int row = 0; row < data.rowCount(); ++row) {
-        const QString& label = data.rowLabels[row];
+        const QString label = shortenedLabel(data.rowLabels[row]);
         // The axis keys its labels by text; a repeated one stays at its first row.
         if (!label.isEmpty() && !axis->categoriesLabels().contains(label))
             axis->append(label, row);
     }
     axis->setGridLineVisible(false);
+    // Labels wider than a date (a custom statement's first column, a directory) would be cut
+    // to fit beside each other; standing upright they get the room below the chart.
+    const bool long_ = std::any_of(data.rowLabels.cbegin(), data.rowLabels.cend(),
+                                   [](const QString& label) { return label.size() > dateLabelLength; });
+    if (long_)
+        axis->setLabelsAngle(-90);
     return axis;
 }
 
@@ -63,7 +82,10 @@ QList<QAbstractSeries*> linePieces(const ChartData& data, int column, ChartType 
             auto* area = new QAreaSeries(line);
             area->setColor(seriesColor(column));
             area->setBorderColor(seriesColor(column).darker(130));
-            area->setOpacity(0.65);
+            area->setOpacity(0.85);
+            QPen border = area->pen();
+            border.setWidthF(2);
+            area->setPen(border);
             piece = area;
         } else {
             line->setPointsVisible(true);
@@ -91,6 +113,29 @@ QBarSeries* barSeries(const ChartData& data)
     return series;
 }
 
+qreal seriesTotal(const ChartData& data, int column)
+{
+    qreal total = 0;
+    for (const QList<std::optional<double>>& row : data.points)
+        total += row.value(column).value_or(0.0);
+    return total;
+}
+
+// Series in column order; areas the largest first, so each lies in front of the larger ones
+// and none is hidden behind another.
+QList<int> drawingOrder(const ChartData& data, ChartType type)
+{
+    QList<int> columns;
+    for (int column = 0; column < data.columnCount(); ++column)
+        columns.append(column);
+    if (type == ChartType::Area) {
+        std::stable_sort(columns.begin(), columns.end(), [&data](int one, int other) {
+            return seriesTotal(data, one) > seriesTotal(data, other);
+        });
+    }
+    return columns;
+}
+
 void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* rows, QAbstractAxis* values)
 {
     chart->addSeries(series);
@@ -111,7 +156,7 @@ QChart* buildFlatChart(const ChartData& data, ChartType type)
         attach(chart, barSeries(data), rows, values);
         return chart;
     }
-    for (int column = 0; column < data.columnCount(); ++column) {
+    for (const int column : drawingOrder(data, type)) {
         const QList<QAbstractSeries*> pieces = linePieces(data, column, type);
         for (qsizetype i = 0; i < pieces.size(); ++i) {
             attach(chart, pieces[i], rows, values);

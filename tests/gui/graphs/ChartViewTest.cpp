@@ -1,3 +1,4 @@
+#include "gui/graphs/ChartSeries.h"
 #include "gui/graphs/ChartView.h"
 
 #include <QAreaSeries>
@@ -7,11 +8,15 @@
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace corvane;
 using namespace Qt::StringLiterals;
@@ -82,6 +87,55 @@ TEST_F(ChartViewTest, LineChartNamesSeriesAfterFieldsLabelsFirstAndLastDayAndLea
     EXPECT_EQ(series[2]->points(), QList<QPointF>({{2, 6}}));
 }
 
+// A small series that comes first must not vanish behind a larger one drawn over it: the
+// middle of its area shows its own colour, not a blend.
+TEST_F(ChartViewTest, AFlatAreaChartShowsASmallSeriesInItsOwnColour)
+{
+    ChartData data;
+    data.columnLabels = {u"Small"_s, u"Large"_s};
+    data.rowLabels = {u"12/01/2026"_s, QString(), u"12/03/2026"_s};
+    data.points = {{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}};
+    view.setChartData(data);
+    view.setChartType(chartTypeCode(ChartType::Area, false));
+    view.resize(600, 400);
+    QCoreApplication::processEvents();
+    auto* flat = view.findChild<QChartView*>(u"flatChart"_s);
+    const QImage image = flat->grab().toImage();
+    const QPointF inside = chart()->mapToPosition(QPointF(1, 1)); // day 2, half the small value
+    const QColor shown = image.pixelColor(flat->mapFromScene(inside));
+    const QColor small = seriesColor(0);
+    EXPECT_LT(std::abs(shown.hslHue() - small.hslHue()), 15) << shown.name().toStdString();
+    EXPECT_GT(shown.hslSaturation(), small.hslSaturation() * 3 / 4) << shown.name().toStdString();
+}
+
+// Labels from a custom statement's first column may be long: each stays within the chart.
+TEST_F(ChartViewTest, LongRowLabelsStayWithinTheChart)
+{
+    ChartData data;
+    data.columnLabels = {u"Files"_s};
+    data.rowLabels = {u"\\\\CORVANE\\VOL1:\\Projects\\Reports"_s, u"\\\\CORVANE4\\DATA:\\Archive\\Year End"_s};
+    data.points = {{3.0}, {5.0}};
+    view.setChartData(data);
+    view.setChartType(chartTypeCode(ChartType::Line, false));
+    view.resize(400, 400);
+    QCoreApplication::processEvents();
+    auto* flat = view.findChild<QChartView*>(u"flatChart"_s);
+    const QRectF scene = flat->scene()->sceneRect();
+    int labels = 0;
+    for (const QGraphicsItem* item : flat->scene()->items()) {
+        const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
+        if (text == nullptr || !text->isVisible() || !text->toPlainText().startsWith(u"\\\\COR"_s))
+            continue;
+        ++labels;
+        // The end of a directory tells the rows apart: it is shown, the label is not cut further.
+        const QString shown = text->toPlainText();
+        EXPECT_FALSE(shown.endsWith(u"..."_s)) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(u"Reports"_s) || shown.endsWith(u"Year End"_s)) << shown.toStdString();
+        EXPECT_TRUE(scene.contains(text->sceneBoundingRect())) << text->toPlainText().toStdString();
+    }
+    EXPECT_EQ(labels, 2);
+}
+
 TEST_F(ChartViewTest, EachFlatTypeDrawsItsOwnKindOfSeries)
 {
     view.setChartType(chartTypeCode(ChartType::Step, false));
@@ -90,7 +144,7 @@ TEST_F(ChartViewTest, EachFlatTypeDrawsItsOwnKindOfSeries)
     view.setChartType(chartTypeCode(ChartType::Area, false));
     ASSERT_FALSE(chart()->series().isEmpty());
     EXPECT_NE(qobject_cast<QAreaSeries*>(chart()->series().first()), nullptr);
-    EXPECT_EQ(legendNames(), QStringList({u"Deleted"_s, u"New"_s}));
+    EXPECT_EQ(legendNames(), QStringList({u"New"_s, u"Deleted"_s})); // the larger behind, first
 
     view.setChartType(chartTypeCode(ChartType::Bar, false));
     ASSERT_EQ(chart()->series().size(), 1);
