@@ -60,14 +60,6 @@ void ensureSettingsRoot(Registry& registry, UserInterfacePort& ui)
     reg.CloseRegistry();
 }
 
-StoredWindowSize loadMainWindowSize(const SettingsStore& store)
-{
-    StoredWindowSize size;
-    convertInto(size.height, singleFromText(store.get(options, QStringLiteral("Height"), QStringLiteral("6150"))));
-    convertInto(size.width, singleFromText(store.get(options, QStringLiteral("Width"), QStringLiteral("9735"))));
-    return size;
-}
-
 QString loadLastScan(const SettingsStore& store)
 {
     return store.get(QStringLiteral("System"), QStringLiteral("LastScan"), QString());

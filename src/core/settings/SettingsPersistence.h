@@ -30,7 +30,6 @@ struct SettingsControls
 // Makes sure HKEY_CURRENT_USER "Software\VB and VBA Program Settings" exists.
 void ensureSettingsRoot(Registry& registry, UserInterfacePort& ui);
 
-StoredWindowSize loadMainWindowSize(const SettingsStore& store);
 QString loadLastScan(const SettingsStore& store);
 // The stored StartTime of the timed scan, as stored ("05:00 p" when none is).
 QString loadStartTime(const SettingsStore& store);

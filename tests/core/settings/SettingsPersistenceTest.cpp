@@ -24,7 +24,6 @@ protected:
     void load()
     {
         ensureSettingsRoot(temp.registry, ui);
-        size = loadMainWindowSize(store);
         lastScan = loadLastScan(store);
         loadScanSettings(store, settings, {boxes, days, startTimes});
     }
@@ -55,8 +54,6 @@ protected:
 TEST_F(SettingsPersistenceTest, FirstStartWithNoKeysGivesTheDefaults)
 {
     load();
-    EXPECT_EQ(size.width, 9735.0f);
-    EXPECT_EQ(size.height, 6150.0f);
     EXPECT_TRUE(settings.Paths.isEmpty());
     EXPECT_TRUE(lastScan.isEmpty());
     EXPECT_FALSE(boxes.isChecked(OptionBox::cbHidden));
@@ -94,11 +91,9 @@ TEST_F(SettingsPersistenceTest, TextsThatDoNotConvertLeaveTheInitialValue)
 {
     put(QStringLiteral("FileInfo"), QStringLiteral("Owner"), QStringLiteral("yes"));
     put(QStringLiteral("Misc"), QStringLiteral("DaysToKeep"), QStringLiteral("70000"));
-    put(options, QStringLiteral("Width"), QStringLiteral("wide"));
     load();
     EXPECT_FALSE(settings.flag(Flag::Owner));
     EXPECT_EQ(settings.DaysToKeep, 0);
-    EXPECT_EQ(size.width, 0.0f);
 }
 
 TEST_F(SettingsPersistenceTest, StoredAutoRunRewritesTheEntryAtStart)
@@ -193,7 +188,7 @@ TEST_F(SettingsPersistenceTest, SaveWritesFlagsAsDigitsAndLoadReadsThemBack)
     EXPECT_EQ(again.flags, settings.flags);
     EXPECT_EQ(again.DaysToKeep, 30);
     EXPECT_EQ(times2.selectedIndex(), 2);
-    EXPECT_EQ(loadMainWindowSize(store).width, 12000.0f);
+    EXPECT_EQ(got(options, u"Width"_s), u"12000"_s);
 }
 
 } // namespace
