@@ -11,6 +11,14 @@ using namespace Qt::StringLiterals;
 namespace corvane::test {
 namespace {
 
+class SambaShareTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { SuiteSambaServer::start(); }
+    static void TearDownTestSuite() { SuiteSambaServer::stop(); }
+    void SetUp() override { SuiteSambaServer::expectRunning(); }
+};
+
 QByteArray contentsOf(const QString& path)
 {
     QFile file(path);
@@ -21,19 +29,19 @@ QByteArray contentsOf(const QString& path)
 // land in the recycle repository, and each action is in the log with the user who did it.
 TEST_F(SambaShareTest, TwoUsersShareFilesAndEveryActionIsAudited)
 {
-    ASSERT_TRUE(server->writeClientFile(u"alice.txt"_s, "written by alice\n"));
-    ASSERT_TRUE(server->writeClientFile(u"bob.txt"_s, "rewritten by bob\n"));
-    asUser(u"cvtestalice"_s, u"put alice.txt shared.txt; mkdir sub; put alice.txt sub/gone.txt"_s);
-    asUser(u"cvtestbob"_s, u"put bob.txt shared.txt; rm sub/gone.txt"_s);
-    asUser(u"cvtestalice"_s, u"rename .recycle/cvtestbob/sub/gone.txt sub/back.txt"_s);
+    ASSERT_TRUE(SuiteSambaServer::get().writeClientFile(u"alice.txt"_s, "written by alice\n"));
+    ASSERT_TRUE(SuiteSambaServer::get().writeClientFile(u"bob.txt"_s, "rewritten by bob\n"));
+    SuiteSambaServer::asUser(u"cvtestalice"_s, u"put alice.txt shared.txt; mkdir sub; put alice.txt sub/gone.txt"_s);
+    SuiteSambaServer::asUser(u"cvtestbob"_s, u"put bob.txt shared.txt; rm sub/gone.txt"_s);
+    SuiteSambaServer::asUser(u"cvtestalice"_s, u"rename .recycle/cvtestbob/sub/gone.txt sub/back.txt"_s);
 
-    const QDir share(server->sharePath());
+    const QDir share(SuiteSambaServer::get().sharePath());
     EXPECT_EQ(contentsOf(share.filePath(u"shared.txt"_s)), "rewritten by bob\n");
     EXPECT_EQ(contentsOf(share.filePath(u"sub/back.txt"_s)), "written by alice\n");
     EXPECT_FALSE(QFileInfo::exists(share.filePath(u"sub/gone.txt"_s)));
 
-    const QByteArray log = contentsOf(server->logPath());
-    const QByteArray root = server->sharePath().toUtf8();
+    const QByteArray log = contentsOf(SuiteSambaServer::get().logPath());
+    const QByteArray root = SuiteSambaServer::get().sharePath().toUtf8();
     for (const QByteArray& record : QByteArrayList{
              "cvtestalice|127.0.0.1|mkdirat|ok|" + root + "/sub",
           "cvtestbob|127.0.0.1|pwrite_send|ok|" + root + "/shared.txt",

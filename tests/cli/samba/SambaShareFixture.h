@@ -8,14 +8,14 @@
 
 namespace corvane::test {
 
-// One private smbd for every test of a suite; a test finds it started or fails saying why.
-class SambaShareTest : public ::testing::Test
+// One private smbd for every test of a suite: started by the suite's SetUpTestSuite, stopped by
+// its TearDownTestSuite; a test finds it running or fails saying why.
+struct SuiteSambaServer
 {
-protected:
-    static void SetUpTestSuite() { server = std::make_unique<PrivateSambaServer>(); }
-    static void TearDownTestSuite() { server.reset(); }
-
-    void SetUp() override { ASSERT_TRUE(server->running()) << server->error().toStdString(); }
+    static void start() { server = std::make_unique<PrivateSambaServer>(); }
+    static void stop() { server.reset(); }
+    static PrivateSambaServer& get() { return *server; }
+    static void expectRunning() { ASSERT_TRUE(server->running()) << server->error().toStdString(); }
 
     // Runs smbclient's commands as user and fails the test when one of them was refused.
     static void asUser(const QString& user, const QString& commands)
