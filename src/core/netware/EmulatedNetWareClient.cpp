@@ -1,6 +1,8 @@
 #include "core/netware/EmulatedNetWareClient.h"
 
 #include "core/netware/VolumePaths.h"
+#include "core/netware/samba/AuditTrailReader.h"
+#include "core/netware/samba/SambaKnowledge.h"
 
 #include <QtEndian>
 
@@ -102,11 +104,32 @@ quint32 EmulatedNetWareClient::NWCallsInit()
     m_configuration = loaded.configuration.value_or(NetWareConfiguration());
     for (const NetWareServer& server : m_configuration.servers()) {
         auto emulated = std::make_unique<Server>(Server{&server, {}});
-        for (const NetWareVolume& volume : server.volumes)
-            emulated->volumes.push_back(std::make_unique<EmulatedVolume>(volume, m_times));
+        for (const NetWareVolume& volume : server.volumes) {
+            std::unique_ptr<VolumeKnowledge> knowledge;
+            if (volume.samba)
+                knowledge = std::make_unique<SambaKnowledge>(*volume.samba, m_times);
+            emulated->volumes.push_back(std::make_unique<EmulatedVolume>(volume, m_times, std::move(knowledge)));
+        }
         m_servers.push_back(std::move(emulated));
     }
     return loaded.configuration ? NWResult::Success : NWResult::ConfigurationUnreadable;
+}
+
+QList<ServerLogReading> EmulatedNetWareClient::readServerLogs(const std::function<void(const QString&)>& progress)
+{
+    QList<ServerLogReading> readings;
+    for (const NetWareServer& server : m_configuration.servers()) {
+        for (const NetWareVolume& volume : server.volumes) {
+            if (!volume.samba)
+                continue;
+            const QString name = QString::fromLatin1(server.name + '/' + volume.name);
+            if (progress)
+                progress(u"Reading the audit trail of %1..."_s.arg(name));
+            const AuditReading reading = readAuditTrail(name, *volume.samba, progress);
+            readings.append(ServerLogReading{reading.summary(name), reading.problems.isEmpty()});
+        }
+    }
+    return readings;
 }
 
 quint32 EmulatedNetWareClient::NWParsePath(const QByteArray& path, ServerNameBuffer& serverName,

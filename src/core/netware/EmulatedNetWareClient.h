@@ -32,6 +32,7 @@ public:
 
     quint32 NWCallsInit() override;
     QString initFailure() const override { return m_initFailure; }
+    QList<ServerLogReading> readServerLogs(const std::function<void(const QString&)>& progress) override;
     quint32 NWParsePath(const QByteArray& path, ServerNameBuffer& serverName, quint32& connection,
                         VolumeNameBuffer& volumeName, DirectoryPathBuffer& directoryPath) override;
     quint32 NWCCOpenConnByName(quint32 startConnection, const QByteArray& serverName, quint32 nameFormat,

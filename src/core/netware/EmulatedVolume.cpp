@@ -46,8 +46,9 @@ const QList<SalvageableEntry> NoEntries;
 
 } // namespace
 
-EmulatedVolume::EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times)
-    : m_configuration(configuration), m_times(times)
+EmulatedVolume::EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times,
+                               std::unique_ptr<VolumeKnowledge> knowledge)
+    : m_configuration(configuration), m_times(times), m_knowledge(std::move(knowledge))
 {}
 
 EmulatedVolume::~EmulatedVolume()
@@ -61,6 +62,9 @@ std::optional<QByteArray> EmulatedVolume::folderForHandle(const QByteArrayList& 
     if (m_handleFolder.holds(key))
         return m_handleFolder.folder;
     refreshMetadata();
+    // What the server learned elsewhere must be there before the folder's entries are read.
+    if (m_knowledge && m_knowledge->refresh())
+        rebuildDeletedEntries();
     closeDescriptor();
     m_handleFolder.remember(key, directory(components));
     return m_handleFolder.folder;
@@ -147,6 +151,7 @@ void EmulatedVolume::refreshMetadata()
 void EmulatedVolume::refreshTrash()
 {
     const FileStamp top = stampOf(m_configuration.root);
+    const bool learned = m_knowledge && m_knowledge->refresh();
     const bool topChanged = m_topStamp != top;
     if (topChanged) {
         m_topStamp = top;
@@ -155,8 +160,11 @@ void EmulatedVolume::refreshTrash()
     QList<FileStamp> stamps;
     for (const QByteArray& folder : std::as_const(m_trashFolders))
         stamps.append(stampOf(joinedPath(m_configuration.root, {folder, "info"})));
-    if (!topChanged && stamps == m_trashStamps)
+    if (!topChanged && stamps == m_trashStamps) {
+        if (learned)
+            rebuildDeletedEntries();
         return;
+    }
     m_trashStamps = stamps;
     m_trash = readVolumeTrash(m_configuration.root, m_trashFolders);
     rebuildDeletedEntries();
@@ -167,6 +175,10 @@ void EmulatedVolume::rebuildDeletedEntries()
     m_deletedByDirectory.clear();
     for (const QList<SalvageableEntry>* source : {&m_metadata.deleted, &m_trash}) {
         for (const SalvageableEntry& entry : *source)
+            m_deletedByDirectory[caseFolded(entry.directory)].append(entry);
+    }
+    if (m_knowledge) {
+        for (const SalvageableEntry& entry : m_knowledge->deletedEntries())
             m_deletedByDirectory[caseFolded(entry.directory)].append(entry);
     }
 }
@@ -247,8 +259,11 @@ std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, 
         return found;
     }
     const bool top = directory.isEmpty();
-    if (!names->refresh(pathOf(directory),
-                        [top](const QByteArray& name) { return !top || !isServerFileName(name); })) {
+    const VolumeKnowledge* knowledge = m_knowledge.get();
+    const auto listed = [top, knowledge](const QByteArray& name) {
+        return !top || (!isServerFileName(name) && !(knowledge && knowledge->isServerName(name)));
+    };
+    if (!names->refresh(pathOf(directory), listed)) {
         m_names.erase(names);
         return std::nullopt;
     }
@@ -278,9 +293,13 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     const std::optional<struct statx> status = folder < 0 ? std::nullopt : statusOf(*longName, true, folder);
     if (!status)
         return std::nullopt;
-    const auto overrides = m_metadata.entries.constFind(caseFolded(key));
-    const EntryOverrides none;
-    const EntryOverrides& set = overrides == m_metadata.entries.cend() ? none : *overrides;
+    EntryOverrides set;
+    if (m_knowledge) {
+        const bool hasBirthTime = (status->stx_mask & STATX_BTIME) != 0;
+        m_knowledge->addTo(set, key,
+                           FileFacts{pathOf(key), hasBirthTime ? status->stx_btime.tv_sec : -1, status->stx_mtime.tv_sec});
+    }
+    applyMetadata(set, key);
     quint8 attributes = 0;
     if (longName->startsWith('.'))
         attributes |= NWConstant::AttributeHidden;
@@ -308,6 +327,23 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     return info;
 }
 
+// The metadata file's hand entries go over what the server learned elsewhere, field by field.
+void EmulatedVolume::applyMetadata(EntryOverrides& set, const QByteArray& key) const
+{
+    const auto overrides = m_metadata.entries.constFind(caseFolded(key));
+    if (overrides == m_metadata.entries.cend())
+        return;
+    for (auto field : {&EntryOverrides::created, &EntryOverrides::creator, &EntryOverrides::archived,
+                       &EntryOverrides::archiver, &EntryOverrides::modified, &EntryOverrides::modifier}) {
+        if ((*overrides).*field)
+            set.*field = (*overrides).*field;
+    }
+    if (overrides->accessed)
+        set.accessed = overrides->accessed;
+    if (overrides->system)
+        set.system = overrides->system;
+}
+
 const QList<SalvageableEntry>& EmulatedVolume::deletedEntries(const QByteArray& directory)
 {
     const auto entries = m_deletedByDirectory.constFind(caseFolded(directory));
@@ -319,9 +355,9 @@ std::optional<QString> EmulatedVolume::userName(quint32 objectId)
     if (!m_metadataStamp)
         refreshMetadata();
     const auto name = m_metadata.users.constFind(objectId);
-    if (name == m_metadata.users.cend())
-        return std::nullopt;
-    return *name;
+    if (name != m_metadata.users.cend())
+        return *name;
+    return m_knowledge ? m_knowledge->userName(objectId) : std::nullopt;
 }
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/ShortNames.h"
+#include "core/netware/VolumeKnowledge.h"
 #include "core/netware/VolumeMetadata.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QHash>
 #include <QList>
 
+#include <memory>
 #include <optional>
 
 namespace corvane {
@@ -38,14 +40,16 @@ struct EntryInfo
 class EmulatedVolume
 {
 public:
-    EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times);
+    // knowledge: what the server learned of the volume elsewhere, when it did.
+    EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times,
+                   std::unique_ptr<VolumeKnowledge> knowledge = {});
     ~EmulatedVolume();
     EmulatedVolume(const EmulatedVolume&) = delete;
     EmulatedVolume& operator=(const EmulatedVolume&) = delete;
 
     const QByteArray& name() const { return m_configuration.name; }
 
-    // Reads the trash folders again when they changed.
+    // Reads the trash folders, and what the server learned elsewhere, again when they changed.
     void refreshTrash();
 
     // The folder a directory handle is allocated for (see directory()). The disk is checked again
@@ -109,9 +113,11 @@ private:
     template <typename Lookup>
     std::optional<QByteArray> findName(const QByteArray& directory, const Lookup& lookup);
     void rebuildDeletedEntries();
+    void applyMetadata(EntryOverrides& overrides, const QByteArray& key) const;
 
     NetWareVolume m_configuration;
     LocalTimePacker& m_times;
+    std::unique_ptr<VolumeKnowledge> m_knowledge;
     VolumeMetadata m_metadata;
     std::optional<FileStamp> m_metadataStamp;
     QList<SalvageableEntry> m_trash;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QtEndian>
 
 #include <array>
 #include <cstddef>
+#include <functional>
 
 namespace corvane {
 
@@ -101,6 +103,13 @@ template <std::size_t Size> quint16 recordValue16(const std::array<quint8, Size>
     return qFromLittleEndian<quint16>(record.data() + offset);
 }
 
+// What a server that learns from logs read of one volume's log before a scan.
+struct ServerLogReading
+{
+    QString summary;     // one line for the status box
+    bool complete = true; // every source could be read
+};
+
 // The operations of the NetWare client library. Texts go in as bytes (cut at their first zero byte);
 // file names are the file system's bytes, object names the server's Latin-1. Every call returns a
 // result code from NWResult; out-parameters are written only as each operation documents.
@@ -112,6 +121,12 @@ public:
     // 0 when the client is usable; otherwise initFailure() tells why.
     virtual quint32 NWCallsInit() = 0;
     virtual QString initFailure() const = 0;
+    // Servers that learn who did what from logs of their own read what the logs gained since the
+    // last time, reporting progress on the way; a server without such logs reads nothing.
+    virtual QList<ServerLogReading> readServerLogs(const std::function<void(const QString&)>& /*progress*/)
+    {
+        return {};
+    }
 
     // Server, volume and directory path (relative to the volume, "\"-separated, empty for the
     // volume root) of a UNC path, a path on a mapped drive letter or a local path inside a volume.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/netware/samba/SambaVolumeSettings.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QHash>
@@ -19,6 +21,17 @@ namespace corvane {
 //   [drives]
 //   F = SRV1/VOL1             a drive letter mapped to a volume ("\" also separates)
 //
+// A server may take its volumes from a Samba configuration (every disk share with a path, named
+// by the share in upper case) and read what the shares' full_audit records tell:
+//
+//   samba config = /etc/samba/smb.conf              read through testparm (relative: to this folder)
+//   samba shares = data, public                     only these shares (default: all)
+//   audit source = syslog /var/log/samba-audit.log  also "smbd-log FILE" or "journal [FOLDER]";
+//                                                   may be given more than once
+//   audit store = /var/lib/corvane-net              where the server keeps what it read
+//                                                   (default: netware-audit beside this file)
+//   journalctl = /usr/bin/journalctl                the program that reads the journal
+//
 // Names are 1 to 47 (servers) or 2 to 15 (volumes) letters, digits, "_" or "-", matched without
 // regard to case. A missing file is an empty network; anything it cannot read is an error that
 // names the file and the line.
@@ -29,6 +42,7 @@ struct NetWareVolume
     QByteArray root; // absolute, as configured
     QByteArrayList rootComponents;
     QByteArrayList canonicalComponents; // with links resolved; empty when the folder is missing
+    std::optional<SambaVolumeSettings> samba; // a volume taken from a Samba share
 };
 
 struct NetWareServer

@@ -1,0 +1,349 @@
+#include "EmulatedNetwork.h"
+#include "SambaRecords.h"
+
+#include "core/netware/samba/AuditLogLines.h"
+#include "core/netware/samba/AuditRecord.h"
+#include "core/netware/samba/AuditTrailReader.h"
+
+#include <QDateTime>
+
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace corvane {
+namespace {
+
+// A share folder, its logs and its store in a temporary folder.
+class Trail
+{
+public:
+    explicit Trail(const QByteArray& prefix = "%u|%I")
+    {
+        m_settings.share.name = "data";
+        m_settings.share.path = root() + "/share";
+        m_settings.share.auditPrefix = prefix;
+        m_settings.share.recycle = true;
+        m_settings.share.recycleRepository = ".recycle/%U";
+        m_settings.share.keepTree = true;
+        m_settings.storeFile = m_folder.path() + u"/store/SRV/DATA.sqlite"_s;
+        QDir().mkpath(QFile::decodeName(m_settings.share.path));
+    }
+
+    QByteArray root() const { return QFile::encodeName(m_folder.path()); }
+    QString path(const QString& name) const { return m_folder.path() + u'/' + name; }
+    SambaVolumeSettings& settings() { return m_settings; }
+
+    void addSource(AuditSource::Kind kind, const QString& name)
+    {
+        m_settings.sources.append(AuditSource{kind, name.isEmpty() ? name : path(name)});
+    }
+    void write(const QString& name, const QByteArray& text, QIODevice::OpenMode mode = QIODevice::WriteOnly) const
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(mode));
+        file.write(QByteArray(text).replace("@ROOT@", root()));
+    }
+    void append(const QString& name, const QByteArray& text) const
+    {
+        write(name, text, QIODevice::Append);
+    }
+
+    AuditReading read() { return readAuditTrail(u"SRV/DATA"_s, m_settings); }
+
+    QHash<QByteArray, PathFacts> facts() const
+    {
+        AuditStore store;
+        EXPECT_TRUE(store.openForReading(m_settings.storeFile));
+        return store.allFacts();
+    }
+    QList<PathDeletion> deletions() const
+    {
+        AuditStore store;
+        EXPECT_TRUE(store.openForReading(m_settings.storeFile));
+        return store.allDeletions();
+    }
+
+private:
+    QTemporaryDir m_folder;
+    SambaVolumeSettings m_settings;
+};
+
+QByteArray syslogLine(const QByteArray& record)
+{
+    return "Dec  8 05:24:24 fileserver smbd_audit: " + record + '\n';
+}
+
+QByteArray smbdLogRecord(const QByteArray& record)
+{
+    return "[2026/12/08 05:23:44.586998,  1] ../../source3/modules/vfs_full_audit.c:643(do_log)\n  " + record + '\n';
+}
+
+TEST(AuditRecords, ParsesWhatThePrefixAndOperationDefine)
+{
+    const AuditMessageParser parser("user=%u|%I|%S", {"/srv/a|b", "/srv/c"});
+    AuditRecord record;
+    using Outcome = AuditMessageParser::Outcome;
+    ASSERT_EQ(parser.parse("user=bob|10.0.0.1|data|openat|ok|w|/srv/a|b/x|y.txt", record), Outcome::Record);
+    EXPECT_EQ(record.user, "bob");
+    EXPECT_EQ(record.share, "data");
+    EXPECT_EQ(record.action, AuditAction::Create);
+    EXPECT_EQ(record.path, "/srv/a|b/x|y.txt");
+    // Both paths hold "|/": the share folder tells where the second starts.
+    ASSERT_EQ(parser.parse("user=bob|::1|data|renameat|ok|/srv/a|b/d|/e|/srv/a|b/f|/g", record), Outcome::Record);
+    EXPECT_EQ(record.action, AuditAction::Rename);
+    EXPECT_EQ(record.path, "/srv/a|b/d|/e");
+    EXPECT_EQ(record.target, "/srv/a|b/f|/g");
+    ASSERT_EQ(parser.parse("user=al|1|data|create_file|ok|0x80|dir|create|/srv/c/new", record), Outcome::Record);
+    EXPECT_EQ(record.action, AuditAction::MakeFolder);
+    ASSERT_EQ(parser.parse("user=al|1|data|create_file|ok|0x12019f|file|overwrite_if|/srv/c/n", record), Outcome::Record);
+    EXPECT_EQ(record.action, AuditAction::Create);
+    ASSERT_EQ(parser.parse("user=al|1|data|fset_dos_attributes|ok|/srv/c/n", record), Outcome::Record);
+    EXPECT_EQ(record.action, AuditAction::AttributesChange);
+    ASSERT_EQ(parser.parse("user=al|1|data|pread_send|ok|/srv/c/n\nline two", record), Outcome::Record);
+    EXPECT_EQ(record.path, "/srv/c/n\nline two");
+
+    for (const char* ignored : {"user=al|1|data|unlinkat|fail|/srv/c/n", "user=al|1|data|fstat|ok|/srv/c/n",
+                                "user=al|1|data|create_file|ok|0x80|file|open|/srv/c/n"})
+        EXPECT_EQ(parser.parse(ignored, record), Outcome::Ignored) << ignored;
+    for (const char* garbled : {"user=al|1|data|unlinkat|ok", "user=al|1|data|unlinkat|maybe|/srv/c/n",
+                                "user=al|1|data|openat|ok|x|/srv/c/n", "user=al|1|data", "",
+                                "user=al|1|data|unlinkat|ok|relative/path", "|1|data|unlinkat|ok|/srv/c/n",
+                                "user=al|1|data|renameat|ok|/srv/c/a"})
+        EXPECT_EQ(parser.parse(garbled, record), Outcome::Garbled) << garbled;
+}
+
+TEST(AuditRecords, ReadsSyslogLinesInEveryForm)
+{
+    const qint64 now = QDateTime(QDate(2026, 12, 8), QTime(12, 0)).toSecsSinceEpoch();
+    SyslogLineReader reader(now);
+    qint64 time = 0;
+    QByteArray message;
+    using Outcome = SyslogLineReader::Outcome;
+    ASSERT_EQ(reader.read("Dec  8 05:24:24 host smbd_audit: a|b#012c", time, message), Outcome::Message);
+    EXPECT_EQ(time, QDateTime(QDate(2026, 12, 8), QTime(5, 24, 24)).toSecsSinceEpoch());
+    EXPECT_EQ(message, "a|b\nc");
+    ASSERT_EQ(reader.read("<173>Dec  8 05:24:24 smbd_audit: x", time, message), Outcome::Message);
+    EXPECT_EQ(message, "x");
+    ASSERT_EQ(reader.read("2026-12-08T05:24:24.123456+01:00 host smbd_audit[77]: y #35 z", time, message),
+              Outcome::Message);
+    EXPECT_EQ(time, QDateTime(QDate(2026, 12, 8), QTime(4, 24, 24), Qt::UTC).toSecsSinceEpoch());
+    EXPECT_EQ(message, "y #35 z");
+    // Read in January, a December line is of the year before.
+    SyslogLineReader january(QDateTime(QDate(2027, 1, 2), QTime(0, 0)).toSecsSinceEpoch());
+    ASSERT_EQ(january.read("Dec 31 23:00:00 host smbd_audit: z", time, message), Outcome::Message);
+    EXPECT_EQ(time, QDateTime(QDate(2026, 12, 31), QTime(23, 0)).toSecsSinceEpoch());
+    EXPECT_EQ(reader.read("Dec  8 05:24:24 host sshd[1]: accepted", time, message), Outcome::Foreign);
+    EXPECT_EQ(reader.read("Dec 99 05:24:24 host smbd_audit: cut", time, message), Outcome::Garbled);
+    EXPECT_EQ(reader.read("4:24 host smbd_audit: cut", time, message), Outcome::Garbled);
+}
+
+TEST(AuditTrail, LearnsWhoDidWhatFromARealSmbdLog)
+{
+    Trail trail;
+    trail.write(u"log.smbd"_s, test::sambaRecordsFile("smbd-log-default-prefix.log"));
+    trail.addSource(AuditSource::Kind::SmbdLog, u"log.smbd"_s);
+    const AuditReading reading = trail.read();
+    EXPECT_TRUE(reading.problems.isEmpty()) << reading.problems.join(u"; "_s).toStdString();
+    EXPECT_EQ(reading.unreadable, 0);
+    EXPECT_GT(reading.foreign, 0); // smbd's own start-up messages
+    EXPECT_GT(reading.records, 50);
+    const QHash<QByteArray, PathFacts> facts = trail.facts();
+    const PathFacts report = facts.value("report.txt");
+    EXPECT_EQ(report.creator, "cvtestalice");
+    EXPECT_EQ(report.modifier, "cvtestbob");
+    EXPECT_EQ(report.reader, "cvtestbob");
+    EXPECT_GE(report.modified, QDateTime(QDate(2026, 12, 8), QTime(5, 23, 44)).toSecsSinceEpoch());
+    // The history of draft.txt went with its new name.
+    EXPECT_FALSE(facts.contains("draft.txt"));
+    EXPECT_EQ(facts.value("final.txt").creator, "cvtestalice");
+    EXPECT_EQ(facts.value("final.txt").archiver, "cvtestbob");
+    EXPECT_TRUE(facts.value("projects").folder);
+    EXPECT_FALSE(facts.contains("tmp"));
+    for (const QByteArray& path : facts.keys())
+        EXPECT_FALSE(path.startsWith(".recycle")) << path.constData();
+    QHash<QByteArray, int> deleted;
+    for (const PathDeletion& deletion : trail.deletions()) {
+        ++deleted[deletion.path];
+        EXPECT_EQ(deletion.folder, deletion.path == "tmp") << deletion.path.constData();
+    }
+    EXPECT_EQ(deleted.value("projects/plan.txt"), 1);
+    EXPECT_EQ(deleted.value("old.txt"), 2);
+    EXPECT_EQ(deleted.value("tmp/x.txt"), 1);
+    EXPECT_EQ(deleted.value("tmp"), 1);
+}
+
+TEST(AuditTrail, ReadsTheSyslogFormAndTheShareNamedByThePrefix)
+{
+    Trail trail("%u|%I|%S");
+    QByteArray text = test::sambaRecordsFile("syslog-share-prefix.log");
+    text += syslogLine("cvtestbob|127.0.0.1|other|unlinkat|ok|@ROOT@/share/report.txt"); // another share's
+    trail.write(u"audit.log"_s, text);
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    const AuditReading reading = trail.read();
+    EXPECT_TRUE(reading.problems.isEmpty());
+    EXPECT_EQ(reading.unreadable, 0);
+    EXPECT_EQ(trail.facts().value("report.txt").modifier, "cvtestbob");
+    EXPECT_EQ(trail.facts().value("final.txt").creator, "cvtestalice");
+}
+
+TEST(AuditTrail, SkipsAndCountsCutGarbledAndForeignLines)
+{
+    Trail trail;
+    trail.write(u"audit.log"_s, syslogLine("al|1|openat|ok|w|@ROOT@/share/a") + "Dec  8 05:2\n" +
+                                    syslogLine("al|1|openat|ok") + "Dec  8 05:24:24 host cron[2]: job\n" +
+                                    QByteArray("\xff\xfe garbage\n") +
+                                    syslogLine("al|1|pwrite|ok|@ROOT@/share/b") +
+                                    syslogLine("al|1|pwrite|ok|/elsewhere/c"));
+    trail.write(u"log.smbd"_s, "  cvtestalice|1|openat|ok|w|@ROOT@/share/d\n" + // cut off its header
+                                   smbdLogRecord("al|1|pwrite|ok|@ROOT@/share/e") +
+                                   "[2026/12/08 05:23:44.586998,  1] ../../source3/modules/vfs_full_audit.c:643(do_log)\n" +
+                                   smbdLogRecord("al|1|pwrite|o"));
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    trail.addSource(AuditSource::Kind::SmbdLog, u"log.smbd"_s);
+    const AuditReading reading = trail.read();
+    EXPECT_EQ(reading.records, 3);
+    EXPECT_EQ(reading.unreadable, 6);
+    EXPECT_EQ(reading.foreign, 1);
+    EXPECT_TRUE(reading.summary(u"SRV/DATA"_s).contains(u"6 unreadable lines skipped"_s));
+    const QHash<QByteArray, PathFacts> facts = trail.facts();
+    EXPECT_TRUE(facts.contains("a") && facts.contains("b") && facts.contains("e"));
+}
+
+TEST(AuditTrail, NamesWithBarsNewlinesQuotesAndForeignBytes)
+{
+    Trail trail;
+    const QByteArray odd = "odd|na\"me 'q'\xe9\xff";
+    trail.write(u"audit.log"_s, syslogLine("al|1|openat|ok|w|@ROOT@/share/" + odd) +
+                                    syslogLine("al|1|renameat|ok|@ROOT@/share/" + odd + "|@ROOT@/share/x|y") +
+                                    syslogLine("bo|1|pwrite|ok|@ROOT@/share/two#012lines"));
+    trail.write(u"log.smbd"_s, smbdLogRecord("cy|1|pwrite|ok|@ROOT@/share/three\nlines|/x") +
+                                   smbdLogRecord("cy|1|pread|ok|@ROOT@/share/x|y"));
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    trail.addSource(AuditSource::Kind::SmbdLog, u"log.smbd"_s);
+    const AuditReading reading = trail.read();
+    EXPECT_EQ(reading.unreadable, 0);
+    const QHash<QByteArray, PathFacts> facts = trail.facts();
+    EXPECT_FALSE(facts.contains(odd));
+    EXPECT_EQ(facts.value("x|y").creator, "al");
+    EXPECT_EQ(facts.value("x|y").reader, "cy");
+    EXPECT_EQ(facts.value("two\nlines").modifier, "bo");
+    EXPECT_EQ(facts.value("three\nlines|/x").modifier, "cy");
+}
+
+TEST(AuditTrail, ReadsEveryRecordOnceAcrossAppendsRotationAndTruncation)
+{
+    Trail trail;
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    trail.write(u"audit.log"_s, syslogLine("al|1|pwrite|ok|@ROOT@/share/a") + "Dec  8 05:24:24 host smbd_audit: al|1|pw");
+    EXPECT_EQ(trail.read().records, 1); // the unfinished line waits
+    EXPECT_EQ(trail.read().records, 0);
+    trail.append(u"audit.log"_s, "rite|ok|@ROOT@/share/b\n" + syslogLine("al|1|pwrite|ok|@ROOT@/share/c"));
+    EXPECT_EQ(trail.read().records, 2);
+    // logrotate: renamed, more written to the renamed file, then a new file.
+    ASSERT_TRUE(QFile::rename(trail.path(u"audit.log"_s), trail.path(u"audit.log.1"_s)));
+    trail.append(u"audit.log.1"_s, syslogLine("bo|1|pwrite|ok|@ROOT@/share/d"));
+    trail.write(u"audit.log"_s, syslogLine("bo|1|pwrite|ok|@ROOT@/share/e") + syslogLine("bo|1|pwrite|ok|@ROOT@/share/f"));
+    AuditReading rotated = trail.read();
+    EXPECT_EQ(rotated.records, 3);
+    EXPECT_TRUE(rotated.problems.isEmpty());
+    EXPECT_EQ(trail.read().records, 0);
+    // copytruncate: emptied and written again past where the reading stopped.
+    trail.write(u"audit.log"_s, syslogLine("cy|1|pwrite|ok|@ROOT@/share/g") + syslogLine("cy|1|pwrite|ok|@ROOT@/share/h") +
+                                    syslogLine("cy|1|pwrite|ok|@ROOT@/share/i"));
+    EXPECT_EQ(trail.read().records, 3);
+    // Gone entirely (compressed away): the new file is read, the loss is said.
+    trail.write(u"audit.log.new"_s, syslogLine("cy|1|pwrite|ok|@ROOT@/share/j"));
+    ASSERT_TRUE(QFile::remove(trail.path(u"audit.log"_s)));
+    ASSERT_TRUE(QFile::remove(trail.path(u"audit.log.1"_s)));
+    ASSERT_TRUE(QFile::rename(trail.path(u"audit.log.new"_s), trail.path(u"audit.log"_s)));
+    const AuditReading lost = trail.read();
+    EXPECT_EQ(lost.records, 1);
+    EXPECT_EQ(lost.problems.size(), 1);
+    const QHash<QByteArray, PathFacts> facts = trail.facts();
+    for (const char* path : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"})
+        EXPECT_TRUE(facts.contains(path)) << path;
+    QFile::remove(trail.path(u"audit.log"_s));
+    const AuditReading missing = trail.read();
+    ASSERT_EQ(missing.problems.size(), 1);
+    EXPECT_TRUE(missing.summary(u"V"_s).contains(u"not there"_s));
+}
+
+TEST(AuditTrail, ReadsTheJournalAfterItsCursor)
+{
+    Trail trail;
+    const QString script = trail.path(u"journalctl"_s);
+    // A stand-in for journalctl that prints the entries of a file and notes its arguments.
+    trail.write(u"journalctl"_s, "#!/bin/sh\necho \"$@\" >> " + QFile::encodeName(trail.path(u"arguments"_s)) +
+                                     "\ncat " + QFile::encodeName(trail.path(u"entries.json"_s)) + "\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    trail.settings().journalctl = script;
+    trail.addSource(AuditSource::Kind::Journal, u"journal"_s);
+    // A message that is not UTF-8 comes as an array of its bytes.
+    QByteArray bytes;
+    for (const char c : QByteArray("bo|1|pread|ok|" + trail.root() + "/share/\xff"))
+        bytes += QByteArray::number(static_cast<quint8>(c)) + ',';
+    bytes.chop(1);
+    trail.write(u"entries.json"_s,
+                R"({"__CURSOR":"s=1","__REALTIME_TIMESTAMP":"1765171464000000","SYSLOG_IDENTIFIER":"smbd_audit","MESSAGE":"al|1|pwrite|ok|@ROOT@/share/a"})"
+                "\n"
+                R"({"__CURSOR":"s=2","__REALTIME_TIMESTAMP":"1765171465000000","MESSAGE":"no identifier"})"
+                "\n"
+                R"({"__CURSOR":"s=3","__REALTIME_TIMESTAMP":"1765171466000000","SYSLOG_IDENTIFIER":"smbd_audit","MESSAGE":[)" +
+                    bytes + "]}\n{not json\n");
+    const AuditReading first = trail.read();
+    EXPECT_EQ(first.records, 2);
+    EXPECT_EQ(first.foreign, 1);
+    EXPECT_EQ(first.unreadable, 1);
+    EXPECT_TRUE(trail.facts().contains("a"));
+    EXPECT_EQ(trail.facts().value("\xff").reader, "bo");
+    trail.read();
+    QFile arguments(trail.path(u"arguments"_s));
+    ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
+    const QList<QByteArray> calls = arguments.readAll().trimmed().split('\n');
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_TRUE(calls[0].contains(QByteArray("--directory=" + QFile::encodeName(trail.path(u"journal"_s)))));
+    EXPECT_FALSE(calls[0].contains("--after-cursor"));
+    EXPECT_TRUE(calls[1].contains("--after-cursor=s=3")) << calls[1].constData();
+}
+
+TEST(AuditTrail, SetsADamagedStoreAsideAndRebuildsIt)
+{
+    Trail trail;
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    trail.write(u"audit.log"_s, syslogLine("al|1|pwrite|ok|@ROOT@/share/a"));
+    EXPECT_EQ(trail.read().records, 1);
+    QFile store(trail.settings().storeFile);
+    QFile::remove(trail.settings().storeFile + u"-wal"_s);
+    ASSERT_TRUE(store.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    store.write(QByteArray(8192, 'x'));
+    store.close();
+    const AuditReading rebuilt = trail.read();
+    EXPECT_EQ(rebuilt.records, 1);
+    ASSERT_EQ(rebuilt.problems.size(), 1);
+    EXPECT_TRUE(rebuilt.problems[0].contains(u"set aside"_s));
+    EXPECT_EQ(trail.facts().value("a").modifier, "al");
+    EXPECT_EQ(QDir(QFileInfo(store).absolutePath()).entryList({u"DATA.sqlite.damaged-*"_s}).size(), 1);
+}
+
+TEST(AuditTrail, TwoReadersAtOnceReadEveryRecordOnce)
+{
+    Trail trail;
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    QByteArray text;
+    for (int i = 0; i < 20000; ++i)
+        text += syslogLine("al|1|pwrite|ok|@ROOT@/share/f" + QByteArray::number(i % 500));
+    trail.write(u"audit.log"_s, text);
+    AuditReading first;
+    AuditReading second;
+    std::thread one([&] { first = trail.read(); });
+    std::thread two([&] { second = trail.read(); });
+    one.join();
+    two.join();
+    EXPECT_EQ(first.records + second.records, 20000);
+    EXPECT_TRUE(first.problems.isEmpty() && second.problems.isEmpty());
+    EXPECT_EQ(trail.facts().size(), 500);
+}
+
+} // namespace
+} // namespace corvane
