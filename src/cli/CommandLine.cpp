@@ -3,6 +3,7 @@
 #include "cli/DemoCommand.h"
 #include "cli/PathCommands.h"
 #include "cli/PurgeCommands.h"
+#include "cli/ReadAuditCommand.h"
 #include "cli/QueryCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/TimerCommand.h"
@@ -19,7 +20,7 @@ namespace {
 const char* const usage =
     "Usage: cv [-t | --help | --scan | --query STATEMENT | --purge-today [--yes] | --purge-all [--yes]\n"
     "          | --list-paths | --add-path PATH [--specs SPECS] [--no-subdirs] | --remove-path N | --demo\n"
-    "          | --write-timer]\n"
+    "          | --write-timer | --read-audit]\n"
     "\n"
     "  (no option)            open the main window\n"
     "  -t                     open the main window and start a timed scan\n"
@@ -43,6 +44,10 @@ const char* const usage =
     "                         volumes to the scan paths: \"cv --demo && cv --scan\" is a first scan\n"
     "  --write-timer          set the systemd user timer corvane-net-scan.timer to the stored start\n"
     "                         time, in ~/.config/systemd/user/corvane-net-scan.timer.d/\n"
+    "  --read-audit           read what the audit logs of Samba shares (see netware.conf) gained\n"
+    "                         since the last reading into the servers' own stores, for cron or a\n"
+    "                         timer; a scan does it too. One line per volume on standard output;\n"
+    "                         exit status 1 when a log or store could not be read\n"
     "  --help                 show this text\n"
     "\n"
     "Exit status 0 on success, 1 when the job failed, 2 for options cv does not know.\n"
@@ -103,9 +108,11 @@ int run(const QStringList& arguments)
         return runQueryCommand(options.first(), out, err);
     }
     if (job == QLatin1String("--scan") || job == QLatin1String("--list-paths") ||
-        job == QLatin1String("--demo")) {
+        job == QLatin1String("--demo") || job == QLatin1String("--read-audit")) {
         if (!options.isEmpty())
             return usageError(err, job + QStringLiteral(" takes no options"));
+        if (job == QLatin1String("--read-audit"))
+            return runReadAuditCommand(out, err);
         if (job == QLatin1String("--scan"))
             return runScanCommand(out, err);
         return job == QLatin1String("--demo") ? runDemoCommand(out, err) : runListPathsCommand(out);

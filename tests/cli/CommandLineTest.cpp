@@ -199,3 +199,32 @@ TEST_F(CommandLineTest, HelpListsTheJobsAndWrongUseIsAnError)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CommandLineTest, ReadAuditReadsNewRecordsOnceAndReportsAMissingLog)
+{
+    const QByteArray share = QFile::encodeName(home.filePath(QStringLiteral("share")));
+    QDir().mkpath(QFile::decodeName(share));
+    const auto write = [this](const char* name, const QByteArray& text) {
+        QFile file(home.filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write("smb.conf", "[data]\n  path = " + share + "\n  vfs objects = full_audit\n");
+    write("netware.conf", "[server FILES]\nversion = 4.11\nsamba config = smb.conf\n"
+                          "audit source = syslog audit.log\n");
+    write("audit.log", "Dec  8 05:24:24 host smbd_audit: al|1|pwrite|ok|" + share + "/a.txt\n");
+    const Run first = cv({QStringLiteral("--read-audit")});
+    EXPECT_EQ(first.exitCode, 0) << first.err.constData();
+    EXPECT_EQ(first.out, "FILES/DATA: 1 audit records read\n");
+    EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("netware-audit/FILES/DATA.sqlite"))));
+    EXPECT_EQ(cv({QStringLiteral("--read-audit")}).out, "FILES/DATA: 0 audit records read\n");
+    QFile::remove(home.filePath(QStringLiteral("audit.log")));
+    const Run missing = cv({QStringLiteral("--read-audit")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.out.contains("is not there")) << missing.out.constData();
+    EXPECT_EQ(cv({QStringLiteral("--read-audit"), QStringLiteral("x")}).exitCode, 2);
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 #include "core/db/DatabaseOpening.h"
 #include "core/db/Purges.h"
 #include "core/netware/DriveType.h"
+#include "core/netware/NetWareClient.h"
 #include "core/netware/ScanContext.h"
 #include "core/netware/ScanDirectory.h"
 #include "core/scan/DailyTally.h"
@@ -201,6 +202,7 @@ bool ScanRun::waitForStartTime()
 
 ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
 {
+    readServerLogs();
     RunTables tables(database);
     tables.open(m_settings);
     // Every row of the run goes into one transaction; without it a stopped or killed run would
@@ -281,7 +283,28 @@ ScanRun::Outcome ScanRun::finish(AuditDatabase& database, qint32 filesFound, qin
     m_services.store.save(systemSection, u"LastScan"_s, stamp);
     const QString summary = filesFoundSummary(filesFound, totalBytes);
     m_ui.showStatus(summary);
+    showServerLogSummaries();
     return {Ending::Completed, summary};
+}
+
+// Servers that learn from logs read them before the files are scanned, so the rows of this run
+// name the people of the records written up to now.
+void ScanRun::readServerLogs()
+{
+    const StepTimings::Scope reading = m_timings.measure(u"logs"_s);
+    m_serverLogSummaries.clear();
+    const QList<ServerLogReading> readings = m_services.client.readServerLogs([this](const QString& text) {
+        m_ui.showStatus(text);
+        m_ui.yield();
+    });
+    for (const ServerLogReading& read : readings)
+        m_serverLogSummaries.append(read.summary);
+}
+
+void ScanRun::showServerLogSummaries()
+{
+    for (const QString& summary : std::as_const(m_serverLogSummaries))
+        m_ui.appendStatus(u"\r\n"_s + summary);
 }
 
 // Sixty seconds by the clock, yielding all the while; false when the user closed the window.

@@ -3,6 +3,7 @@
 #include "core/scan/StepTimings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -68,7 +69,7 @@ public:
     void Command2_Click();
 
     bool isRunning() const { return m_running; }
-    // The steps of the last Command1_Click: "run", "purge", "wait", "scan", "tally",
+    // The steps of the last Command1_Click: "run", "purge", "wait", "logs", "scan", "tally",
     // "directories", "snapshot", "finish", "pause".
     const StepTimings& timings() const { return m_timings; }
 
@@ -83,6 +84,8 @@ private:
     qint32 scanPaths(ScanContext& context);
     Outcome finish(AuditDatabase& database, qint32 filesFound, qint32 totalBytes);
     bool pauseOneMinute();
+    void readServerLogs();
+    void showServerLogSummaries();
 
     ScanRunServices m_services;
     UserInterfacePort& m_ui;
@@ -91,6 +94,7 @@ private:
     bool m_running = false;
     bool m_busy = false;
     StepTimings m_timings;
+    QStringList m_serverLogSummaries; // one line per volume whose server read its logs
 };
 
 } // namespace corvane
