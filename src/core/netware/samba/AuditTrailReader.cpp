@@ -27,7 +27,9 @@ namespace {
 
 constexpr qsizetype HeadBytes = 64;
 constexpr qsizetype BlockBytes = 4 << 20;
-constexpr qsizetype PendingPathsBeforeWrite = 50000;
+// Paths changed since the last write, and paths kept in memory at all: the bounds of a batch.
+constexpr qsizetype ChangedPathsBeforeWrite = 50000;
+constexpr qsizetype RememberedPaths = 100000;
 
 QString quantity(qint64 count)
 {
@@ -122,7 +124,7 @@ public:
     }
 
     const QByteArrayList& roots() const { return m_roots; }
-    qsizetype pendingPaths() const { return m_pending.size(); }
+    bool batchFull() const { return m_changed >= ChangedPathsBeforeWrite; }
 
     void apply(const AuditRecord& record)
     {
@@ -170,20 +172,28 @@ public:
         }
     }
 
+    // Writes the changed paths; the others stay remembered, so a path seen in every batch is
+    // looked up in the store once, until too many are remembered.
     bool write()
     {
-        for (auto entry = m_pending.cbegin(); entry != m_pending.cend(); ++entry) {
+        for (auto entry = m_pending.begin(); entry != m_pending.end(); ++entry) {
+            if (!entry->changed)
+                continue;
             const bool written = entry->present ? m_store.writeFacts(entry.key(), entry->facts)
                                                 : !entry->stored || m_store.eraseFacts(entry.key());
             if (!written)
                 return false;
+            entry->changed = false;
+            entry->stored = entry->present;
         }
         for (const PathDeletion& deletion : std::as_const(m_deletions)) {
             if (!m_store.addDeletion(deletion))
                 return false;
         }
-        m_pending.clear();
         m_deletions.clear();
+        m_changed = 0;
+        if (m_pending.size() > RememberedPaths)
+            m_pending.clear();
         return true;
     }
 
@@ -191,6 +201,7 @@ public:
     {
         m_pending.clear();
         m_deletions.clear();
+        m_changed = 0;
     }
 
 private:
@@ -198,7 +209,8 @@ private:
     {
         PathFacts facts;
         bool present = false; // false: no live path (never seen, or deleted or renamed away)
-        bool stored = false;  // the store had a row for it
+        bool stored = false;  // the store has a row for it
+        bool changed = false; // since the last write
     };
 
     std::optional<QByteArray> relativePath(const QByteArray& path) const
@@ -230,6 +242,11 @@ private:
         if (entry == m_pending.end()) {
             const std::optional<PathFacts> stored = m_store.facts(path);
             entry = m_pending.insert(path, Pending{stored.value_or(PathFacts{}), stored.has_value(), stored.has_value()});
+        }
+        // Every caller changes what it asks for.
+        if (!entry->changed) {
+            entry->changed = true;
+            ++m_changed;
         }
         return *entry;
     }
@@ -286,6 +303,7 @@ private:
     QByteArrayList m_roots;
     QByteArray m_repositoryTop;
     QHash<QByteArray, Pending> m_pending;
+    qsizetype m_changed = 0;
     QList<PathDeletion> m_deletions;
 };
 
@@ -360,6 +378,8 @@ private:
             problem(u"the audit log %1 cannot be read: %2"_s.arg(path, file.errorString()));
             return false;
         }
+        if (!begin())
+            return false;
         m_smbd = SmbdMessage{};
         QByteArray carry;
         qint64 carryOffset = start; // where carry starts; everything before it has been read
@@ -380,8 +400,7 @@ private:
             // A message of smbd's log is read once the next header shows where it ends.
             const qint64 consumed = carryOffset - m_smbd.bytes;
             report(path, consumed, identity->size);
-            if (m_folder.pendingPaths() >= PendingPathsBeforeWrite &&
-                !save(key, positionOf(file, *identity, consumed)))
+            if (m_folder.batchFull() && !saveAndGoOn(key, positionOf(file, *identity, consumed)))
                 return false;
         }
         finishSmbdMessage();
@@ -393,9 +412,24 @@ private:
         return SourcePosition{identity.device, identity.inode, offset, headOf(file, qMin<qint64>(HeadBytes, offset)), {}};
     }
 
+    // Each batch is one transaction: the store's lookups need no lock of their own, and the
+    // position is written with what was read up to it.
+    bool begin()
+    {
+        if (m_store.begin())
+            return true;
+        problem(u"the store of %1 cannot be written: %2"_s.arg(m_volumeName, m_store.error()));
+        return false;
+    }
+
+    bool saveAndGoOn(const QString& key, const SourcePosition& position)
+    {
+        return save(key, position) && begin();
+    }
+
     bool save(const QString& key, const SourcePosition& position)
     {
-        if (!m_store.begin() || !m_folder.write() || !m_store.setPosition(key, position) || !m_store.commit()) {
+        if (!m_folder.write() || !m_store.setPosition(key, position) || !m_store.commit()) {
             problem(u"the store of %1 cannot be written: %2"_s.arg(m_volumeName, m_store.error()));
             m_store.rollback();
             m_folder.forget();
@@ -531,6 +565,8 @@ private:
             failure = u"%1 cannot be started"_s.arg(m_settings.journalctl);
             return false;
         }
+        if (!begin())
+            return true; // the failure is reported already
         const qint64 after = cursor.isEmpty() ? position.offset : 0;
         QByteArray carry;
         qint64 sinceSave = 0;
@@ -546,7 +582,7 @@ private:
             }
             carry.remove(0, start);
             if (sinceSave >= EntriesBeforeWrite) {
-                if (!save(key, position))
+                if (!saveAndGoOn(key, position))
                     return true; // the failure is reported already
                 sinceSave = 0;
             }
@@ -555,6 +591,7 @@ private:
         }
         journal.waitForFinished(-1);
         if (journal.exitStatus() != QProcess::NormalExit || journal.exitCode() != 0) {
+            m_store.rollback();
             m_folder.forget();
             failure = QString::fromLocal8Bit(journal.readAllStandardError()).trimmed();
             if (failure.isEmpty())
