@@ -218,6 +218,8 @@ std::optional<QByteArray> EmulatedVolume::directory(const QByteArrayList& compon
         m_directories.remove(key);
         return std::nullopt;
     }
+    if (m_directories.size() >= FoldersRemembered)
+        m_directories.clear();
     m_directories.insert(key, *resolved);
     return resolved->spelled;
 }
@@ -254,6 +256,8 @@ std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, 
 {
     auto names = m_names.find(directory);
     if (names == m_names.end()) {
+        if (m_names.size() >= FoldersRemembered)
+            m_names.clear();
         names = m_names.insert(directory, DirectoryNames());
     } else if (const std::optional<QByteArray> found = lookup(*names)) {
         return found;

@@ -125,6 +125,11 @@ private:
     QByteArrayList m_trashFolders;
     QList<FileStamp> m_trashStamps;
     QHash<QByteArray, QList<SalvageableEntry>> m_deletedByDirectory;
+    // The folders looked up and listed are remembered only for the last few hundred folders, so
+    // that a scan's memory does not grow with the tree. A folder forgotten is listed again; its
+    // short names and entry numbers come out as after a restart of the server, the same as before
+    // while the folder has not changed (they are given in the order of the sorted listing).
+    static constexpr qsizetype FoldersRemembered = 256;
     QHash<QByteArray, ResolvedDirectory> m_directories; // by the components as asked for
     QHash<QByteArray, DirectoryNames> m_names;
     RecentFolder m_handleFolder;

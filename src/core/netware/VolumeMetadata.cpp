@@ -4,6 +4,7 @@
 #include "core/netware/SystemUsers.h"
 #include "core/netware/VolumePaths.h"
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -143,8 +144,7 @@ public:
 
     VolumeMetadata read(const QByteArray& contents)
     {
-        for (const QByteArray& line : contents.split('\n'))
-            m_lines.append(QString::fromUtf8(line).trimmed());
+        m_contents = contents;
         // Users first: entries may name users defined further down.
         forEachSetting([this](const Setting& setting) {
             if (m_section == Section::Users)
@@ -173,8 +173,16 @@ private:
     template <typename Reader> void forEachSetting(const Reader& readSetting)
     {
         m_section = Section::None;
-        for (m_lineNumber = 1; m_lineNumber <= m_lines.size(); ++m_lineNumber) {
-            const QString& line = m_lines[m_lineNumber - 1];
+        m_lineNumber = 0;
+        // A line at a time: the lines of a large file, held all at once, would take several
+        // times the file's size.
+        for (qsizetype start = 0; start <= m_contents.size();) {
+            qsizetype end = m_contents.indexOf('\n', start);
+            if (end < 0)
+                end = m_contents.size();
+            ++m_lineNumber;
+            const QString line = QString::fromUtf8(m_contents.sliced(start, end - start)).trimmed();
+            start = end + 1;
             if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
                 continue;
             if (line.startsWith(u'[')) {
@@ -321,7 +329,7 @@ private:
     }
 
     QString m_filePath;
-    QStringList m_lines;
+    QByteArrayView m_contents;
     int m_lineNumber = 0;
     Section m_section = Section::None;
     bool m_secondPass = false;

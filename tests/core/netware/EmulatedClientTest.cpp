@@ -32,6 +32,12 @@ protected:
             << directory.constData();
     }
 
+    void close()
+    {
+        EXPECT_EQ(client().NWDeallocateDirectoryHandle(connection, handle), NWResult::Success);
+        EXPECT_EQ(client().NWCCCloseConn(connection), NWResult::Success);
+    }
+
     QByteArray shortName(const QByteArray& longName)
     {
         ShortNameBuffer name{};
@@ -225,6 +231,35 @@ TEST_F(EmulatedClient, ShortNamesRoundTripAndStayWithTheirFile)
     EXPECT_EQ(shortName("Quarterly budget 2028.xls"), "QUARTE~3.XLS");
     EXPECT_EQ(shortName("Quarterly budget 2027.xls"), "QUARTE~2.XLS");
     EXPECT_EQ(shortName("Quarterly budget 2026.xls"), "");
+}
+
+// The server forgets folders after a few hundred, so that a scan's memory stays flat; a folder
+// listed again hands out the names and entry numbers it handed out before.
+TEST_F(EmulatedClient, AFolderListedAgainAfterManyOthersKeepsItsNamesAndNumbers)
+{
+    const QByteArrayList names = {"Quarterly budget 2027.xls", "Quarterly budget 2026.xls", "Report.doc",
+                                  "report.doc"};
+    for (const QByteArray& name : names)
+        network.writeBytes("vol1/FIRST/" + name);
+    for (int folder = 0; folder < 600; ++folder)
+        network.writeBytes("vol1/F" + QByteArray::number(folder) + "/Long file name.txt");
+    const auto namesAndNumbers = [&] {
+        QList<QPair<QByteArray, quint32>> seen;
+        for (const QByteArray& name : names)
+            seen.append({shortName(name), recordValue32(entryOf(name), EntryField::EntryNumber)});
+        return seen;
+    };
+    open("VOL1:FIRST");
+    const QList<QPair<QByteArray, quint32>> before = namesAndNumbers();
+    EXPECT_EQ(before.first().first, "QUARTE~2.XLS");
+    for (int folder = 0; folder < 600; ++folder) {
+        close();
+        open("VOL1:F" + QByteArray::number(folder));
+        EXPECT_EQ(shortName("Long file name.txt"), "LONGFI~1.TXT") << folder;
+    }
+    close();
+    open("VOL1:FIRST");
+    EXPECT_EQ(namesAndNumbers(), before);
 }
 
 TEST_F(EmulatedClient, OddNamesSurviveAsBytes)
