@@ -5,18 +5,21 @@
 # least 80% of the plain one. Each figure is the best of three rounds, each round a fresh cv.mdb,
 # registry and audit store, so the Samba rounds read the whole trail each time. Needs testparm
 # (Debian's samba); no smbd runs. Builds its own Release tree.
-#   bench/run-samba-scan-bench.sh [FOLDERS FILES]   (default 2000 x 50; BUILD_DIR overrides build-samba-bench)
+#   bench/run-samba-scan-bench.sh [FOLDERS FILES]   (default 2000 x 50; BUILD_DIR overrides build-samba-bench;
+#                                                    BIN_DIR=folder of a built cv and cv_scan_bench skips the build)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-samba-bench}
 folders=${1:-2000}
 files=${2:-50}
-bin=$build/bin
+bin=${BIN_DIR:-$build/bin}
 
 command -v testparm >/dev/null || { echo "testparm not found: scripts/install-deps.sh" >&2; exit 1; }
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCV_BUILD_TESTS=OFF >/dev/null
-ninja -C "$build" cv cv_database cv_scan_bench >/dev/null
+if [ -z "${BIN_DIR:-}" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCV_BUILD_TESTS=OFF >/dev/null
+    ninja -C "$build" cv cv_database cv_scan_bench >/dev/null
+fi
 
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
@@ -66,8 +69,8 @@ cv_scan_rate() { # netware.conf text; prints files/s of one fresh scan
     echo "$found $(awk -v n="$found" -v a="$start" -v b="$end" 'BEGIN { printf "%d", n / (b - a) }')"
 }
 
-plain_conf=$(printf '[server BENCH]\nversion = 4.11\nvolume DATA = %s\n' "$tree/vol")
-samba_conf=$(printf '[server BENCH]\nversion = 4.11\nsamba config = %s\naudit source = smbd-log %s\n' \
+plain_conf=$(printf '[server BENCH]\nversion = 3.12\nvolume DATA = %s\n' "$tree/vol")
+samba_conf=$(printf '[server BENCH]\nversion = 3.12\nsamba config = %s\naudit source = smbd-log %s\n' \
     "$tree/smb.conf" "$tree/log.smbd")
 best() { sort -n | tail -1; }
 find "$tree/vol" -type f >/dev/null # warms the caches

@@ -163,7 +163,7 @@ scan_and_show() {
     cp "$template" "$home/cv.mdb"
     cat > "$home/netware.conf" <<EOF
 [server FILES]
-version = 4.11
+version = 3.12
 samba config = $root/smb.conf
 audit source = smbd-log $root/log.smbd
 [drives]
