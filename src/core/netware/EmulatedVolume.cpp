@@ -263,9 +263,8 @@ std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, 
         return found;
     }
     const bool top = directory.isEmpty();
-    const VolumeKnowledge* knowledge = m_knowledge.get();
-    const auto listed = [top, knowledge](const QByteArray& name) {
-        return !top || (!isServerFileName(name) && !(knowledge && knowledge->isServerName(name)));
+    const auto listed = [top, this](const QByteArray& name) {
+        return !top || !m_configuration.holdsServerEntry(name);
     };
     if (!names->refresh(pathOf(directory), listed)) {
         m_names.erase(names);

@@ -3,17 +3,16 @@
 #include "core/netware/LiveListing.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/ScanContext.h"
-#include "core/netware/VolumeTrash.h"
 #include "core/settings/ScanSettings.h"
 
 namespace corvane {
 
 namespace {
 
-bool isVolumeTop(const NetWareConfiguration& configuration, const QByteArray& path)
+const NetWareVolume* volumeWhoseTopIs(const NetWareConfiguration& configuration, const QByteArray& path)
 {
     const std::optional<NetWareLocation> location = configuration.locate(path);
-    return location && location->volume && location->components.isEmpty();
+    return location && location->components.isEmpty() ? location->volume : nullptr;
 }
 
 } // namespace
@@ -21,7 +20,7 @@ bool isVolumeTop(const NetWareConfiguration& configuration, const QByteArray& pa
 ListingFilter::ListingFilter(const ScanContext& context, const WildcardSpec& spec,
                              const QByteArray& listedPath)
     : m_spec(spec), m_hiddenFilesShown(context.settings.flag(Flag::Hidden)),
-      m_volumeTop(isVolumeTop(context.configuration, listedPath))
+      m_topOfVolume(volumeWhoseTopIs(context.configuration, listedPath))
 {}
 
 bool ListingFilter::takesFile(const QByteArray& name) const
@@ -36,7 +35,7 @@ bool ListingFilter::takesFolder(const QByteArray& name) const
 
 bool ListingFilter::isServerFile(const QByteArray& name) const
 {
-    return m_volumeTop && isServerFileName(name);
+    return m_topOfVolume && m_topOfVolume->holdsServerEntry(name);
 }
 
 } // namespace corvane

@@ -2,6 +2,8 @@
 
 #include "core/common/AppFolder.h"
 #include "core/netware/VolumePaths.h"
+#include "core/netware/VolumeTrash.h"
+#include "core/netware/samba/RecycleRepository.h"
 #include "core/netware/samba/SambaShares.h"
 
 #include <QDir>
@@ -59,6 +61,11 @@ bool isUncPath(const QByteArray& path)
 bool isDriveLetterPath(const QByteArray& path)
 {
     return path.size() >= 2 && upperAscii(path[0]) >= 'A' && upperAscii(path[0]) <= 'Z' && path[1] == ':';
+}
+
+bool NetWareVolume::holdsServerEntry(const QByteArray& topName) const
+{
+    return isServerFileName(topName) || (samba && topName == repositoryTopName(samba->share));
 }
 
 const NetWareVolume* NetWareServer::volume(const QByteArray& volumeName) const

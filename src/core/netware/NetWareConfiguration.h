@@ -43,6 +43,10 @@ struct NetWareVolume
     QByteArrayList rootComponents;
     QByteArrayList canonicalComponents; // with links resolved; empty when the folder is missing
     std::optional<SambaVolumeSettings> samba; // a volume taken from a Samba share
+
+    // Whether a name at the volume's top is the server's own (its metadata, trash or a share's
+    // recycle repository): no entry of the volume, never listed or scanned.
+    bool holdsServerEntry(const QByteArray& topName) const;
 };
 
 struct NetWareServer

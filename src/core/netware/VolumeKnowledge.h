@@ -31,8 +31,6 @@ public:
     // Fills in what is known of the live entry at key (its path from the volume's top).
     virtual void addTo(EntryOverrides& overrides, const QByteArray& key, const FileFacts& file) = 0;
     virtual const QList<SalvageableEntry>& deletedEntries() const = 0;
-    // A name at the volume's top that belongs to the server, never listed.
-    virtual bool isServerName(const QByteArray& topName) const = 0;
     // Names of users the server knows only by name.
     virtual std::optional<QString> userName(quint32 objectId) const = 0;
 };

@@ -84,7 +84,7 @@ const PathDeletion* closestDeletion(const QList<const PathDeletion*>& deletions,
 } // namespace
 
 SambaKnowledge::SambaKnowledge(SambaVolumeSettings settings, LocalTimePacker& times)
-    : m_settings(std::move(settings)), m_times(times), m_repositoryTop(repositoryTopName(m_settings.share))
+    : m_settings(std::move(settings)), m_times(times)
 {}
 
 bool SambaKnowledge::refresh()
@@ -194,11 +194,6 @@ void SambaKnowledge::addTo(EntryOverrides& overrides, const QByteArray& key, con
             overrides.archived = m_times.pack(facts.archived);
         }
     }
-}
-
-bool SambaKnowledge::isServerName(const QByteArray& topName) const
-{
-    return !m_repositoryTop.isEmpty() && topName == m_repositoryTop;
 }
 
 std::optional<QString> SambaKnowledge::userName(quint32 objectId) const

@@ -27,7 +27,6 @@ public:
     bool refresh() override;
     void addTo(EntryOverrides& overrides, const QByteArray& key, const FileFacts& file) override;
     const QList<SalvageableEntry>& deletedEntries() const override { return m_deleted; }
-    bool isServerName(const QByteArray& topName) const override;
     std::optional<QString> userName(quint32 objectId) const override;
 
 private:
@@ -39,7 +38,6 @@ private:
 
     SambaVolumeSettings m_settings;
     LocalTimePacker& m_times;
-    QByteArray m_repositoryTop;
     AuditStore m_store;
     bool m_storeOpen = false;
     qint64 m_storeVersion = -1;
