@@ -1,5 +1,6 @@
 #include "cli/DemoCommand.h"
 
+#include "cli/PathCommands.h"
 #include "core/common/AppFolder.h"
 #include "core/netware/DemoVolume.h"
 #include "core/netware/NetWareConfiguration.h"
@@ -80,19 +81,26 @@ std::optional<QStringList> demoPathsIn(const NetWareConfiguration& demo, const N
     return paths;
 }
 
-void listDemoPaths(const QStringList& paths, const NetWareConfiguration& network, QTextStream& out)
+bool listDemoPaths(const QStringList& paths, const NetWareConfiguration& network, QTextStream& out,
+                   QTextStream& err)
 {
     Registry registry(Registry::locationFromEnvironment());
     SettingsStore store(registry);
     ScanSettings settings;
     loadScanPaths(store, settings);
+    // Told once the list is saved, so that a failed save never reads as paths added.
+    QStringList outcomes;
     for (const QString& path : paths) {
         if (AddScanPath(settings, path, network) == AddPathResult::Added)
-            out << "Added " << path << " to the scan path list.\n";
+            outcomes.append(u"Added "_s + path + u" to the scan path list."_s);
         else
-            out << path << " is in the scan path list already.\n";
+            outcomes.append(path + u" is in the scan path list already."_s);
     }
-    saveScanPaths(store, settings);
+    if (!saveScanPathList(store, settings, err))
+        return false;
+    for (const QString& outcome : outcomes)
+        out << outcome << '\n';
+    return true;
 }
 
 } // namespace
@@ -129,8 +137,7 @@ int runDemoCommand(QTextStream& out, QTextStream& err)
             << " to it to scan the demo\n";
         return 1;
     }
-    listDemoPaths(*paths, *network.configuration, out);
-    return 0;
+    return listDemoPaths(*paths, *network.configuration, out, err) ? 0 : 1;
 }
 
 } // namespace corvane::cli

@@ -24,7 +24,7 @@ public:
     {
         loadScanPaths(m_store, settings);
     }
-    void save() { saveScanPaths(m_store, settings); }
+    bool save(QTextStream& err) { return saveScanPathList(m_store, settings, err); }
 
     ScanSettings settings;
 
@@ -71,6 +71,15 @@ QString storedPathOf(const QString& path)
 
 } // namespace
 
+bool saveScanPathList(SettingsStore& store, const ScanSettings& settings, QTextStream& err)
+{
+    if (saveScanPaths(store, settings))
+        return true;
+    err << "cv: the scan path list could not be saved in "
+        << store.registry().hivePath(RootKey::CurrentUser) << "; it is unchanged\n";
+    return false;
+}
+
 int runListPathsCommand(QTextStream& out)
 {
     const StoredPathList list;
@@ -105,7 +114,8 @@ int runAddPathCommand(const QStringList& options, QTextStream& out, QTextStream&
     list.settings.Paths.last().includeSubdirectories = add->includeSubdirectories;
     if (add->specs)
         list.settings.PathSpecs.last() = *add->specs;
-    list.save();
+    if (!list.save(err))
+        return 1;
     out << addPathMessage(result) << '\n';
     return 0;
 }
@@ -124,7 +134,8 @@ int runRemovePathCommand(const QStringList& options, QTextStream& out, QTextStre
             << list.settings.Paths.size() << " entries\n";
         return 1;
     }
-    list.save();
+    if (!list.save(err))
+        return 1;
     out << "Directory deleted.\n";
     return 0;
 }

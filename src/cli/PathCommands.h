@@ -3,6 +3,11 @@
 #include <QStringList>
 #include <QTextStream>
 
+namespace corvane {
+class SettingsStore;
+struct ScanSettings;
+} // namespace corvane
+
 namespace corvane::cli {
 
 // Editing the scan path list without windows, stored exactly as the main window stores it when
@@ -20,5 +25,9 @@ int runAddPathCommand(const QStringList& options, QTextStream& out, QTextStream&
 
 // `cv --remove-path N`.
 int runRemovePathCommand(const QStringList& options, QTextStream& out, QTextStream& err);
+
+// Saves the path list as the commands do; false, with the reason on err, when the hive could
+// not be written, which leaves the stored list as it was.
+bool saveScanPathList(SettingsStore& store, const ScanSettings& settings, QTextStream& err);
 
 } // namespace corvane::cli

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <csignal>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <random>
@@ -181,7 +182,7 @@ protected:
 
     // Saves go round the keys, one value per save, each round one generation higher; a new
     // saver carries on where the killed one stopped.
-    [[noreturn]] void saveForever() const
+    [[noreturn]] void saveValuesForever() const
     {
         Registry registry = temp.reopen();
         SettingsStore store(registry);
@@ -195,6 +196,19 @@ protected:
                 index = 0;
                 ++generation;
             }
+        }
+    }
+
+    // Each save writes every key, one generation higher, as one batch.
+    [[noreturn]] void saveBatchesForever() const
+    {
+        Registry registry = temp.reopen();
+        SettingsStore store(registry);
+        for (int generation = generations().constFirst() + 1;; ++generation) {
+            store.saveTogether([&](SettingsBatch& batch) {
+                for (int index = 0; index < keys; ++index)
+                    batch.save(loadSection, keyName(index), QString::number(generation));
+            });
         }
     }
 
@@ -213,63 +227,89 @@ protected:
         return QDir(temp.folder.path()).entryList({u"*.new-*"_s, u"*.lock"_s}, QDir::Files);
     }
 
+    // Starts savers one after another, each killed after a random while, and after each kill
+    // checks that the hive reads cleanly with its fillers whole; `expectWhole` checks the
+    // generations. The last generation reached.
+    int killSavers(int kills, const std::function<void()>& saveForever,
+                   const std::function<void(const QList<int>&, const std::string&)>& expectWhole)
+    {
+        const unsigned seed = crashSeed();
+        std::cout << "[ seed     ] CV_CRASH_SEED=" << seed << '\n';
+        {
+            SettingsStore store(temp.registry);
+            for (int index = 0; index < fillers; ++index)
+                store.save(fillerSection, keyName(index), fillerText(index));
+        }
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<int> microseconds(0, 60000);
+        int insideASave = 0;
+        int lastGeneration = 0;
+        for (int kill = 0; kill < kills; ++kill) {
+            const pid_t saver = fork();
+            if (saver < 0) {
+                ADD_FAILURE() << "fork failed";
+                return lastGeneration;
+            }
+            if (saver == 0) {
+                ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the test
+                saveForever();
+                ::_exit(1);
+            }
+            const int delay = microseconds(random);
+            ::usleep(useconds_t(delay));
+            // Every fifth saver runs on until a save of its own has landed, so savers well under
+            // way are killed too, however slow the build is.
+            if (kill % 5 == 4)
+                waitForASave(generations());
+            ::kill(saver, SIGKILL);
+            ::waitpid(saver, nullptr, 0);
+            const std::string where = "kill " + std::to_string(kill) + " after " + std::to_string(delay) +
+                                      " us, seed " + std::to_string(seed);
+            if (!leftovers().isEmpty())
+                ++insideASave;
+
+            Registry registry = temp.reopen();
+            SettingsStore store(registry);
+            for (int index = 0; index < fillers; ++index)
+                EXPECT_EQ(store.get(fillerSection, keyName(index), {}), fillerText(index)) << where;
+            EXPECT_TRUE(registry.damagedFilesSetAside().isEmpty()) << where;
+            const QList<int> values = generations();
+            expectWhole(values, where);
+            lastGeneration = values.constFirst();
+        }
+        std::cout << "[ kills    ] " << kills << " savers killed, " << insideASave
+                  << " of them inside a save; generation " << lastGeneration << " reached\n";
+
+        // The lock of a killed saver is broken.
+        SettingsStore(temp.registry).save(fillerSection, u"After"_s, u"saved"_s);
+        EXPECT_EQ(SettingsStore(temp.registry).get(fillerSection, u"After"_s, {}), u"saved"_s);
+        return lastGeneration;
+    }
+
     TempRegistry temp;
 };
 
 TEST_F(HiveKillTest, AHiveSurvivesKillsDuringSaves)
 {
-    constexpr int kills = 30;
-    const unsigned seed = crashSeed();
-    std::cout << "[ seed     ] CV_CRASH_SEED=" << seed << '\n';
-    {
-        SettingsStore store(temp.registry);
-        for (int index = 0; index < fillers; ++index)
-            store.save(fillerSection, keyName(index), fillerText(index));
-    }
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> microseconds(0, 60000);
-    int insideASave = 0;
-    int lastGeneration = 0;
-    for (int kill = 0; kill < kills; ++kill) {
-        const pid_t saver = fork();
-        ASSERT_GE(saver, 0);
-        if (saver == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the test
-            saveForever();
-        }
-        const int delay = microseconds(random);
-        ::usleep(useconds_t(delay));
-        // Every fifth saver runs on until a save of its own has landed, so savers well under way
-        // are killed too, however slow the build is.
-        if (kill % 5 == 4)
-            waitForASave(generations());
-        ::kill(saver, SIGKILL);
-        ::waitpid(saver, nullptr, 0);
-        const std::string where = "kill " + std::to_string(kill) + " after " + std::to_string(delay) +
-                                  " us, seed " + std::to_string(seed);
-        if (!leftovers().isEmpty())
-            ++insideASave;
+    const int reached = killSavers(30, [this] { saveValuesForever(); },
+                                   [](const QList<int>& values, const std::string& where) {
+                                       // Generations fall by at most one from the first key to the
+                                       // last: every save whole.
+                                       for (int index = 1; index < keys; ++index) {
+                                           EXPECT_LE(values[index], values[index - 1]) << where;
+                                           EXPECT_GE(values[index], values.constFirst() - 1) << where;
+                                       }
+                                   });
+    EXPECT_GE(reached, 1);
+}
 
-        Registry registry = temp.reopen();
-        SettingsStore store(registry);
-        for (int index = 0; index < fillers; ++index)
-            ASSERT_EQ(store.get(fillerSection, keyName(index), {}), fillerText(index)) << where;
-        EXPECT_TRUE(registry.damagedFilesSetAside().isEmpty()) << where;
-        // Generations fall by at most one from the first key to the last: every save whole.
-        const QList<int> values = generations();
-        for (int index = 1; index < keys; ++index) {
-            ASSERT_LE(values[index], values[index - 1]) << where;
-            ASSERT_GE(values[index], values.constFirst() - 1) << where;
-        }
-        lastGeneration = values.constFirst();
-    }
-    std::cout << "[ kills    ] " << kills << " savers killed, " << insideASave
-              << " of them inside a save; generation " << lastGeneration << " reached\n";
-    EXPECT_GE(lastGeneration, 1);
-
-    // The lock of a killed saver is broken.
-    SettingsStore(temp.registry).save(fillerSection, u"After"_s, u"saved"_s);
-    EXPECT_EQ(SettingsStore(temp.registry).get(fillerSection, u"After"_s, {}), u"saved"_s);
+TEST_F(HiveKillTest, ABatchIsSavedWholeOrNotAtAll)
+{
+    const int reached = killSavers(15, [this] { saveBatchesForever(); },
+                                   [](const QList<int>& values, const std::string& where) {
+                                       EXPECT_EQ(values.count(values.constFirst()), keys) << where;
+                                   });
+    EXPECT_GE(reached, 1);
 }
 
 // Killed between creating the lock file and writing its id: a lock naming nobody.

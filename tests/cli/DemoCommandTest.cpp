@@ -57,6 +57,22 @@ TEST_F(DemoCommandTest, ANetworkOfTheUsersOwnIsNeverOverwritten)
     EXPECT_EQ(cv({u"--list-paths"_s}).out, QByteArray());
 }
 
+// A registry folder that cannot be made: the edit fails as a whole and says so.
+TEST_F(DemoCommandTest, APathListThatCannotBeSavedIsReportedNotAnnounced)
+{
+    writeHomeFile(u"not-a-folder"_s, "x");
+    QProcessEnvironment variables = environment();
+    variables.insert(u"CORVANE_NET_REGISTRY"_s, home.filePath(u"not-a-folder/registry"_s));
+    const QByteArray expected = "the scan path list could not be saved in " +
+                                home.filePath(u"not-a-folder/registry/HKEY_CURRENT_USER.reg"_s).toUtf8();
+    for (const QStringList& edit : {QStringList{u"--add-path"_s, u"F:\\A"_s}, QStringList{u"--demo"_s}}) {
+        const Run run = cv(edit, variables);
+        EXPECT_EQ(run.exitCode, 1) << edit.join(u' ').toStdString();
+        EXPECT_FALSE(run.out.contains("dded")) << run.out.constData();
+        EXPECT_TRUE(run.err.contains(expected)) << run.err.constData();
+    }
+}
+
 TEST_F(DemoCommandTest, WithoutTheDemoFolderThereIsNothingToPrepare)
 {
     QDir(home.filePath(u"demo"_s)).removeRecursively();

@@ -177,6 +177,12 @@ long Registry::subKeyNames(quint32 rootKey, const QString& path, QStringList* na
     });
 }
 
+long Registry::editHive(quint32 rootKey, const std::function<long(RegistryHive&)>& edit)
+{
+    HiveFile* file = hive(rootKey);
+    return file ? file->change(edit) : RegError::InvalidHandle;
+}
+
 QStringList Registry::damagedFilesSetAside() const
 {
     QStringList paths;

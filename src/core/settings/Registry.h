@@ -4,12 +4,14 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 
 namespace corvane {
 
 class HiveFile;
+class RegistryHive;
 
 // The registry: one hive file in .reg text form per root key. Key paths are
 // written with backslashes below the root ("Software\\VB and VBA Program Settings")
@@ -49,6 +51,10 @@ public:
     long deleteValue(quint32 rootKey, const QString& path, const QString& name);
     long valueNames(quint32 rootKey, const QString& path, QStringList* names) const;
     long subKeyNames(quint32 rootKey, const QString& path, QStringList* names) const;
+    // Runs the edit on the root key's hive as the file holds it now and saves the result as one
+    // change: one lock and one rewrite however many keys and values it touches. Nothing is saved
+    // when the edit fails.
+    long editHive(quint32 rootKey, const std::function<long(RegistryHive&)>& edit);
 
     // Hive files found damaged since this object was made, each as the path of
     // the copy that was set aside.

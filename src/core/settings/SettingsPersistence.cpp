@@ -43,6 +43,25 @@ void loadFlagsAndAutomation(const SettingsStore& store, ScanSettings& settings)
     settings.StartTime = loadStartTime(store);
 }
 
+// The Dir_ keys are rewritten only when paths were added or deleted; the stale keys of a
+// longer list are removed from the hive as the save finds it.
+void writeScanPaths(SettingsBatch& batch, const ScanSettings& settings)
+{
+    if (settings.PathsChanged) {
+        for (const QString& key : batch.list(options)) {
+            if (key.startsWith(u"Dir_") || key.startsWith(u"Sub_") || key.startsWith(u"Spec_"))
+                batch.remove(options, key);
+        }
+    }
+    for (qsizetype i = 0; i < settings.Paths.size(); ++i) {
+        if (settings.PathsChanged)
+            batch.save(options, numbered(u"Dir_", i), settings.Paths.at(i).path);
+        batch.save(options, numbered(u"Sub_", i),
+                   settings.Paths.at(i).includeSubdirectories ? QStringLiteral("True") : QStringLiteral("False"));
+        batch.save(options, numbered(u"Spec_", i), settings.PathSpecs.value(i));
+    }
+}
+
 } // namespace
 
 QString loadStartTime(const SettingsStore& store)
@@ -89,35 +108,26 @@ void loadScanPaths(const SettingsStore& store, ScanSettings& settings)
     }
 }
 
-void saveScanSettings(SettingsStore& store, const ScanSettings& settings, StoredWindowSize size)
+bool saveScanSettings(SettingsStore& store, const ScanSettings& settings, StoredWindowSize size)
 {
-    for (const FlagKey& key : flagKeys()) {
-        if (key.flag != Flag::ExitAfterScan)
-            store.save(QString::fromUtf16(key.section), QString::fromUtf16(key.key), flagText(settings.flag(key.flag)));
-    }
-    store.save(misc, QStringLiteral("DaysToKeep"), QString::number(settings.DaysToKeep));
-    store.save(misc, QStringLiteral("StartTime"), settings.StartTime);
-    store.save(misc, QStringLiteral("ExitAfterScan"), flagText(settings.flag(Flag::ExitAfterScan)));
-    store.save(options, QStringLiteral("Height"), QString::number(size.height));
-    store.save(options, QStringLiteral("Width"), QString::number(size.width));
-    saveScanPaths(store, settings);
+    return store.saveTogether([&](SettingsBatch& batch) {
+        for (const FlagKey& key : flagKeys()) {
+            if (key.flag != Flag::ExitAfterScan)
+                batch.save(QString::fromUtf16(key.section), QString::fromUtf16(key.key),
+                           flagText(settings.flag(key.flag)));
+        }
+        batch.save(misc, QStringLiteral("DaysToKeep"), QString::number(settings.DaysToKeep));
+        batch.save(misc, QStringLiteral("StartTime"), settings.StartTime);
+        batch.save(misc, QStringLiteral("ExitAfterScan"), flagText(settings.flag(Flag::ExitAfterScan)));
+        batch.save(options, QStringLiteral("Height"), QString::number(size.height));
+        batch.save(options, QStringLiteral("Width"), QString::number(size.width));
+        writeScanPaths(batch, settings);
+    });
 }
 
-void saveScanPaths(SettingsStore& store, const ScanSettings& settings)
+bool saveScanPaths(SettingsStore& store, const ScanSettings& settings)
 {
-    if (settings.PathsChanged) {
-        for (const QString& key : store.list(options)) {
-            if (key.startsWith(u"Dir_") || key.startsWith(u"Sub_") || key.startsWith(u"Spec_"))
-                store.remove(options, key);
-        }
-    }
-    for (qsizetype i = 0; i < settings.Paths.size(); ++i) {
-        if (settings.PathsChanged)
-            store.save(options, numbered(u"Dir_", i), settings.Paths.at(i).path);
-        store.save(options, numbered(u"Sub_", i),
-                   settings.Paths.at(i).includeSubdirectories ? QStringLiteral("True") : QStringLiteral("False"));
-        store.save(options, numbered(u"Spec_", i), settings.PathSpecs.value(i));
-    }
+    return store.saveTogether([&](SettingsBatch& batch) { writeScanPaths(batch, settings); });
 }
 
 } // namespace corvane

@@ -39,9 +39,11 @@ void loadScanSettings(const SettingsStore& store, ScanSettings& settings, Settin
 // The path entries: a dense list from Dir_0 up to the first missing or empty Dir_.
 void loadScanPaths(const SettingsStore& store, ScanSettings& settings);
 
-// Everything but PurgeDate and LastScan, which are written when they change.
-// The Dir_ keys are rewritten only when paths were added or deleted.
-void saveScanSettings(SettingsStore& store, const ScanSettings& settings, StoredWindowSize size);
-void saveScanPaths(SettingsStore& store, const ScanSettings& settings);
+// Everything but PurgeDate and LastScan, which are written when they change, saved together
+// as one change of the hive. The Dir_ keys are rewritten only when paths were added or
+// deleted. false when the hive could not be written.
+bool saveScanSettings(SettingsStore& store, const ScanSettings& settings, StoredWindowSize size);
+// The path entries alone, saved together in the same way.
+bool saveScanPaths(SettingsStore& store, const ScanSettings& settings);
 
 } // namespace corvane

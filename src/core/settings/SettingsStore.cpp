@@ -2,6 +2,7 @@
 
 #include "core/settings/Registry.h"
 #include "core/settings/RegistryData.h"
+#include "core/settings/RegistryHive.h"
 
 namespace corvane {
 
@@ -24,15 +25,12 @@ QString SettingsStore::get(const QString& section, const QString& key, const QSt
 
 void SettingsStore::save(const QString& section, const QString& key, const QString& text)
 {
-    const QString path = sectionPath(section);
-    if (m_registry.openKey(RootKey::CurrentUser, path) != RegError::Success)
-        m_registry.createKey(RootKey::CurrentUser, path);
-    m_registry.setValue(RootKey::CurrentUser, path, {key, RegType::Sz, RegistryData::szFromText(text)});
+    saveTogether([&](SettingsBatch& batch) { batch.save(section, key, text); });
 }
 
 void SettingsStore::remove(const QString& section, const QString& key)
 {
-    m_registry.deleteValue(RootKey::CurrentUser, sectionPath(section), key);
+    saveTogether([&](SettingsBatch& batch) { batch.remove(section, key); });
 }
 
 QStringList SettingsStore::list(const QString& section) const
@@ -41,6 +39,36 @@ QStringList SettingsStore::list(const QString& section) const
     if (m_registry.valueNames(RootKey::CurrentUser, sectionPath(section), &names) != RegError::Success)
         return {};
     return names;
+}
+
+bool SettingsStore::saveTogether(const std::function<void(SettingsBatch&)>& changes)
+{
+    return m_registry.editHive(RootKey::CurrentUser, [&](RegistryHive& hive) {
+        SettingsBatch batch(*this, hive);
+        changes(batch);
+        return RegError::Success;
+    }) == RegError::Success;
+}
+
+void SettingsBatch::save(const QString& section, const QString& key, const QString& text)
+{
+    const std::optional<QStringList> path = RegistryHive::splitKeyPath(m_store.sectionPath(section));
+    if (!path || !RegistryHive::isWritableText(key))
+        return;
+    m_hive.createKey(*path);
+    m_hive.setValue(*path, {key, RegType::Sz, RegistryData::szFromText(text)});
+}
+
+void SettingsBatch::remove(const QString& section, const QString& key)
+{
+    if (const std::optional<QStringList> path = RegistryHive::splitKeyPath(m_store.sectionPath(section)))
+        m_hive.deleteValue(*path, key);
+}
+
+QStringList SettingsBatch::list(const QString& section) const
+{
+    const std::optional<QStringList> path = RegistryHive::splitKeyPath(m_store.sectionPath(section));
+    return path ? m_hive.valueNames(*path) : QStringList();
 }
 
 } // namespace corvane

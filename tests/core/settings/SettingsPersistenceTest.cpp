@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 
 using namespace corvane;
@@ -189,6 +190,62 @@ TEST_F(SettingsPersistenceTest, SaveWritesFlagsAsDigitsAndLoadReadsThemBack)
     EXPECT_EQ(again.DaysToKeep, 30);
     EXPECT_EQ(times2.selectedIndex(), 2);
     EXPECT_EQ(got(options, u"Width"_s), u"12000"_s);
+}
+
+// Another cv saved while this one had the list loaded: its other values stay, and the list saved
+// here replaces the whole stored list, leaving no entry of the longer one behind.
+TEST_F(SettingsPersistenceTest, ASavedListReplacesTheStoredOneAndKeepsOtherValues)
+{
+    for (int i = 0; i < 3; ++i)
+        put(options, u"Dir_%1"_s.arg(i), u"P%1"_s.arg(i));
+    load();
+    {
+        Registry other = temp.reopen();
+        SettingsStore otherStore(other);
+        otherStore.save(options, u"Dir_3"_s, u"P3"_s);
+        otherStore.save(options, u"Spec_3"_s, u"*.c"_s);
+        otherStore.save(u"System"_s, u"LastScan"_s, u"12/07/2026 08:00 am"_s);
+    }
+    settings.Paths.removeAt(0);
+    settings.PathSpecs.removeAt(0);
+    settings.PathsChanged = true;
+    EXPECT_TRUE(saveScanPaths(store, settings));
+    EXPECT_EQ(pathKeys(), (QStringList{u"Dir_0"_s, u"Dir_1"_s, u"Spec_0"_s, u"Spec_1"_s, u"Sub_0"_s, u"Sub_1"_s}));
+    EXPECT_EQ(got(options, u"Dir_0"_s), u"P1"_s);
+    EXPECT_EQ(got(options, u"Dir_1"_s), u"P2"_s);
+    EXPECT_EQ(got(u"System"_s, u"LastScan"_s), u"12/07/2026 08:00 am"_s);
+}
+
+TEST_F(SettingsPersistenceTest, ASaveThatCannotBeWrittenSaysSoAndStoresNothing)
+{
+    QFile notAFolder(temp.folder.filePath(u"file"_s));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+    const QString folder = temp.folder.filePath(u"file/sub"_s);
+    Registry registry({folder, folder});
+    SettingsStore unwritable(registry);
+    settings.Paths = {ScanPath{u"P0"_s, true}};
+    settings.PathSpecs = {u"*.*"_s};
+    settings.PathsChanged = true;
+    EXPECT_FALSE(saveScanPaths(unwritable, settings));
+    EXPECT_FALSE(saveScanSettings(unwritable, settings, size));
+    EXPECT_TRUE(unwritable.list(options).isEmpty());
+}
+
+TEST_F(SettingsPersistenceTest, ABatchSkipsWhatNoHiveCanHoldAndSavesTheRest)
+{
+    put(options, u"Old"_s, u"x"_s);
+    QStringList seen;
+    EXPECT_TRUE(store.saveTogether([&](SettingsBatch& batch) {
+        batch.save(options, u"Good"_s, u"1"_s);
+        batch.save(options, u"Line\nBreak"_s, u"2"_s);
+        batch.save(u"Empty\\\\Part"_s, u"Key"_s, u"3"_s);
+        batch.remove(options, u"Old"_s);
+        seen = batch.list(options);
+    }));
+    EXPECT_EQ(seen, QStringList{u"Good"_s});
+    EXPECT_EQ(store.list(options), QStringList{u"Good"_s});
+    EXPECT_EQ(got(options, u"Good"_s), u"1"_s);
 }
 
 } // namespace
