@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace corvane {
 namespace {
@@ -105,7 +106,7 @@ QString JetParser::translate()
     QString sql;
     const JetToken& first = peek();
     if (first.isWord("SELECT"_L1))
-        sql = selectStatement();
+        sql = selectStatement(&m_rowKeyedSql);
     else if (first.isWord("DELETE"_L1))
         sql = deleteStatement();
     else if (first.isWord("UPDATE"_L1))
@@ -229,7 +230,7 @@ QString JetParser::sourceText(qsizetype fromToken, qsizetype toToken) const
 
 // ---- SELECT ----
 
-QString JetParser::selectStatement()
+QString JetParser::selectStatement(QString* rowKeyed)
 {
     std::vector<SelectCore> cores{selectCore()};
     QStringList unions;
@@ -238,12 +239,20 @@ QString JetParser::selectStatement()
         cores.push_back(selectCore());
     }
     std::vector<OrderKey> order;
+    const bool enclosingAggregate = std::exchange(m_aggregateCall, false);
     if (acceptWord("ORDER"_L1)) {
         expectWord("BY"_L1, u"Syntax error in ORDER BY clause."_s);
         order = orderByList();
     }
-    if (cores.size() == 1)
+    const bool orderAggregates = std::exchange(m_aggregateCall, enclosingAggregate);
+    if (cores.size() == 1) {
+        if (rowKeyed && !order.empty() && !orderAggregates && givesTableRows(cores.front())) {
+            SelectCore keyed = cores.front();
+            keyed.items.push_back(SelectItem{u"rowid"_s, u"cv_rowid"_s, u"cv_rowid"_s, false});
+            *rowKeyed = writeSelect(keyed, order);
+        }
         return writeSelect(cores.front(), order);
+    }
     QString sql = writeSelect(cores.front(), {});
     for (size_t i = 1; i < cores.size(); ++i) {
         if (cores[i].top || cores.front().top)
@@ -256,6 +265,7 @@ QString JetParser::selectStatement()
 JetParser::SelectCore JetParser::selectCore()
 {
     SelectCore core;
+    const bool enclosingAggregate = std::exchange(m_aggregateCall, false);
     expectWord("SELECT"_L1, u"Syntax error in union query."_s);
     bool distinctRow = false;
     if (acceptWord("DISTINCT"_L1))
@@ -296,7 +306,16 @@ JetParser::SelectCore JetParser::selectCore()
     // DISTINCTROW drops duplicate source rows: with one table it changes nothing.
     if (distinctRow && (tableCount > 1 || hasJoin))
         fail(u"DISTINCTROW over several tables is not supported."_s);
+    core.oneTable = tableCount == 1 && !hasJoin;
+    core.aggregate = std::exchange(m_aggregateCall, enclosingAggregate);
     return core;
+}
+
+// Whether every row the select gives is one row of its table, which that row's rowid names.
+bool JetParser::givesTableRows(const SelectCore& core)
+{
+    return core.oneTable && !core.distinct && !core.top && core.groupBy.isEmpty() && core.having.isEmpty() &&
+           !core.aggregate;
 }
 
 std::vector<JetParser::SelectItem> JetParser::selectList()
@@ -921,6 +940,8 @@ JetParser::Operand JetParser::functionCall()
     std::vector<Operand> arguments;
     if (rule->form == JetCallForm::Aggregate && (peek().isWord("DISTINCT"_L1) || peek().isWord("ALL"_L1)))
         fail(u"DISTINCT inside an aggregate function is not supported."_s);
+    if (rule->form == JetCallForm::Aggregate)
+        m_aggregateCall = true;
     if (rule->jetName == "Count"_L1 && peek().isSymbol("*"_L1) && peek(1).isSymbol(")"_L1)) {
         take();
         arguments.push_back(Operand{u"*"_s, Kind::Unknown, {}, {}});

@@ -22,6 +22,9 @@ public:
     JetParser(const QString& statement, TableColumns columnsOf);
 
     QString translate();
+    // After translate(), for a sorted SELECT whose every row is one row of one table: the
+    // statement with that row's rowid as a last column, cv_rowid. Empty for any other statement.
+    const QString& rowKeyedSql() const { return m_rowKeyedSql; }
 
 private:
     struct Operand
@@ -59,6 +62,8 @@ private:
         QString groupBy;
         QString having;
         QString singleTable; // the table, as written, when FROM names one table and no join
+        bool oneTable = false;  // one table, no join, no subquery in FROM
+        bool aggregate = false; // an aggregate call of its own, not one of a subquery
     };
 
     // One level deeper into parentheses, NOT, signs or nested tables: a guard that fails the
@@ -89,8 +94,9 @@ private:
     QString sourceText(qsizetype fromToken, qsizetype toToken) const;
 
     // statements
-    QString selectStatement();
+    QString selectStatement(QString* rowKeyed = nullptr);
     SelectCore selectCore();
+    static bool givesTableRows(const SelectCore& core);
     std::vector<SelectItem> selectList();
     std::vector<OrderKey> orderByList();
     QString writeSelect(const SelectCore& core, const std::vector<OrderKey>& order) const;
@@ -135,6 +141,8 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_expressionStart = 0;
     int m_nesting = 0;
+    bool m_aggregateCall = false; // in the select being read
+    QString m_rowKeyedSql;
     const QString& m_statement;
     TableColumns m_columnsOf;
 };

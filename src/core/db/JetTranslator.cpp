@@ -9,7 +9,9 @@ JetTranslation translateJet(const QString& statement, const TableColumns& column
 {
     JetTranslation translation;
     try {
-        translation.sql = JetParser(statement, columnsOf).translate();
+        JetParser parser(statement, columnsOf);
+        translation.sql = parser.translate();
+        translation.rowKeyedSql = parser.rowKeyedSql();
     } catch (const JetSyntaxError& error) {
         translation.errorNumber = DbErrorNumber::SyntaxError;
         translation.errorDescription = error.description;

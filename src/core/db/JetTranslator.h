@@ -14,6 +14,10 @@ struct JetTranslation
     QString sql;              // the SQLite statement when ok()
     long errorNumber = 0;     // as the database reports errors: number and description
     QString errorDescription;
+    // For a sorted SELECT whose every row is one row of one table (no join, grouping, DISTINCT,
+    // TOP, aggregate or union): the statement with that row's rowid as a last column, cv_rowid,
+    // in the same order, so that a reader can find each row of it again by rowid. Else empty.
+    QString rowKeyedSql;
 
     bool ok() const { return errorNumber == 0; }
 };

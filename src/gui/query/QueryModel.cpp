@@ -3,9 +3,6 @@
 #include "core/db/CsvWriter.h"
 #include "core/db/JetTranslator.h"
 #include "core/db/QueryCursor.h"
-#include "core/db/SqliteStatement.h"
-
-#include <sqlite3.h>
 
 #include <limits>
 
@@ -13,20 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace corvane {
 
-namespace {
-
-QString withoutTrailingSemicolons(QString sql)
-{
-    sql = sql.trimmed();
-    while (sql.endsWith(u';'))
-        sql = sql.chopped(1).trimmed();
-    return sql;
-}
-
-} // namespace
-
 QueryModel::QueryModel(AuditDatabase& database, QObject* parent)
-    : QAbstractTableModel(parent), m_database(database)
+    : QAbstractTableModel(parent), m_database(database), m_pages(database)
 {}
 
 DbError QueryModel::run(const QString& jetStatement)
@@ -38,37 +23,23 @@ DbError QueryModel::run(const QString& jetStatement)
         return error;
     const QStringList fieldNames = probe.fieldNames();
     probe.close();
-    const QString sql = withoutTrailingSemicolons(m_database.translate(jetStatement).sql);
-    const DbResult<qint64> count = countRows(sql);
-    if (count.error.isError())
-        return count.error;
+    QueryPages pages(m_database);
+    if (const DbError error = pages.open(m_database.translate(jetStatement)); error.isError())
+        return error;
 
     beginResetModel();
     m_blocks.clear();
     m_blockUse.clear();
     m_statement = jetStatement;
-    m_sql = sql;
     m_fieldNames = fieldNames;
-    m_totalRows = count.value;
+    m_pages = std::move(pages);
     endResetModel();
     return {};
 }
 
-DbResult<qint64> QueryModel::countRows(const QString& sql) const
-{
-    SqliteStatement count;
-    if (const DbError error = m_database.prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u')');
-        error.isError())
-        return {0, error};
-    const int rc = count.step();
-    if (rc != SQLITE_ROW)
-        return {0, m_database.errorOf(rc)};
-    return {count.value(0).toLongLong(), {}};
-}
-
 QVariantList QueryModel::rowValues(qint64 row) const
 {
-    if (row < 0 || row >= m_totalRows)
+    if (row < 0 || row >= totalRows())
         return {};
     const QList<QVariantList>& rows = block(row / blockRows);
     const qint64 inBlock = row % blockRows;
@@ -86,32 +57,13 @@ const QList<QVariantList>& QueryModel::block(qint64 blockIndex) const
     if (m_blocks.size() >= cachedBlocks)
         m_blocks.remove(m_blockUse.takeFirst());
     m_blockUse.append(blockIndex);
-    return *m_blocks.insert(blockIndex, readBlock(blockIndex));
+    return *m_blocks.insert(blockIndex, m_pages.read(blockIndex * blockRows, blockRows));
 }
 
-QList<QVariantList> QueryModel::readBlock(qint64 blockIndex) const
-{
-    QList<QVariantList> rows;
-    SqliteStatement read;
-    if (m_database.prepare(read, u"SELECT * FROM ("_s + m_sql + u") LIMIT ? OFFSET ?"_s).isError())
-        return rows;
-    read.bind(1, blockRows);
-    read.bind(2, blockIndex * blockRows);
-    rows.reserve(blockRows);
-    const int columns = static_cast<int>(m_fieldNames.size());
-    while (read.step() == SQLITE_ROW) {
-        QVariantList values;
-        values.reserve(columns);
-        for (int column = 0; column < columns; ++column)
-            values.append(read.value(column));
-        rows.append(values);
-    }
-    return rows;
-}
 int QueryModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0
-                            : static_cast<int>(qMin<qint64>(m_totalRows, std::numeric_limits<int>::max()));
+                            : static_cast<int>(qMin<qint64>(totalRows(), std::numeric_limits<int>::max()));
 }
 
 int QueryModel::columnCount(const QModelIndex& parent) const

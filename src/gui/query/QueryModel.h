@@ -2,6 +2,7 @@
 
 #include "core/db/AuditDatabase.h"
 #include "core/db/DbError.h"
+#include "core/db/QueryPages.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -11,12 +12,11 @@
 
 namespace corvane {
 
-// The rows of one statement for the query grid. The row count is exact (a COUNT(*) over the
-// statement) but rows are read only as the view asks for them, in blocks held in a bounded
-// cache: a table of a million rows shows at once and costs the memory of a few blocks.
-// Each block is its own short read (the statement with LIMIT and OFFSET): no statement stays
-// open between two user actions, because an open one would hold a read lock on cv.mdb and keep
-// a scan run from committing its rows.
+// The rows of one statement for the query grid. The row count is exact but rows are read only
+// as the view asks for them, in blocks held in a bounded cache: a table of a million rows shows
+// at once and costs the memory of a few blocks. Each block is its own short read (see
+// QueryPages): no statement stays open between two user actions, because an open one would hold
+// a read lock on cv.mdb and keep a scan run from committing its rows.
 class QueryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -31,7 +31,7 @@ public:
     // statement and rows it had.
     DbError run(const QString& jetStatement);
     QString statement() const { return m_statement; }
-    qint64 totalRows() const { return m_totalRows; }
+    qint64 totalRows() const { return m_pages.rowCount(); }
     QStringList fieldNames() const { return m_fieldNames; }
     QVariantList rowValues(qint64 row) const;
     AuditDatabase& database() const { return m_database; }
@@ -42,15 +42,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    DbResult<qint64> countRows(const QString& sql) const;
     const QList<QVariantList>& block(qint64 blockIndex) const;
-    QList<QVariantList> readBlock(qint64 blockIndex) const;
 
     AuditDatabase& m_database;
     QString m_statement;
-    QString m_sql; // the statement translated, as the inner query of counts and blocks
     QStringList m_fieldNames;
-    qint64 m_totalRows = 0;
+    QueryPages m_pages;
     // The cache changes on reads, which the view makes through const calls.
     mutable QHash<qint64, QList<QVariantList>> m_blocks;
     mutable QList<qint64> m_blockUse; // least recently used first

@@ -95,6 +95,41 @@ TEST(JetTranslatorText, SortStatementOfTheQueryWindow)
     EXPECT_EQ(sqlOf(u"SELECT * FROM Detail ORDER BY 3 DESC"_s), "SELECT * FROM Detail ORDER BY 3 DESC");
 }
 
+std::string rowKeyedOf(const QString& jet)
+{
+    return translateJet(jet).rowKeyedSql.toStdString();
+}
+
+TEST(JetTranslatorText, SortedStatementsOverOneTableGetARowKeyedForm)
+{
+    EXPECT_EQ(rowKeyedOf(u"SELECT * FROM Detail ORDER BY 3 ASC"_s),
+              "SELECT *, rowid AS cv_rowid FROM Detail ORDER BY 3 ASC");
+    EXPECT_EQ(rowKeyedOf(u"SELECT owner AS o, file FROM Detail AS d WHERE Bytes > 5 ORDER BY o DESC, file;"_s),
+              "SELECT owner AS o, file, rowid AS cv_rowid FROM Detail AS d WHERE (Bytes > 5) ORDER BY +o DESC, file ASC");
+    // An aggregate inside a subquery still leaves one row per row of the table.
+    EXPECT_NE(rowKeyedOf(u"SELECT file FROM Detail WHERE Bytes > (SELECT Avg(Bytes) FROM Detail) ORDER BY 1"_s), "");
+    EXPECT_NE(rowKeyedOf(u"SELECT DISTINCTROW file FROM Detail ORDER BY 1"_s), "");
+}
+
+TEST(JetTranslatorText, RowsThatAreNoRowOfOneTableGetNoRowKeyedForm)
+{
+    for (const QString& jet : {
+             u"SELECT * FROM Detail"_s,
+             u"SELECT DISTINCT owner FROM Detail ORDER BY 1"_s,
+             u"SELECT TOP 5 * FROM Detail ORDER BY 3"_s,
+             u"SELECT owner, Count(*) FROM Detail GROUP BY owner ORDER BY 2"_s,
+             u"SELECT Count(*) FROM Detail ORDER BY 1"_s,
+             u"SELECT owner FROM Detail ORDER BY Max(Bytes)"_s,
+             u"SELECT Detail.owner FROM Detail INNER JOIN NewFiles ON Detail.file = NewFiles.file ORDER BY 1"_s,
+             u"SELECT Detail.owner FROM Detail, NewFiles ORDER BY 1"_s,
+             u"SELECT owner FROM (SELECT * FROM Detail) ORDER BY 1"_s,
+             u"SELECT owner FROM Detail UNION SELECT owner FROM NewFiles ORDER BY 1"_s,
+             u"SELECT 1 AS n ORDER BY 1"_s,
+             u"DELETE * FROM Detail"_s,
+         })
+        EXPECT_EQ(rowKeyedOf(jet), "") << jet.toStdString();
+}
+
 TEST(JetTranslatorText, JetFunctionsAreRenamedAndSqliteOnesAreNotReachable)
 {
     EXPECT_EQ(

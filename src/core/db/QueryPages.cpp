@@ -1,0 +1,131 @@
+#include "core/db/QueryPages.h"
+
+#include "core/db/AuditDatabase.h"
+#include "core/db/JetTranslator.h"
+#include "core/db/SqliteStatement.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+QString withoutTrailingSemicolons(QString sql)
+{
+    sql = sql.trimmed();
+    while (sql.endsWith(u';'))
+        sql = sql.chopped(1).trimmed();
+    return sql;
+}
+
+QVariantList rowOf(const SqliteStatement& statement, int columns)
+{
+    QVariantList values;
+    values.reserve(columns);
+    for (int column = 0; column < columns; ++column)
+        values.append(statement.value(column));
+    return values;
+}
+
+} // namespace
+
+DbError QueryPages::open(const JetTranslation& translation)
+{
+    QueryPages opened(*m_database);
+    opened.m_sql = withoutTrailingSemicolons(translation.sql);
+    // Should the rowid form fail where the statement itself runs, it is read by position.
+    if (translation.rowKeyedSql.isEmpty() ||
+        !opened.keepRowKeys(withoutTrailingSemicolons(translation.rowKeyedSql))) {
+        const DbResult<qint64> count = countRows(opened.m_sql);
+        if (count.error.isError())
+            return count.error;
+        opened.m_rowCount = count.value;
+    }
+    *this = std::move(opened);
+    return {};
+}
+
+DbResult<qint64> QueryPages::countRows(const QString& sql) const
+{
+    SqliteStatement count;
+    if (const DbError error = m_database->prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u')');
+        error.isError())
+        return {0, error};
+    const int rc = count.step();
+    if (rc != SQLITE_ROW)
+        return {0, m_database->errorOf(rc)};
+    return {count.value(0).toLongLong(), {}};
+}
+
+bool QueryPages::keepRowKeys(const QString& rowKeyedSql)
+{
+    // The statement as it is, with all its columns, so that rows that tie in the sort come in
+    // the order the statement itself gives them.
+    SqliteStatement sorted;
+    if (m_database->prepare(sorted, rowKeyedSql).isError())
+        return false;
+    const int keyColumn = sorted.columnCount() - 1;
+    std::vector<qint64> keys;
+    int rc = SQLITE_ROW;
+    while ((rc = sorted.step()) == SQLITE_ROW && qsizetype(keys.size()) < rowKeysAtMost)
+        keys.push_back(sorted.value(keyColumn).toLongLong());
+    if (rc != SQLITE_DONE)
+        return false;
+    m_rowKeyedSql = rowKeyedSql;
+    m_rowKeys = std::move(keys);
+    m_rowCount = qint64(m_rowKeys.size());
+    return true;
+}
+
+QList<QVariantList> QueryPages::read(qint64 firstRow, int rows) const
+{
+    if (firstRow < 0 || firstRow >= m_rowCount || rows <= 0)
+        return {};
+    return m_rowKeyedSql.isEmpty() ? readByPosition(firstRow, rows) : readByRowKey(firstRow, rows);
+}
+
+QList<QVariantList> QueryPages::readByPosition(qint64 firstRow, int rows) const
+{
+    QList<QVariantList> read;
+    SqliteStatement statement;
+    if (m_database->prepare(statement, u"SELECT * FROM ("_s + m_sql + u") LIMIT ? OFFSET ?"_s).isError())
+        return read;
+    statement.bind(1, rows);
+    statement.bind(2, firstRow);
+    const int columns = statement.columnCount();
+    read.reserve(rows);
+    while (statement.step() == SQLITE_ROW)
+        read.append(rowOf(statement, columns));
+    return read;
+}
+
+QList<QVariantList> QueryPages::readByRowKey(qint64 firstRow, int rows) const
+{
+    const auto first = m_rowKeys.begin() + firstRow;
+    const auto end = first + std::min<qint64>(rows, m_rowCount - firstRow);
+    // The rowids are numbers this reader took from the table, written into the text as such.
+    QStringList keys;
+    for (auto key = first; key != end; ++key)
+        keys.append(QString::number(*key));
+    QList<QVariantList> read;
+    SqliteStatement statement;
+    if (m_database
+            ->prepare(statement, u"SELECT * FROM ("_s + m_rowKeyedSql + u") WHERE cv_rowid IN ("_s +
+                                     keys.join(u',') + u')')
+            .isError())
+        return read;
+    const int keyColumn = statement.columnCount() - 1;
+    QHash<qint64, QVariantList> found;
+    while (statement.step() == SQLITE_ROW)
+        found.insert(statement.value(keyColumn).toLongLong(), rowOf(statement, keyColumn));
+    read.reserve(rows);
+    for (auto key = first; key != end; ++key)
+        read.append(found.value(*key));
+    return read;
+}
+
+} // namespace corvane
