@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
-#   scripts/test.sh             the normal build in build/
+#   scripts/test.sh             the normal build in build/, optimised with debug information
 #   scripts/test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 dir=build
-flags=()
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--sanitize" ]; then
     dir=build-asan
     flags=(-DCV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
