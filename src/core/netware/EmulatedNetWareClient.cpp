@@ -300,7 +300,7 @@ quint32 EmulatedNetWareClient::NWScanForDeletedFiles(quint32 connection, quint8 
     const bool first = iterationHandle == NWConstant::IterationStart;
     if (first)
         open->volume->refreshTrash();
-    const QList<SalvageableEntry>& deleted = open->volume->deletedEntries(open->directory);
+    const QList<SalvageableEntry> deleted = open->volume->deletedEntries(open->directory);
     const quint32 next = first ? 0 : iterationHandle + 1;
     if (next >= static_cast<quint32>(deleted.size()))
         return NWResult::NoMoreEntries;

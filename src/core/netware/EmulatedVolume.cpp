@@ -42,8 +42,6 @@ quint64 deviceOf(const struct statx& status)
     return (static_cast<quint64>(status.stx_dev_major) << 32) | status.stx_dev_minor;
 }
 
-const QList<SalvageableEntry> NoEntries;
-
 } // namespace
 
 EmulatedVolume::EmulatedVolume(const NetWareVolume& configuration, LocalTimePacker& times,
@@ -347,10 +345,9 @@ void EmulatedVolume::applyMetadata(EntryOverrides& set, const QByteArray& key) c
         set.system = overrides->system;
 }
 
-const QList<SalvageableEntry>& EmulatedVolume::deletedEntries(const QByteArray& directory)
+QList<SalvageableEntry> EmulatedVolume::deletedEntries(const QByteArray& directory) const
 {
-    const auto entries = m_deletedByDirectory.constFind(caseFolded(directory));
-    return entries == m_deletedByDirectory.cend() ? NoEntries : *entries;
+    return m_deletedByDirectory.value(caseFolded(directory));
 }
 
 std::optional<QString> EmulatedVolume::userName(quint32 objectId)

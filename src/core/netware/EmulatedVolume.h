@@ -69,7 +69,8 @@ public:
     // The entry with the given short name, when searchAttributes admit it (hidden, system, folder).
     std::optional<EntryInfo> entry(const QByteArray& directory, const QByteArray& shortName,
                                    quint8 searchAttributes);
-    const QList<SalvageableEntry>& deletedEntries(const QByteArray& directory);
+    // A copy (shared, not deep): a later call may rebuild the lists when the metadata changed.
+    QList<SalvageableEntry> deletedEntries(const QByteArray& directory) const;
     std::optional<QString> userName(quint32 objectId);
 
 private:

@@ -158,7 +158,7 @@ TEST(SambaVolume, SalvagesTheRecycleRepository)
     volume->refreshTrash();
     EXPECT_FALSE(volume->shortNameOf("", ".recycle")); // never a live entry
     EXPECT_TRUE(volume->shortNameOf("", "projects"));
-    const QList<SalvageableEntry>& projects = volume->deletedEntries("projects");
+    const QList<SalvageableEntry> projects = volume->deletedEntries("projects");
     ASSERT_EQ(projects.size(), 2);
     QStringList deletors;
     for (const SalvageableEntry& entry : projects) {
@@ -167,7 +167,7 @@ TEST(SambaVolume, SalvagesTheRecycleRepository)
     }
     deletors.sort();
     EXPECT_EQ(deletors, (QStringList{u"alice"_s, u"bob"_s}));
-    const QList<SalvageableEntry>& top = volume->deletedEntries("");
+    const QList<SalvageableEntry> top = volume->deletedEntries("");
     ASSERT_EQ(top.size(), 1);
     EXPECT_EQ(top[0].name, "x.txt");
     EXPECT_EQ(top[0].size, 1u);
@@ -195,7 +195,7 @@ TEST(SambaVolume, ThousandsOfVersions)
     EXPECT_EQ(share.read().records, Versions);
     auto volume = share.volume();
     volume->refreshTrash();
-    const QList<SalvageableEntry>& top = volume->deletedEntries("");
+    const QList<SalvageableEntry> top = volume->deletedEntries("");
     ASSERT_EQ(top.size(), Versions);
     for (const SalvageableEntry& entry : top) {
         EXPECT_EQ(entry.name, "big.txt");
@@ -215,7 +215,7 @@ TEST(SambaVolume, DeletionsWithoutRepositoryAndAMissingSharePath)
     share.read();
     auto volume = share.volume();
     volume->refreshTrash();
-    const QList<SalvageableEntry>& top = volume->deletedEntries("");
+    const QList<SalvageableEntry> top = volume->deletedEntries("");
     ASSERT_EQ(top.size(), 1); // back.txt is there again, folder is a folder
     EXPECT_EQ(top[0].name, "gone.txt");
     EXPECT_EQ(nameOf(*volume, top[0].deletorId), u"bob"_s);
