@@ -32,6 +32,12 @@ qint64 nanoseconds(const statx_timestamp& time)
     return time.tv_sec * 1000000000LL + time.tv_nsec;
 }
 
+void printWarnings(const QStringList& warnings)
+{
+    for (const QString& warning : warnings)
+        qWarning().noquote() << warning;
+}
+
 bool isDirectory(const std::optional<struct statx>& status)
 {
     return status && S_ISDIR(status->stx_mode);
@@ -137,12 +143,11 @@ void EmulatedVolume::refreshMetadata()
     if (m_metadataStamp == stamp)
         return;
     m_metadataStamp = stamp;
-    VolumeMetadata metadata = readVolumeMetadata(QFile::decodeName(file));
-    if (metadata.warnings != m_metadata.warnings) {
-        for (const QString& warning : std::as_const(metadata.warnings))
-            qWarning().noquote() << warning;
-    }
+    VolumeMetadataFile metadata(QFile::decodeName(file));
+    if (metadata.warnings() != m_metadata.warnings())
+        printWarnings(metadata.warnings());
     m_metadata = std::move(metadata);
+    m_overrides.clear();
     rebuildDeletedEntries();
 }
 
@@ -171,14 +176,14 @@ void EmulatedVolume::refreshTrash()
 void EmulatedVolume::rebuildDeletedEntries()
 {
     m_deletedByDirectory.clear();
-    for (const QList<SalvageableEntry>* source : {&m_metadata.deleted, &m_trash}) {
-        for (const SalvageableEntry& entry : *source)
+    const auto add = [this](const QList<SalvageableEntry>& entries) {
+        for (const SalvageableEntry& entry : entries)
             m_deletedByDirectory[caseFolded(entry.directory)].append(entry);
-    }
-    if (m_knowledge) {
-        for (const SalvageableEntry& entry : m_knowledge->deletedEntries())
-            m_deletedByDirectory[caseFolded(entry.directory)].append(entry);
-    }
+    };
+    add(m_metadata.deleted());
+    add(m_trash);
+    if (m_knowledge)
+        add(m_knowledge->deletedEntries());
 }
 
 std::optional<EmulatedVolume::ResolvedDirectory>
@@ -289,18 +294,18 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     const std::optional<QByteArray> longName = longNameOf(directory, shortName);
     if (!longName)
         return std::nullopt;
-    const QByteArray key = directory.isEmpty() ? *longName : directory + '/' + *longName;
     const int folder = descriptorOf(directory);
     const std::optional<struct statx> status = folder < 0 ? std::nullopt : statusOf(*longName, true, folder);
     if (!status)
         return std::nullopt;
     EntryOverrides set;
     if (m_knowledge) {
+        const QByteArray key = directory.isEmpty() ? *longName : directory + '/' + *longName;
         const bool hasBirthTime = (status->stx_mask & STATX_BTIME) != 0;
         m_knowledge->addTo(set, key,
                            FileFacts{pathOf(key), hasBirthTime ? status->stx_btime.tv_sec : -1, status->stx_mtime.tv_sec});
     }
-    applyMetadata(set, key);
+    applyMetadata(set, directory, *longName);
     quint8 attributes = 0;
     if (longName->startsWith('.'))
         attributes |= NWConstant::AttributeHidden;
@@ -328,11 +333,37 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     return info;
 }
 
-// The metadata file's hand entries go over what the server learned elsewhere, field by field.
-void EmulatedVolume::applyMetadata(EntryOverrides& set, const QByteArray& key) const
+// A folder's overrides are read when one of its entries is first asked for, and kept for the last
+// few hundred folders.
+const OverridesByName& EmulatedVolume::overridesOf(const QByteArray& directory)
 {
-    const auto overrides = m_metadata.entries.constFind(caseFolded(key));
-    if (overrides == m_metadata.entries.cend())
+    const auto known = m_overrides.constFind(directory);
+    if (known != m_overrides.cend())
+        return *known;
+    if (m_overrides.size() >= FoldersRemembered)
+        m_overrides.clear();
+    const QByteArray folded = caseFolded(directory);
+    QStringList warnings;
+    OverridesByName overrides = m_metadata.folder(folded, warnings);
+    if (warnings != m_folderWarnings.value(folded)) {
+        printWarnings(warnings);
+        if (warnings.isEmpty())
+            m_folderWarnings.remove(folded);
+        else
+            m_folderWarnings.insert(folded, warnings);
+    }
+    return *m_overrides.insert(directory, std::move(overrides));
+}
+
+// The metadata file's hand entries go over what the server learned elsewhere, field by field.
+void EmulatedVolume::applyMetadata(EntryOverrides& set, const QByteArray& directory, const QByteArray& name)
+{
+    const OverridesByName& folder = overridesOf(directory);
+    if (folder.isEmpty())
+        return;
+    CaseFoldingBuffer buffer;
+    const auto overrides = folder.constFind(caseFoldedKey(name, buffer));
+    if (overrides == folder.cend())
         return;
     for (auto field : {&EntryOverrides::created, &EntryOverrides::creator, &EntryOverrides::archived,
                        &EntryOverrides::archiver, &EntryOverrides::modified, &EntryOverrides::modifier}) {
@@ -354,8 +385,8 @@ std::optional<QString> EmulatedVolume::userName(quint32 objectId)
 {
     if (!m_metadataStamp)
         refreshMetadata();
-    const auto name = m_metadata.users.constFind(objectId);
-    if (name != m_metadata.users.cend())
+    const auto name = m_metadata.users().constFind(objectId);
+    if (name != m_metadata.users().cend())
         return *name;
     return m_knowledge ? m_knowledge->userName(objectId) : std::nullopt;
 }

@@ -114,12 +114,13 @@ private:
     template <typename Lookup>
     std::optional<QByteArray> findName(const QByteArray& directory, const Lookup& lookup);
     void rebuildDeletedEntries();
-    void applyMetadata(EntryOverrides& overrides, const QByteArray& key) const;
+    const OverridesByName& overridesOf(const QByteArray& directory);
+    void applyMetadata(EntryOverrides& overrides, const QByteArray& directory, const QByteArray& name);
 
     NetWareVolume m_configuration;
     LocalTimePacker& m_times;
     std::unique_ptr<VolumeKnowledge> m_knowledge;
-    VolumeMetadata m_metadata;
+    VolumeMetadataFile m_metadata;
     std::optional<FileStamp> m_metadataStamp;
     QList<SalvageableEntry> m_trash;
     std::optional<FileStamp> m_topStamp; // a new trash folder changes the top folder
@@ -133,6 +134,11 @@ private:
     static constexpr qsizetype FoldersRemembered = 256;
     QHash<QByteArray, ResolvedDirectory> m_directories; // by the components as asked for
     QHash<QByteArray, DirectoryNames> m_names;
+    // The metadata's overrides are read a folder at a time, when an entry of it is first asked for.
+    QHash<QByteArray, OverridesByName> m_overrides; // by the folder as spelled on disk
+    // The warnings last given about a folder's values (by the folder case-folded), given again only
+    // when they change, as those of the whole file are.
+    QHash<QByteArray, QStringList> m_folderWarnings;
     RecentFolder m_handleFolder;
     RecentFolder m_parsedParent;   // the folder of the last path spelled as on disk
     QByteArray m_descriptorFolder; // entries are read relative to the last folder, held open

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+class QIODevice;
 
 namespace corvane {
 
@@ -32,9 +36,10 @@ namespace corvane {
 //
 // Date-times are YYYY-MM-DD HH:MM:SS (local time; a "T" may stand for the space), YYYY-MM-DD,
 // a raw packed value 0x2F8B70A3 (for accessed the 16-bit date, 0x26E4), or none. Users may also be
-// none. Paths match the volume's names without regard to letter case, as NetWare names do. A path may be written in double quotes with \" \\ \n \t and \xHH escapes, so that any
-// name (spaces, quotes, newlines, bytes that are not UTF-8) can be named. Lines that cannot be read
-// are left out with a warning naming the file and line; the rest still applies.
+// none. Paths match the volume's names without regard to letter case, as NetWare names do. A path
+// may be written in double quotes with \" \\ \n \t and \xHH escapes, so that any name (spaces,
+// quotes, newlines, bytes that are not UTF-8) can be named. Lines that cannot be read are left out
+// with a warning naming the file and line; the rest still applies.
 
 constexpr const char* VolumeMetadataFileName = ".netware-meta";
 
@@ -61,20 +66,68 @@ struct SalvageableEntry
     quint32 deletorId = 0;
 };
 
-struct VolumeMetadata
-{
-    QHash<quint32, QString> users;
-    // By path from the volume's top, "/"-separated and case-folded: sections naming one entry in
-    // different letter case add to the same overrides.
-    QHash<QByteArray, EntryOverrides> entries;
-    QList<SalvageableEntry> deleted;
-    QStringList warnings;
-};
+// The overrides of one folder's entries, by their name in the folder, case-folded (caseFolded()).
+using OverridesByName = QHash<QByteArray, EntryOverrides>;
 
-// A missing file is empty metadata.
-VolumeMetadata readVolumeMetadata(const QString& filePath);
-// The text of a metadata file; filePath names it in the warnings.
-VolumeMetadata parseVolumeMetadata(const QByteArray& contents, const QString& filePath);
+// A volume's metadata file, indexed by folder: one pass over the file, read in chunks, reads the
+// users and the deleted entries and notes where each folder's [entry] sections lie; a folder's
+// overrides are read only when asked for. The file is kept open, so that a folder is read from
+// the file that was indexed even when the file has since been replaced.
+//
+// Warnings: the indexing warns about the file's syntax (unknown sections, invalid paths, lines
+// that are no "name = value"), users and deleted entries; reading a folder warns about the values
+// of its [entry] lines.
+class VolumeMetadataFile
+{
+public:
+    static constexpr qint64 DefaultChunkSize = 64 * 1024;
+
+    // No metadata.
+    VolumeMetadataFile();
+    // A missing file is empty metadata; one that cannot be read is too, with a warning.
+    explicit VolumeMetadataFile(const QString& filePath, qint64 chunkSize = DefaultChunkSize);
+    // The text of a metadata file; filePath names it in the warnings.
+    VolumeMetadataFile(const QByteArray& contents, const QString& filePath,
+                       qint64 chunkSize = DefaultChunkSize);
+    ~VolumeMetadataFile();
+    VolumeMetadataFile(VolumeMetadataFile&&) noexcept;
+    VolumeMetadataFile& operator=(VolumeMetadataFile&&) noexcept;
+
+    const QHash<quint32, QString>& users() const { return m_index.users; }
+    const QList<SalvageableEntry>& deleted() const { return m_index.deleted; }
+    // The warnings of the indexing.
+    const QStringList& warnings() const { return m_index.warnings; }
+    // The folders that [entry] sections name entries of, by their path from the volume's top
+    // ("/"-separated, empty for the top), case-folded.
+    QByteArrayList folders() const { return m_index.entrySections.keys(); }
+
+    // The overrides of the entries of a folder, named as folders() names it; the warnings about
+    // their lines are appended to warnings.
+    OverridesByName folder(const QByteArray& foldedFolder, QStringList& warnings) const;
+
+    // Where consecutive sections of one kind (and for [entry], of one folder) lie in the file.
+    struct Span
+    {
+        qint64 offset = 0;
+        qint64 end = -1; // -1: the file's end
+        int firstLine = 0;
+    };
+    // What the indexing learns.
+    struct Index
+    {
+        QHash<quint32, QString> users;
+        QHash<QString, quint32> userIds; // by case-folded name, for users named in entries
+        QList<SalvageableEntry> deleted;
+        QHash<QByteArray, QList<Span>> entrySections; // by case-folded folder
+        QStringList warnings;
+    };
+
+private:
+    QString m_filePath;
+    std::unique_ptr<QIODevice> m_device;
+    qint64 m_chunkSize = DefaultChunkSize;
+    Index m_index;
+};
 
 // The path of an entry as the metadata keys it: components joined by "/", nullopt when it climbs out.
 std::optional<QByteArray> metadataKey(const QByteArray& path);

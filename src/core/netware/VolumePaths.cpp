@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace corvane {
@@ -16,6 +17,16 @@ bool exists(const QByteArray& path)
 {
     struct stat status;
     return lstat(path.constData(), &status) == 0;
+}
+
+bool isAscii(const QByteArray& name)
+{
+    return std::all_of(name.cbegin(), name.cend(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
+}
+
+char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool sameIgnoringCase(const QByteArray& left, const QByteArray& right)
@@ -80,10 +91,21 @@ QByteArray joinedPath(const QByteArray& root, const QByteArrayList& components)
 
 QByteArray caseFolded(const QByteArray& name)
 {
+    if (isAscii(name))
+        return name.toUpper();
     const QString text = QString::fromUtf8(name);
     if (text.toUtf8() != name)
         return name.toUpper();
     return text.toUpper().toUtf8();
+}
+
+QByteArray caseFoldedKey(const QByteArray& name, CaseFoldingBuffer& buffer)
+{
+    if (!isAscii(name))
+        return caseFolded(name);
+    buffer.resize(name.size());
+    std::transform(name.cbegin(), name.cend(), buffer.begin(), asciiUpper);
+    return QByteArray::fromRawData(buffer.constData(), buffer.size());
 }
 
 std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArray& name)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -23,6 +24,10 @@ std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArr
 // The name with its letter case folded, so that names equal ignoring case give one key, as NetWare
 // matches names. Bytes that are not UTF-8 are kept, with their ASCII letters folded.
 QByteArray caseFolded(const QByteArray& name);
+// caseFolded() for a lookup: an ASCII name is folded into the buffer, which the result refers to,
+// rather than into a new allocation.
+using CaseFoldingBuffer = QVarLengthArray<char, 256>;
+QByteArray caseFoldedKey(const QByteArray& name, CaseFoldingBuffer& buffer);
 
 // The components spelled as on disk as far as they exist below root; the rest as given.
 QByteArrayList componentsOnDisk(const QByteArray& root, const QByteArrayList& components);

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace corvane {
@@ -162,16 +164,22 @@ TEST_F(EmulatedClient, UnreadableMetadataLinesAreLeftOutWithTheirLine)
                                                "size: 5\n"
                                                "[users]\n"
                                                "alice\n");
-    const VolumeMetadata metadata = readVolumeMetadata(network.path(u"vol1/.netware-meta"_s));
-    ASSERT_EQ(metadata.warnings.size(), 6) << metadata.warnings.join(u'\n').toStdString();
-    EXPECT_TRUE(metadata.warnings[0].endsWith(u".netware-meta:11: expected \"name = value\""_s));
-    EXPECT_TRUE(metadata.warnings[1].endsWith(u".netware-meta:2: cannot read created \"yesterday\""_s));
-    EXPECT_TRUE(metadata.warnings[2].contains(u":4: unknown section"_s));
-    EXPECT_TRUE(metadata.warnings[3].contains(u":5: invalid path"_s));
-    EXPECT_TRUE(metadata.warnings[4].endsWith(u".netware-meta:7: expected \"name = value\""_s));
-    EXPECT_TRUE(metadata.warnings[5].endsWith(u".netware-meta:9: expected \"name = value\""_s));
-    EXPECT_EQ(metadata.entries.value("A.TXT").creator, 12u);
-    EXPECT_FALSE(metadata.entries.value("A.TXT").created);
+    VolumeMetadataFile metadata(network.path(u"vol1/.netware-meta"_s));
+    // The file's syntax is warned about when it is indexed, the values of a folder's entries when
+    // the folder is read.
+    const QStringList& syntax = metadata.warnings();
+    ASSERT_EQ(syntax.size(), 5) << syntax.join(u'\n').toStdString();
+    EXPECT_TRUE(syntax[0].contains(u":4: unknown section"_s));
+    EXPECT_TRUE(syntax[1].contains(u":5: invalid path"_s));
+    EXPECT_TRUE(syntax[2].endsWith(u".netware-meta:7: expected \"name = value\""_s));
+    EXPECT_TRUE(syntax[3].endsWith(u".netware-meta:9: expected \"name = value\""_s));
+    EXPECT_TRUE(syntax[4].endsWith(u".netware-meta:11: expected \"name = value\""_s));
+    QStringList values;
+    const OverridesByName top = metadata.folder("", values);
+    ASSERT_EQ(values.size(), 1) << values.join(u'\n').toStdString();
+    EXPECT_TRUE(values[0].endsWith(u".netware-meta:2: cannot read created \"yesterday\""_s));
+    EXPECT_EQ(top.value("A.TXT").creator, 12u);
+    EXPECT_FALSE(top.value("A.TXT").created);
 }
 
 TEST_F(EmulatedClient, MetadataPathsMatchWithoutRegardToCase)
@@ -260,6 +268,79 @@ TEST_F(EmulatedClient, AFolderListedAgainAfterManyOthersKeepsItsNamesAndNumbers)
     close();
     open("VOL1:FIRST");
     EXPECT_EQ(namesAndNumbers(), before);
+}
+
+// The warnings the code under test gives while it lives.
+class CapturedWarnings
+{
+public:
+    CapturedWarnings() : m_previous(qInstallMessageHandler(capture)) { s_warnings.clear(); }
+    ~CapturedWarnings() { qInstallMessageHandler(m_previous); }
+    CapturedWarnings(const CapturedWarnings&) = delete;
+    CapturedWarnings& operator=(const CapturedWarnings&) = delete;
+    QStringList take() { return std::exchange(s_warnings, {}); }
+
+private:
+    static void capture(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type == QtWarningMsg)
+            s_warnings.append(message);
+    }
+    static inline QStringList s_warnings;
+    QtMessageHandler m_previous;
+};
+
+TEST_F(EmulatedClient, AForgottenFolderReadsItsMetadataAgainWithoutWarningAgain)
+{
+    QByteArray metadata = "[entry FIRST/A.TXT]\narchiver = 7\ncreated = yesterday\n";
+    for (int folder = 0; folder < 300; ++folder) {
+        const QByteArray name = "F" + QByteArray::number(folder);
+        network.writeBytes("vol1/" + name + "/A.TXT");
+        metadata += "[entry " + name + "/a.txt]\narchiver = " + QByteArray::number(folder + 100) + '\n';
+    }
+    metadata += "[entry first/a.txt]\nmodifier = 8\n"; // the same entry further down, in other case
+    network.writeBytes("vol1/FIRST/A.TXT");
+    writeMetadata(metadata);
+    CapturedWarnings warnings;
+    open("VOL1:FIRST");
+    EXPECT_TRUE(warnings.take().isEmpty()); // the values of a folder are read with the folder
+    const auto check = [this] {
+        const EntryRecord record = entryOf("A.TXT");
+        EXPECT_EQ(recordValue32(record, EntryField::LastArchiverId), 7u);
+        EXPECT_EQ(recordValue32(record, EntryField::LastUpdaterId), 8u);
+    };
+    check();
+    const QStringList given = warnings.take();
+    ASSERT_EQ(given.size(), 1) << given.join(u'\n').toStdString();
+    EXPECT_TRUE(given[0].endsWith(u".netware-meta:3: cannot read created \"yesterday\""_s)) << given[0].toStdString();
+    for (int folder = 0; folder < 300; ++folder) {
+        close();
+        open("VOL1:F" + QByteArray::number(folder));
+        EXPECT_EQ(recordValue32(entryOf("A.TXT"), EntryField::LastArchiverId), folder + 100u) << folder;
+    }
+    close();
+    open("VOL1:FIRST");
+    check();
+    EXPECT_TRUE(warnings.take().isEmpty());
+}
+
+TEST_F(EmulatedClient, AMetadataFileChangedBetweenTwoLookupsIsIndexedAgain)
+{
+    network.writeFile(u"vol1/DATA/A.TXT"_s);
+    QDir().mkpath(network.path(u"vol1/OTHER"_s));
+    writeMetadata("[entry DATA/A.TXT]\narchiver = 7\n[entry OTHER/B.TXT]\narchiver = 9\n");
+    open("VOL1:DATA");
+    EXPECT_EQ(recordValue32(entryOf("A.TXT"), EntryField::LastArchiverId), 7u);
+    // The same folder's sections now lie elsewhere, spread over the file.
+    writeMetadata("# moved\n[entry OTHER/B.TXT]\narchiver = 9\n[entry DATA/A.TXT]\narchiver = 8\n"
+                  "[entry OTHER/C.TXT]\narchiver = 9\n[entry Data/a.txt]\nmodifier = 5\n");
+    close();
+    open("VOL1:OTHER");
+    close();
+    open("VOL1:DATA");
+    const EntryRecord record = entryOf("A.TXT");
+    EXPECT_EQ(recordValue32(record, EntryField::LastArchiverId), 8u);
+    EXPECT_EQ(recordValue32(record, EntryField::LastUpdaterId), 5u);
 }
 
 TEST_F(EmulatedClient, OddNamesSurviveAsBytes)
