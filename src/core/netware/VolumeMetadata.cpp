@@ -440,6 +440,22 @@ private:
     int m_lineNumber = 0;
 };
 
+// A path without empty, "." or ".." components is its own key: most are, and every header's path
+// is keyed twice, when the file is indexed and when its folder is read.
+bool isCleanPath(QByteArrayView path)
+{
+    for (qsizetype start = 0; start <= path.size();) {
+        qsizetype end = path.indexOf('/', start);
+        if (end < 0)
+            end = path.size();
+        const QByteArrayView component = path.sliced(start, end - start);
+        if (component.isEmpty() || component == "." || component == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 // Walks the lines of spans: each header, then each setting below it.
 template <typename OnHeader, typename OnSetting>
 void readSpans(QIODevice& device, qint64 chunkSize, const QList<VolumeMetadataFile::Span>& spans,
@@ -584,6 +600,8 @@ VolumeMetadataFile::Index indexOf(QIODevice& device, qint64 chunkSize, const QSt
 
 std::optional<QByteArray> metadataKey(const QByteArray& path)
 {
+    if (isCleanPath(path))
+        return path;
     const std::optional<QByteArrayList> components = pathComponents(path, false);
     if (!components)
         return std::nullopt;
