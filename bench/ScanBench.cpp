@@ -152,7 +152,11 @@ int scan(const QString& tree, const QString& path)
     const double serverStart = timer.nsecsElapsed() / 1e9;
     timer.restart();
     database.beginTransaction();
-    ScanDirectory(context, path, u"*.*"_s, true);
+    {
+        // As the scan run does: the rows go on to SQLite on a thread of their own.
+        const AuditDatabase::InsertsInBackground inserts(database);
+        ScanDirectory(context, path, u"*.*"_s, true);
+    }
     database.commit();
     const double seconds = timer.nsecsElapsed() / 1e9;
     struct rusage usage

@@ -1,6 +1,7 @@
 #include "core/db/AuditDatabase.h"
 
 #include "core/db/AuditTables.h"
+#include "core/db/InsertThread.h"
 #include "core/db/JetFunctions.h"
 #include "core/db/JetTranslator.h"
 #include "core/db/SqliteErrors.h"
@@ -173,6 +174,7 @@ DbError AuditDatabase::checkNoOtherWriter() const
 
 void AuditDatabase::close()
 {
+    settleInserts();
     const QList<StatementOwner*> owners = m_owners;
     for (StatementOwner* owner : owners)
         owner->releaseStatements();
@@ -189,6 +191,7 @@ void AuditDatabase::close()
 
 DbError AuditDatabase::prepare(SqliteStatement& statement, const QString& sql) const
 {
+    settleInserts();
     if (!isOpen())
         return closedError();
     switch (const int rc = statement.prepare(m_handle, sql)) {
@@ -316,6 +319,7 @@ DbError AuditDatabase::commit()
 
 DbError AuditDatabase::rollback()
 {
+    settleInserts();
     endTransaction();
     // Nothing is left to undo once the transaction has ended, by its commit or by SQLite itself.
     if (isOpen() && sqlite3_get_autocommit(m_handle))
@@ -325,11 +329,33 @@ DbError AuditDatabase::rollback()
 
 DbError AuditDatabase::lostTransaction() const
 {
-    if (!isOpen() || !m_inTransaction || !sqlite3_get_autocommit(m_handle))
+    settleInserts();
+    if (!transactionEnded())
         return {};
     if (m_transactionEndedBy.isError())
         return m_transactionEndedBy;
     return {DbErrorNumber::Unspecified, u"Disk or network error."_s};
+}
+
+bool AuditDatabase::transactionEnded() const
+{
+    return isOpen() && m_inTransaction && sqlite3_get_autocommit(m_handle);
+}
+
+void AuditDatabase::settleInserts() const
+{
+    if (m_inserts)
+        m_inserts->finish();
+}
+
+AuditDatabase::InsertsInBackground::InsertsInBackground(AuditDatabase& database) : m_database(database)
+{
+    m_database.m_inserts = std::make_unique<InsertThread>(m_database);
+}
+
+AuditDatabase::InsertsInBackground::~InsertsInBackground()
+{
+    m_database.m_inserts.reset();
 }
 
 void AuditDatabase::endTransaction()

@@ -13,10 +13,13 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+
 struct sqlite3;
 
 namespace corvane {
 
+class InsertThread;
 class SqliteStatement;
 
 // What a row set or cursor holds on a connection: its prepared statements, which must be
@@ -95,6 +98,28 @@ public:
     // That error while the transaction is lost; no error otherwise.
     DbError lostTransaction() const;
 
+    // While one lives, the row sets' appends are stepped on a thread of their own (InsertThread),
+    // so that a long run of appends, the directory scan's, goes on while SQLite writes. Every other
+    // use of the connection first waits until the appends made so far are in.
+    class InsertsInBackground
+    {
+    public:
+        explicit InsertsInBackground(AuditDatabase& database);
+        ~InsertsInBackground();
+        InsertsInBackground(const InsertsInBackground&) = delete;
+        InsertsInBackground& operator=(const InsertsInBackground&) = delete;
+
+    private:
+        AuditDatabase& m_database;
+    };
+    // Null unless appends go on in the background.
+    InsertThread* insertThread() const { return m_inserts.get(); }
+    // Returns once every append handed to the background is in.
+    void settleInserts() const;
+    // Whether SQLite ended the transaction by itself; for the insert thread, which must not wait
+    // for itself.
+    bool transactionEnded() const;
+
     // The Qt connection, for item models over a translated statement.
     QSqlDatabase connection() const { return m_connection; }
 
@@ -129,6 +154,7 @@ private:
     QList<StatementOwner*> m_owners;
     bool m_inTransaction = false;
     mutable DbError m_transactionEndedBy; // the first error seen once SQLite had ended it
+    std::unique_ptr<InsertThread> m_inserts;
 };
 
 } // namespace corvane

@@ -56,6 +56,7 @@ void RowSet::close()
 
 void RowSet::releaseStatements()
 {
+    m_database.settleInserts();
     m_statements.clear();
     m_insert.finalize();
     m_open = false;
@@ -63,6 +64,7 @@ void RowSet::releaseStatements()
     m_values.clear();
     m_adding = false;
     m_pending.clear();
+    m_appended = {};
 }
 
 // The pending row reuses the list of the row before the current one: appends allocate no list.
@@ -96,10 +98,14 @@ DbError RowSet::update()
     if (!m_adding)
         return notAllowedInContextError();
     m_adding = false;
-    if (const DbError lost = m_database.lostTransaction(); lost.isError())
-        return lost;
     if (const DbError error = prepareInsert(); error.isError())
         return error;
+    if (InsertThread* inserts = m_database.insertThread()) {
+        inserts->add(PendingInsert{&m_insert, std::exchange(m_pending, {}), &m_appended});
+        return {};
+    }
+    if (const DbError lost = m_database.lostTransaction(); lost.isError())
+        return lost;
     for (int i = 0; i < m_pending.size(); ++i)
         m_insert.bind(i + 1, m_pending[i]);
     const int rc = m_insert.step();
@@ -115,6 +121,7 @@ DbError RowSet::update()
 
 DbError RowSet::moveFirst()
 {
+    settleAppends();
     if (!m_open)
         return closedError();
     return loadRow(selectRows(From::Start), {});
@@ -122,6 +129,7 @@ DbError RowSet::moveFirst()
 
 DbError RowSet::moveNext()
 {
+    settleAppends();
     if (!m_open)
         return closedError();
     if (m_eof)
@@ -131,6 +139,7 @@ DbError RowSet::moveNext()
 
 DbError RowSet::moveLast()
 {
+    settleAppends();
     if (!m_open)
         return closedError();
     return loadRow(selectRows(From::Start, {}, true), {});
@@ -138,6 +147,7 @@ DbError RowSet::moveLast()
 
 QVariant RowSet::value(const QString& column) const
 {
+    settleAppends();
     const int index = m_layout.indexOf(column);
     if (m_eof || index < 0)
         return {};
@@ -146,6 +156,7 @@ QVariant RowSet::value(const QString& column) const
 
 DbError RowSet::find(const Condition& condition)
 {
+    settleAppends();
     if (!m_open)
         return closedError();
     if (m_eof)
@@ -162,6 +173,7 @@ DbError RowSet::find(const Condition& condition)
 
 DbResult<qint64> RowSet::rowCount()
 {
+    settleAppends();
     if (!m_open)
         return {0, closedError()};
     DbError error;
@@ -180,6 +192,7 @@ DbResult<qint64> RowSet::rowCount()
 
 std::optional<RowSet::Bookmark> RowSet::bookmark() const
 {
+    settleAppends();
     if (m_eof)
         return std::nullopt;
     return m_rowid;
@@ -187,6 +200,7 @@ std::optional<RowSet::Bookmark> RowSet::bookmark() const
 
 DbError RowSet::moveToBookmark(Bookmark bookmark)
 {
+    settleAppends();
     if (!m_open)
         return closedError();
     if (const DbError error = loadRow(selectRows(From::Start, u"rowid = ?1"_s), {bookmark}); error.isError())
@@ -232,6 +246,17 @@ QVariantList RowSet::positionParameters() const
     if (m_orderIndex >= 0)
         parameters.append(m_values.value(m_orderIndex));
     return parameters;
+}
+
+void RowSet::settleAppends() const
+{
+    m_database.settleInserts();
+    if (!m_appended.appended)
+        return;
+    m_rowid = m_appended.rowid;
+    m_values = std::move(m_appended.values);
+    m_eof = false;
+    m_appended = {};
 }
 
 int RowSet::columnIndex(const QString& column)

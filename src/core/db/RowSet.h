@@ -4,6 +4,7 @@
 #include "core/db/Conditions.h"
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
+#include "core/db/InsertThread.h"
 #include "core/db/SqliteStatement.h"
 
 #include <QHash>
@@ -52,7 +53,11 @@ public:
     DbError moveFirst();
     DbError moveNext();
     DbError moveLast();
-    bool isEof() const { return m_eof; }
+    bool isEof() const
+    {
+        settleAppends();
+        return m_eof;
+    }
     // The current row's value; dates as QDate or QDateTime, null when unset or at the end.
     QVariant value(const QString& column) const;
 
@@ -81,6 +86,7 @@ private:
     DbError loadRow(const QString& sql, const QVariantList& parameters);
     QVariantList positionParameters() const;
     int columnIndex(const QString& column);
+    void settleAppends() const;
 
     AuditDatabase& m_database;
     bool m_open = false;
@@ -91,9 +97,12 @@ private:
     std::map<QString, SqliteStatement> m_statements;
     SqliteStatement m_insert;
 
-    bool m_eof = true;
-    qint64 m_rowid = 0;
-    QVariantList m_values;
+    // The current row. Appends stepped in the background make their last row current once they
+    // are in, which the readers of the current row wait for.
+    mutable bool m_eof = true;
+    mutable qint64 m_rowid = 0;
+    mutable QVariantList m_values;
+    mutable AppendedRow m_appended;
 
     bool m_adding = false;
     QVariantList m_pending;

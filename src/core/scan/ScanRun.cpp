@@ -218,6 +218,8 @@ ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
     qint32 totalBytes = 0;
     {
         const StepTimings::Scope scan = m_timings.measure(u"scan"_s);
+        // The rows go on to SQLite on a thread of their own while the scan walks on.
+        const AuditDatabase::InsertsInBackground inserts(database);
         totalBytes = scanPaths(context);
     }
     m_ui.showStatus(u"Updating database..."_s);

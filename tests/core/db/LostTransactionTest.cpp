@@ -87,6 +87,32 @@ TEST(LostTransaction, WritesAfterSqliteEndedTheTransactionAreRefused)
     EXPECT_FALSE(database.lostTransaction().isError());
 }
 
+// The scan's appends are stepped on a thread of their own: the failure ends the transaction there,
+// and what follows must be refused all the same.
+TEST(LostTransaction, RowsAppendedInTheBackgroundAfterSqliteEndedTheTransactionAreNotStored)
+{
+    TempAuditDatabase temp;
+    AuditDatabase database;
+    ASSERT_FALSE(database.open(temp.path, AuditDatabase::Access::ReadWrite).isError());
+    appendRows(database, u"Detail"_s, {detailRow, detailRow});
+    ASSERT_EQ(sqlite3_exec(database.handle(), "PRAGMA cache_size = 4", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_FALSE(database.beginTransaction().isError());
+    RowSet detail(database);
+    ASSERT_FALSE(detail.open(u"Detail"_s).isError());
+    {
+        const FileSizeLimit limit(QFileInfo(temp.path).size());
+        const AuditDatabase::InsertsInBackground inserts(database);
+        for (int row = 0; row < 5000; ++row)
+            appendRow(detail, detailRow);
+    }
+    const DbError lost = database.lostTransaction();
+    ASSERT_TRUE(lost.isError()) << "the limit never stopped a write";
+    EXPECT_EQ(lost.description, u"Disk or network error."_s);
+    EXPECT_EQ(database.commit().description, lost.description);
+    EXPECT_FALSE(database.rollback().isError());
+    EXPECT_EQ(rowCount(database, u"Detail"_s), 2);
+}
+
 TEST(LostTransaction, ACommittedOrRolledBackTransactionIsNoLostOne)
 {
     TempAuditDatabase temp;

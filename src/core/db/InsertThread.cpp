@@ -1,0 +1,98 @@
+#include "core/db/InsertThread.h"
+
+#include "core/db/AuditDatabase.h"
+#include "core/db/SqliteStatement.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace corvane {
+
+InsertThread::InsertThread(const AuditDatabase& database) : m_database(database)
+{
+    m_filling.reserve(BatchRows);
+    m_thread = std::thread([this] { run(); });
+}
+
+InsertThread::~InsertThread()
+{
+    finish();
+    {
+        const std::lock_guard lock(m_mutex);
+        m_ending = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void InsertThread::add(PendingInsert insert)
+{
+    m_filling.push_back(std::move(insert));
+    if (m_filling.size() >= BatchRows)
+        handOver();
+}
+
+void InsertThread::finish()
+{
+    if (!m_filling.empty())
+        handOver();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queue.empty() && !m_stepping; });
+}
+
+// Waits while the queue is full: the rows are made faster than SQLite takes them.
+void InsertThread::handOver()
+{
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.size() < QueuedBatches; });
+        m_queue.push_back(std::exchange(m_filling, {}));
+    }
+    m_changed.notify_all();
+    m_filling.reserve(BatchRows);
+}
+
+void InsertThread::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return !m_queue.empty() || m_ending; });
+        if (m_queue.empty())
+            return;
+        Batch batch = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_stepping = true;
+        lock.unlock();
+        m_changed.notify_all();
+        for (PendingInsert& insert : batch)
+            step(insert);
+        batch.clear();
+        lock.lock();
+        m_stepping = false;
+        m_changed.notify_all();
+    }
+}
+
+void InsertThread::step(PendingInsert& insert) const
+{
+    if (m_database.transactionEnded())
+        return;
+    SqliteStatement& statement = *insert.statement;
+    for (int i = 0; i < insert.values.size(); ++i)
+        statement.bind(i + 1, insert.values[i]);
+    const int rc = statement.step();
+    if (rc == SQLITE_DONE) {
+        AppendedRow& appended = *insert.appended;
+        appended.appended = true;
+        appended.rowid = sqlite3_last_insert_rowid(m_database.handle());
+        appended.values = std::move(insert.values);
+    } else {
+        // The row is lost; the error matters only when it ended the transaction, which the
+        // database then remembers for its commit to report.
+        m_database.errorOf(rc);
+    }
+    statement.reset();
+}
+
+} // namespace corvane

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QVariantList>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace corvane {
+
+class AuditDatabase;
+class SqliteStatement;
+
+// The last row a run of appends put in: its rowid and values, for its row set to make current.
+struct AppendedRow
+{
+    bool appended = false;
+    qint64 rowid = 0;
+    QVariantList values;
+};
+
+// One append: a row set's prepared INSERT with the row's values, in stored form and parameter order.
+struct PendingInsert
+{
+    SqliteStatement* statement = nullptr;
+    QVariantList values;
+    AppendedRow* appended = nullptr;
+};
+
+// Steps the inserts of a long run of appends on a thread of its own, one at a time in the order
+// they were given, so that the thread making the rows (the scan, walking folders and asking the
+// server) need not wait for SQLite. The connection is the database's: until finish() returns,
+// nothing else may use it, which the database sees to. Inserts go over in batches and only a few
+// batches may wait, so memory stays the same however many rows a run appends.
+//
+// An insert that fails loses its row only, as a failed append always has. Once SQLite has ended the
+// transaction by itself (a full disk), no insert is stepped any more: each would be committed on its
+// own. The database records the error that ended it, and its commit reports it.
+class InsertThread
+{
+public:
+    explicit InsertThread(const AuditDatabase& database);
+    ~InsertThread();
+    InsertThread(const InsertThread&) = delete;
+    InsertThread& operator=(const InsertThread&) = delete;
+
+    void add(PendingInsert insert);
+    // Returns once every insert added so far has been stepped.
+    void finish();
+
+private:
+    using Batch = std::vector<PendingInsert>;
+    static constexpr std::size_t BatchRows = 256;
+    static constexpr std::size_t QueuedBatches = 4;
+
+    void handOver();
+    void run();
+    void step(PendingInsert& insert) const;
+
+    const AuditDatabase& m_database;
+    Batch m_filling;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_queue;
+    bool m_stepping = false; // the thread is working through a batch taken off the queue
+    bool m_ending = false;
+    std::thread m_thread;
+};
+
+} // namespace corvane
