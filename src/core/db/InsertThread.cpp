@@ -79,8 +79,12 @@ void InsertThread::step(PendingInsert& insert) const
     if (m_database.transactionEnded())
         return;
     SqliteStatement& statement = *insert.statement;
-    for (int i = 0; i < insert.values.size(); ++i)
-        statement.bind(i + 1, insert.values[i]);
+    for (int i = 0; i < insert.values.size(); ++i) {
+        QVariant& value = insert.values[i];
+        if (!value.isNull())
+            value = toStoredValue(value, insert.kinds->at(i)).value_or(QVariant());
+        statement.bind(i + 1, value);
+    }
     const int rc = statement.step();
     if (rc == SQLITE_DONE) {
         AppendedRow& appended = *insert.appended;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/db/StoredValues.h"
+
+#include <QList>
 #include <QVariantList>
 
 #include <condition_variable>
@@ -21,11 +24,13 @@ struct AppendedRow
     QVariantList values;
 };
 
-// One append: a row set's prepared INSERT with the row's values, in stored form and parameter order.
+// One append: a row set's prepared INSERT with the row's values as set, in parameter order, and
+// the kinds of the columns they are stored in.
 struct PendingInsert
 {
     SqliteStatement* statement = nullptr;
     QVariantList values;
+    const QList<ColumnKind>* kinds = nullptr;
     AppendedRow* appended = nullptr;
 };
 
@@ -35,7 +40,8 @@ struct PendingInsert
 // nothing else may use it, which the database sees to. Inserts go over in batches and only a few
 // batches may wait, so memory stays the same however many rows a run appends.
 //
-// An insert that fails loses its row only, as a failed append always has. Once SQLite has ended the
+// Values are converted to their stored form here too; one that does not convert leaves its column
+// empty, as it does in place. An insert that fails loses its row only, as a failed append always has. Once SQLite has ended the
 // transaction by itself (a full disk), no insert is stepped any more: each would be committed on its
 // own. The database records the error that ended it, and its commit reports it.
 class InsertThread

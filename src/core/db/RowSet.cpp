@@ -83,6 +83,12 @@ DbError RowSet::setField(const QString& column, const QVariant& value)
     const int index = columnIndex(column);
     if (index < 0)
         return itemNotFoundError(column);
+    // Appends in the background are converted on the insert thread, where a value that does not
+    // convert leaves its column empty all the same.
+    if (m_database.insertThread()) {
+        m_pending[index] = value;
+        return {};
+    }
     std::optional<QVariant> stored = toStoredValue(value, m_layout.kinds[index]);
     m_pending[index] = stored ? std::move(*stored) : QVariant();
     if (!stored)
@@ -101,7 +107,7 @@ DbError RowSet::update()
     if (const DbError error = prepareInsert(); error.isError())
         return error;
     if (InsertThread* inserts = m_database.insertThread()) {
-        inserts->add(PendingInsert{&m_insert, std::exchange(m_pending, {}), &m_appended});
+        inserts->add(PendingInsert{&m_insert, std::exchange(m_pending, {}), &m_layout.kinds, &m_appended});
         return {};
     }
     if (const DbError lost = m_database.lostTransaction(); lost.isError())

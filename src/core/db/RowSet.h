@@ -47,6 +47,9 @@ public:
     void addNew();
     // Converts the value to the column's stored form (see StoredValues); a value that does
     // not convert leaves the column empty and reports a type mismatch.
+    // While appends go on in the background (AuditDatabase::InsertsInBackground), the value is
+    // converted and the row stored there: neither a mismatch nor a failed append is reported,
+    // and the appended row becomes the current one once it is in.
     DbError setField(const QString& column, const QVariant& value);
     DbError update();
 

@@ -125,6 +125,24 @@ TEST_F(InsertsInBackgroundTest, EveryOtherUseOfTheConnectionSeesTheRowsAppendedS
     EXPECT_FALSE(database.commit().isError());
 }
 
+TEST_F(InsertsInBackgroundTest, AValueThatDoesNotConvertLeavesItsColumnEmptyAndTheRowIsStored)
+{
+    {
+        const AuditDatabase::InsertsInBackground inserts(database);
+        detail.addNew();
+        detail.setField(u"file"_s, u"a.doc"_s);
+        detail.setField(u"Bytes"_s, u"many"_s);
+        detail.setField(u"Created"_s, u"13/45/2026"_s);
+        detail.setField(u"LastAccess"_s, u"12/7/2026"_s);
+        EXPECT_FALSE(detail.update().isError());
+    }
+    ASSERT_FALSE(detail.moveFirst().isError());
+    EXPECT_EQ(detail.value(u"file"_s).toString(), u"a.doc"_s);
+    EXPECT_TRUE(detail.value(u"Bytes"_s).isNull());
+    EXPECT_TRUE(detail.value(u"Created"_s).isNull());
+    EXPECT_EQ(detail.value(u"LastAccess"_s).toDate(), QDate(2026, 12, 7));
+}
+
 // A stopped run rolls back while rows may still be on their way: none of them may be left.
 TEST_F(InsertsInBackgroundTest, ARollbackTakesAwayTheRowsStillOnTheirWay)
 {
