@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QDate>
 #include <QFile>
+#include <QSet>
 #include <QTime>
 
 #include <algorithm>
@@ -456,6 +457,24 @@ bool isCleanPath(QByteArrayView path)
     return true;
 }
 
+using FolderSpan = std::pair<size_t, VolumeMetadataFile::Span>;
+
+bool byFolder(const FolderSpan& left, const FolderSpan& right)
+{
+    return left.first < right.first;
+}
+
+// The spans of [entry] sections that may hold those of the case-folded folder.
+QList<VolumeMetadataFile::Span> spansOf(const QList<FolderSpan>& sections, const QByteArray& foldedFolder)
+{
+    const auto [first, last] =
+        std::equal_range(sections.cbegin(), sections.cend(), FolderSpan{qHash(foldedFolder), {}}, byFolder);
+    QList<VolumeMetadataFile::Span> spans;
+    for (auto section = first; section != last; ++section)
+        spans.append(section->second);
+    return spans;
+}
+
 // Walks the lines of spans: each header, then each setting below it.
 template <typename OnHeader, typename OnSetting>
 void readSpans(QIODevice& device, qint64 chunkSize, const QList<VolumeMetadataFile::Span>& spans,
@@ -527,7 +546,10 @@ public:
         if (!m_span)
             return;
         m_span->end = end;
-        (m_section == Section::Deleted ? m_deletedSections : m_index.entrySections[m_folder]).append(*m_span);
+        if (m_section == Section::Deleted)
+            m_deletedSections.append(*m_span);
+        else
+            m_index.entrySections.append({qHash(m_folder), *m_span});
         m_span.reset();
     }
 
@@ -591,6 +613,8 @@ VolumeMetadataFile::Index indexOf(QIODevice& device, qint64 chunkSize, const QSt
     spans.close(lines.endOffset());
     if (lines.failed())
         reader.warn(lines.lineNumber(), u"cannot be read: "_s + lines.error());
+    std::stable_sort(index.entrySections.begin(), index.entrySections.end(), byFolder);
+    index.entrySections.squeeze();
     index.userIds = userIdsOf(index.users);
     readDeletedEntries(device, chunkSize, spans.deletedSections(), reader, index.deleted);
     return index;
@@ -639,14 +663,14 @@ VolumeMetadataFile::VolumeMetadataFile(const QByteArray& contents, const QString
 OverridesByName VolumeMetadataFile::folder(const QByteArray& foldedFolder, QStringList& warnings) const
 {
     OverridesByName entries;
-    const auto spans = m_index.entrySections.constFind(foldedFolder);
-    if (spans == m_index.entrySections.cend())
+    const QList<Span> spans = spansOf(m_index.entrySections, foldedFolder);
+    if (spans.isEmpty())
         return entries;
     SettingReader reader(m_filePath, m_index.userIds, warnings);
     // A header of another folder (the file changed in place since it was indexed) ends what applies.
     QByteArray name;
     readSpans(
-        *m_device, m_chunkSize, *spans, reader,
+        *m_device, m_chunkSize, spans, reader,
         [&name, &foldedFolder](const ParsedLine& header) {
             const auto [folder, entryName] = folderAndName(header.path);
             const bool ours = header.section == Section::Entry && caseFolded(folder.toByteArray()) == foldedFolder;
@@ -657,6 +681,26 @@ OverridesByName VolumeMetadataFile::folder(const QByteArray& foldedFolder, QStri
                 reader.readEntrySetting(entries[name], setting, lineNumber);
         });
     return entries;
+}
+
+QByteArrayList VolumeMetadataFile::folders() const
+{
+    if (m_index.entrySections.isEmpty())
+        return {};
+    QList<Span> spans;
+    for (const auto& [folder, span] : m_index.entrySections)
+        spans.append(span);
+    QStringList warnings;
+    SettingReader reader(m_filePath, m_index.userIds, warnings);
+    QSet<QByteArray> folders;
+    readSpans(
+        *m_device, m_chunkSize, spans, reader,
+        [&folders](const ParsedLine& header) {
+            if (header.section == Section::Entry)
+                folders.insert(caseFolded(folderAndName(header.path).first.toByteArray()));
+        },
+        [](const ParsedLine&, int) {});
+    return folders.values();
 }
 
 } // namespace corvane

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QIODevice;
 
@@ -98,8 +99,8 @@ public:
     // The warnings of the indexing.
     const QStringList& warnings() const { return m_index.warnings; }
     // The folders that [entry] sections name entries of, by their path from the volume's top
-    // ("/"-separated, empty for the top), case-folded.
-    QByteArrayList folders() const { return m_index.entrySections.keys(); }
+    // ("/"-separated, empty for the top), case-folded; read from the file, for checks of all of it.
+    QByteArrayList folders() const;
 
     // The overrides of the entries of a folder, named as folders() names it; the warnings about
     // their lines are appended to warnings.
@@ -118,7 +119,9 @@ public:
         QHash<quint32, QString> users;
         QHash<QString, quint32> userIds; // by case-folded name, for users named in entries
         QList<SalvageableEntry> deleted;
-        QHash<QByteArray, QList<Span>> entrySections; // by case-folded folder
+        // Sorted by the hash of the case-folded folder, in the file's order within a folder: a few
+        // bytes a folder. Folders whose hashes collide are told apart by their sections' headers.
+        QList<std::pair<size_t, Span>> entrySections;
         QStringList warnings;
     };
 
