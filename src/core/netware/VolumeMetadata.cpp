@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTime>
 
@@ -640,8 +641,15 @@ VolumeMetadataFile& VolumeMetadataFile::operator=(VolumeMetadataFile&&) noexcept
 VolumeMetadataFile::VolumeMetadataFile(const QString& filePath, qint64 chunkSize)
     : m_filePath(filePath), m_chunkSize(chunkSize)
 {
+    // A named pipe or device there would block the server or feed it without end.
+    const QFileInfo info(filePath);
+    if (info.exists() && !info.isFile()) {
+        m_index.warnings.append(filePath + u":0: cannot be read: not a regular file"_s);
+        return;
+    }
     auto file = std::make_unique<QFile>(filePath);
-    if (!file->open(QIODevice::ReadOnly)) {
+    // Read in chunks of its own: a buffer of the device would only copy them again.
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (file->exists())
             m_index.warnings.append(filePath + u":0: cannot be read: "_s + file->errorString());
         return;

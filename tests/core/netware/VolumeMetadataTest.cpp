@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace corvane {
@@ -104,6 +106,11 @@ TEST(VolumeMetadata, IsReadFromTheFileItIndexed)
     EXPECT_EQ(VolumeMetadataFile(path).folder("DATA", warnings).value("A.TXT").archiver, 8u);
     EXPECT_TRUE(warnings.isEmpty());
     EXPECT_TRUE(VolumeMetadataFile(folder.filePath(u"missing"_s)).folders().isEmpty());
+    // A named pipe would block the server until someone wrote to it.
+    const QString pipe = folder.filePath(u"pipe"_s);
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const VolumeMetadataFile fromPipe(pipe);
+    EXPECT_EQ(fromPipe.warnings(), QStringList(pipe + u":0: cannot be read: not a regular file"_s));
 }
 
 TEST(VolumeMetadata, AFileChangedInPlaceAppliesNothingOfOtherFolders)
