@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <system_error>
 
 namespace corvane {
 
@@ -348,9 +349,14 @@ void AuditDatabase::settleInserts() const
         m_inserts->finish();
 }
 
+// Without a thread of their own (the system refuses one) the appends are made in place, as always.
 AuditDatabase::InsertsInBackground::InsertsInBackground(AuditDatabase& database) : m_database(database)
 {
-    m_database.m_inserts = std::make_unique<InsertThread>(m_database);
+    try {
+        m_database.m_inserts = std::make_unique<InsertThread>(m_database);
+    } catch (const std::system_error&) {
+        m_database.m_inserts.reset();
+    }
 }
 
 AuditDatabase::InsertsInBackground::~InsertsInBackground()
