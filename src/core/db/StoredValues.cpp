@@ -69,19 +69,55 @@ void putDate(char16_t* at, const QDate& date)
 
 QString storedText(const QDate& date, const QTime& time)
 {
-    std::array<char16_t, dateTimeLength> text{};
-    putDate(text.data(), date);
-    text[10] = u' ';
-    putDigits(&text[11], time.hour(), 2);
-    text[13] = u':';
-    putDigits(&text[14], time.minute(), 2);
-    text[16] = u':';
-    putDigits(&text[17], time.second(), 2);
-    return QString(reinterpret_cast<const QChar*>(text.data()), dateTimeLength);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    return storedDateTimeText(year, month, day, time.hour(), time.minute(), time.second());
+}
+
+// The fields of a text in the stored form of a date and time, YYYY-MM-DD HH:MM:SS, read by
+// position; nullopt for any other text.
+std::optional<std::array<int, 6>> storedFormFields(QStringView text)
+{
+    static constexpr std::array<qsizetype, 6> starts{0, 5, 8, 11, 14, 17};
+    static constexpr std::array<qsizetype, 6> widths{4, 2, 2, 2, 2, 2};
+    static constexpr std::array<char16_t, 5> separators{u'-', u'-', u' ', u':', u':'};
+    if (text.size() != dateTimeLength)
+        return std::nullopt;
+    std::array<int, 6> fields{};
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        if (f > 0 && text[starts[f] - 1] != separators[f - 1])
+            return std::nullopt;
+        for (qsizetype at = starts[f]; at < starts[f] + widths[f]; ++at) {
+            if (text[at] < u'0' || text[at] > u'9')
+                return std::nullopt;
+            fields[f] = fields[f] * 10 + (text[at].unicode() - u'0');
+        }
+    }
+    return fields;
+}
+
+// The scan hands its dates over in the stored form already: such a text is checked and kept as
+// it is (a date column keeps the date alone at midnight), without being read as a date literal.
+std::optional<QVariant> keptStoredForm(const QVariant& value, ColumnKind kind)
+{
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const QString text = value.toString();
+    const std::optional<std::array<int, 6>> f = storedFormFields(text);
+    if (!f || !isJetYear((*f)[0]) || !QDate::isValid((*f)[0], (*f)[1], (*f)[2]) ||
+        !QTime::isValid((*f)[3], (*f)[4], (*f)[5]))
+        return std::nullopt;
+    if (kind == ColumnKind::Date && (*f)[3] == 0 && (*f)[4] == 0 && (*f)[5] == 0)
+        return QVariant(text.left(dateLength));
+    return value;
 }
 
 std::optional<QVariant> toStoredDate(const QVariant& value, ColumnKind kind)
 {
+    if (std::optional<QVariant> kept = keptStoredForm(value, kind))
+        return kept;
     const std::optional<DateAndTime> parts = toDateAndTime(value);
     if (!parts || !parts->date.isValid() || !parts->time.isValid() || !isJetYear(parts->date.year()))
         return std::nullopt;
@@ -132,6 +168,23 @@ QString storedDateText(const QDate& date)
     std::array<char16_t, dateLength> text{};
     putDate(text.data(), date);
     return QString(reinterpret_cast<const QChar*>(text.data()), dateLength);
+}
+
+QString storedDateTimeText(int year, int month, int day, int hour, int minute, int second)
+{
+    std::array<char16_t, dateTimeLength> text{};
+    putDigits(&text[0], year, 4);
+    text[4] = u'-';
+    putDigits(&text[5], month, 2);
+    text[7] = u'-';
+    putDigits(&text[8], day, 2);
+    text[10] = u' ';
+    putDigits(&text[11], hour, 2);
+    text[13] = u':';
+    putDigits(&text[14], minute, 2);
+    text[16] = u':';
+    putDigits(&text[17], second, 2);
+    return QString(reinterpret_cast<const QChar*>(text.data()), dateTimeLength);
 }
 
 QString storedDateTimeText(const QDateTime& dateTime)

@@ -1,6 +1,6 @@
 #include "core/netware/ScanValues.h"
 
-#include <QDateTime>
+#include "core/db/StoredValues.h"
 
 #include <array>
 #include <optional>
@@ -36,12 +36,6 @@ QDate monthFirstDate(QStringView text)
     return numbers ? QDate((*numbers)[2], (*numbers)[0], (*numbers)[1]) : QDate();
 }
 
-QTime timeOfDay(QStringView text)
-{
-    const auto numbers = threeNumbers(text, u':');
-    return numbers ? QTime((*numbers)[0], (*numbers)[1], (*numbers)[2]) : QTime();
-}
-
 } // namespace
 
 bool fallsOn(const QString& dateText, const QDate& day)
@@ -55,11 +49,15 @@ QVariant dateTimeValue(const QString& dateText)
     const qsizetype space = dateText.indexOf(u' ');
     if (space < 0)
         return {};
-    const QDate date = monthFirstDate(QStringView(dateText).left(space));
-    const QTime time = timeOfDay(QStringView(dateText).mid(space + 1));
-    if (!date.isValid() || !time.isValid())
+    const auto date = threeNumbers(QStringView(dateText).left(space), u'/');
+    const auto time = threeNumbers(QStringView(dateText).mid(space + 1), u':');
+    if (!date || !time)
         return {};
-    return QDateTime(date, time, Qt::UTC);
+    const auto [month, day, year] = *date;
+    const auto [hour, minute, second] = *time;
+    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second))
+        return {};
+    return storedDateTimeText(year, month, day, hour, minute, second);
 }
 
 } // namespace corvane

@@ -16,9 +16,10 @@ namespace corvane {
 // text whose date part is no valid date falls on no day.
 bool fallsOn(const QString& dateText, const QDate& day);
 
-// The date-time a date text denotes, as the value of a date column: its wall-clock date and time
-// (in a QDateTime of fixed offset, which asks no time-zone database). Null, leaving the column
-// empty, when the text is empty or its fields form no valid date and time (month 13, 60 seconds).
+// The date-time a date text denotes, as the value of a date column: its wall-clock date and time,
+// in the column's stored form (YYYY-MM-DD HH:MM:SS), made without a QDateTime, which would cost
+// more than the append. Null, leaving the column empty, when the text is empty or its fields form
+// no valid date and time (month 13, 60 seconds).
 QVariant dateTimeValue(const QString& dateText);
 
 // One row appended through a row set: add-new at construction, then the fields in order, then
