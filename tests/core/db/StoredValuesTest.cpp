@@ -45,6 +45,22 @@ TEST(StoredValuesTest, TextsThatAreNoDateDoNotConvert)
     EXPECT_FALSE(toStoredValue(QDate(), ColumnKind::Date).has_value());
 }
 
+// The scan hands its dates over in the stored form: kept when the moment is real, refused as
+// any other text that names none.
+TEST(StoredValuesTest, TextsInTheStoredFormAreKeptOnlyWhenTheyNameARealMoment)
+{
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07 23:59:59"), ColumnKind::DateTime),
+              QStringLiteral("2026-12-07 23:59:59"));
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07 00:00:00"), ColumnKind::Date), QStringLiteral("2026-12-07"));
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07 08:00:00"), ColumnKind::Date),
+              QStringLiteral("2026-12-07 08:00:00"));
+    EXPECT_EQ(storedDateTimeText(2024, 2, 29, 7, 5, 0), QStringLiteral("2024-02-29 07:05:00"));
+    for (const char* text : {"2026-02-30 10:00:00", "2026-12-07 24:00:00", "2026-12-07 10:60:00",
+                             "0099-12-07 10:00:00", "2026-12-07 10:00:0x"}) {
+        EXPECT_FALSE(toStoredValue(QString::fromLatin1(text), ColumnKind::DateTime).has_value()) << text;
+    }
+}
+
 TEST(StoredValuesTest, IntegersTextsAndNoValue)
 {
     EXPECT_EQ(stored(qint64(3000000000), ColumnKind::Integer).toLongLong(), 3000000000);
