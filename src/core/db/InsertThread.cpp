@@ -37,8 +37,11 @@ void InsertThread::finish()
 {
     if (!m_filling.empty())
         handOver();
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_queue.empty() && !m_stepping; });
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.empty() && !m_stepping; });
+    }
+    takeBackSteppedBatches();
 }
 
 // Waits while the queue is full: the rows are made faster than SQLite takes them.
@@ -50,7 +53,16 @@ void InsertThread::handOver()
         m_queue.push_back(std::exchange(m_filling, {}));
     }
     m_changed.notify_all();
+    takeBackSteppedBatches();
     m_filling.reserve(BatchRows);
+}
+
+// The batches, and the values they hold, are freed as this goes: on the thread that made them.
+void InsertThread::takeBackSteppedBatches()
+{
+    std::vector<Batch> stepped;
+    const std::lock_guard lock(m_mutex);
+    stepped.swap(m_stepped);
 }
 
 void InsertThread::run()
@@ -67,8 +79,8 @@ void InsertThread::run()
         m_changed.notify_all();
         for (PendingInsert& insert : batch)
             step(insert);
-        batch.clear();
         lock.lock();
+        m_stepped.push_back(std::move(batch));
         m_stepping = false;
         m_changed.notify_all();
     }
@@ -90,7 +102,7 @@ void InsertThread::step(PendingInsert& insert) const
         AppendedRow& appended = *insert.appended;
         appended.appended = true;
         appended.rowid = sqlite3_last_insert_rowid(m_database.handle());
-        appended.values = std::move(insert.values);
+        std::swap(appended.values, insert.values);
     } else {
         // The row is lost; the error matters only when it ended the transaction, which the
         // database then remembers for its commit to report.

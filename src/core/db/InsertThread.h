@@ -62,6 +62,7 @@ private:
     static constexpr std::size_t QueuedBatches = 4;
 
     void handOver();
+    void takeBackSteppedBatches();
     void run();
     void step(PendingInsert& insert) const;
 
@@ -70,6 +71,10 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Batch> m_queue;
+    // Stepped batches, holding the values of their rows (or of the rows they followed as current):
+    // freed on the thread that made them, as a free from another thread waits for the allocator's
+    // lock of the thread that made the memory.
+    std::vector<Batch> m_stepped;
     bool m_stepping = false; // the thread is working through a batch taken off the queue
     bool m_ending = false;
     std::thread m_thread;
