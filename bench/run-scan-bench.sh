@@ -8,8 +8,9 @@
 #   - `cv --scan` again once every event lies on an earlier day, so that it writes Detail rows only.
 # With LARGE_FOLDERS, a second tree of LARGE_FOLDERS x FILES files gives the peak memory of
 # `cv --scan` as the tree grows (target: flat). Each rate is the best of three rounds: the machine's
-# own noise is larger than the differences measured. Builds its own Release tree; installs aide
-# with apt-get where it can (as root) and says so where it cannot.
+# own noise is larger than the differences measured. Every run starts after `sync`, so that none
+# pays for the writeback of the database the run before it wrote. Builds its own Release tree;
+# installs aide with apt-get where it can (as root) and says so where it cannot.
 #   bench/run-scan-bench.sh [FOLDERS FILES [LARGE_FOLDERS]]
 #   (default 2000 x 50; BUILD_DIR overrides build-scan-bench)
 set -euo pipefail
@@ -36,51 +37,69 @@ trap 'rm -rf "$tree"' EXIT
 
 best() { sort -n | tail -1; }
 lowest() { sort -n | head -1; }
-walk=$(for _ in 1 2 3; do "$bin/cv_bare_scan" walk "$tree/vol" | cut -d' ' -f2; done | best)
-bare=$(for _ in 1 2 3; do
-    cp "$bin/cv.mdb" "$tree/bare.mdb"
-    "$bin/cv_bare_scan" insert "$tree/vol" "$tree/bare.mdb" | cut -d' ' -f2
-done | best)
-# The volume listed by its UNC name, as an administrator lists it, and by its local folder.
-scans=$(for _ in 1 2 3; do "$bin/cv_scan_bench" scan "$tree"; done)
-localScans=$(for _ in 1 2 3; do "$bin/cv_scan_bench" scan "$tree" "$tree/vol"; done)
-scan=$(cut -d' ' -f2 <<<"$scans" | best)
-localScan=$(cut -d' ' -f2 <<<"$localScans" | best)
-found=$(head -1 <<<"$scans" | cut -d' ' -f1)
-peak=$(cut -d' ' -f3 <<<"$scans"$'\n'"$localScans" | sort -n | tail -1)
-start=$(cut -d' ' -f4 <<<"$scans" | lowest)
 
+# One run of each program; every run starts with no writeback of the run before it pending.
+bareRun() {
+    cp "$bin/cv.mdb" "$tree/bare.mdb"
+    sync
+    "$bin/cv_bare_scan" insert "$tree/vol" "$tree/bare.mdb" | cut -d' ' -f2
+}
+# The volume listed by its UNC name, as an administrator lists it, or by its local folder.
+scanRun() {
+    sync
+    "$bin/cv_scan_bench" scan "$tree" "$@"
+}
 # The whole program over its own home folder: the path list holds the volume, every table is on.
-# Prints "seconds peak-KiB" of the fastest of three runs, each into a fresh cv.mdb and registry (a
-# second run of the day would stop at its question).
-wholeProgram() {
+# Prints "seconds peak-KiB", into a fresh cv.mdb and registry (a second run of the day would stop
+# at its question).
+wholeProgramRun() {
     local home=$1
-    export CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry
-    for _ in 1 2 3; do
-        rm -rf "$home/registry"
-        "$bin/cv" --add-path '\\BENCH\VOL' >/dev/null
-        cp "$bin/cv.mdb" "$home/cv.mdb"
-        /usr/bin/time -f '%e %M' -o "$home/time" "$bin/cv" --scan >/dev/null 2>&1 || { echo "cv --scan failed" >&2; exit 1; }
-        cat "$home/time"
-    done | sort -n | head -1
-    unset CORVANE_NET_HOME CORVANE_NET_REGISTRY
+    rm -rf "$home/registry"
+    CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry "$bin/cv" --add-path '\\BENCH\VOL' >/dev/null
+    cp "$bin/cv.mdb" "$home/cv.mdb"
+    sync
+    CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry \
+        /usr/bin/time -f '%e %M' -o "$home/time" "$bin/cv" --scan >/dev/null 2>&1 ||
+        { echo "cv --scan failed" >&2; exit 1; }
+    cat "$home/time"
+}
+aideRun() {
+    rm -f "$tree/aide.db"
+    sync
+    /usr/bin/time -f '%e' -o "$tree/time" aide -c "$tree/aide.conf" --init >/dev/null || true
+    cat "$tree/time"
 }
 
-read -r cvSeconds cvPeak < <(wholeProgram "$tree")
-
-aideRate=""
 if command -v aide >/dev/null; then
     printf 'database_out=file:%s/aide.db\ngzip_dbout=no\nMeta = p+u+g+s+m+a+c\n%s/vol Meta\n' \
         "$tree" "$tree" >"$tree/aide.conf"
-    aideSeconds=$(for _ in 1 2 3; do
-        rm -f "$tree/aide.db"
-        /usr/bin/time -f '%e' -o "$tree/time" aide -c "$tree/aide.conf" --init >/dev/null || true
-        cat "$tree/time"
-    done | lowest)
 fi
 
+# The machine's own speed drifts by a fifth over a minute here, so the programs take turns within
+# each round rather than running their rounds one after the other.
+results=$tree/results
+mkdir "$results"
+for _ in 1 2 3; do
+    "$bin/cv_bare_scan" walk "$tree/vol" | cut -d' ' -f2 >>"$results/walk"
+    bareRun >>"$results/bare"
+    scanRun >>"$results/scan"
+    scanRun "$tree/vol" >>"$results/local"
+    wholeProgramRun "$tree" >>"$results/cv"
+    if [ -f "$tree/aide.conf" ]; then aideRun >>"$results/aide"; fi
+done
+walk=$(best <"$results/walk")
+bare=$(best <"$results/bare")
+scan=$(cut -d' ' -f2 "$results/scan" | best)
+localScan=$(cut -d' ' -f2 "$results/local" | best)
+found=$(head -1 "$results/scan" | cut -d' ' -f1)
+peak=$(cat "$results/scan" "$results/local" | cut -d' ' -f3 | sort -n | tail -1)
+start=$(cut -d' ' -f4 "$results/scan" | lowest)
+read -r cvSeconds cvPeak < <(sort -n "$results/cv" | head -1)
+aideSeconds=""
+[ -f "$results/aide" ] && aideSeconds=$(lowest <"$results/aide")
+
 "$bin/cv_scan_bench" age "$tree" "$folders" "$files" 30
-read -r detailSeconds detailPeak < <(wholeProgram "$tree")
+read -r detailSeconds detailPeak < <(for _ in 1 2 3; do wholeProgramRun "$tree"; done | sort -n | head -1)
 
 rate() { echo "$found / $1" | bc; }
 mib() { echo "scale=1; $1 / 1024" | bc; }
@@ -96,7 +115,7 @@ printf '  ScanDirectory local path:                    %7d files/s  (%d%% of bar
 printf '  peak memory of ScanDirectory:                %7s MiB\n' "$peak"
 printf '  cv --scan, whole program:                    %7d files/s  (%s s, %s MiB; target < 100 MiB)\n' \
     "$cvRate" "$cvSeconds" "$(mib "$cvPeak")"
-if [ -n "${aideSeconds:-}" ]; then
+if [ -n "$aideSeconds" ]; then
     aideRate=$(rate "$aideSeconds")
     printf '  aide --init, metadata only (p+u+g+s+m+a+c): %7d files/s  (%s s; cv --scan is %s x; target >= 1.5)\n' \
         "$aideRate" "$aideSeconds" "$(echo "scale=2; $aideSeconds / $cvSeconds" | bc)"
@@ -111,7 +130,7 @@ if [ -n "$largeFolders" ]; then
     large=$tree/large
     mkdir "$large"
     "$bin/cv_scan_bench" make "$large" "$largeFolders" "$files"
-    read -r largeSeconds largePeak < <(wholeProgram "$large")
+    read -r largeSeconds largePeak < <(wholeProgramRun "$large")
     printf '  cv --scan of %d files: %s s, peak memory %s MiB (%s MiB at %d files; target: flat)\n' \
         $((largeFolders * files)) "$largeSeconds" "$(mib "$largePeak")" "$(mib "$cvPeak")" "$found"
 fi
