@@ -43,20 +43,31 @@ private:
 
 const Fields detailRow = {{u"Directory"_s, u"\\\\S1\\VOL:DATA"_s}, {u"file"_s, QString(200, u'x')}};
 
+// Two rows stored, then a run's transaction begun on a cache so small that it spills after a few
+// rows, long before the commit.
+class LostTransactionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(database.open(temp.path, AuditDatabase::Access::ReadWrite).isError());
+        appendRows(database, u"Detail"_s, {detailRow, detailRow});
+        ASSERT_EQ(sqlite3_exec(database.handle(), "PRAGMA cache_size = 4", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        ASSERT_FALSE(database.beginTransaction().isError());
+        ASSERT_FALSE(detail.open(u"Detail"_s).isError());
+    }
+
+    TempAuditDatabase temp;
+    AuditDatabase database;
+    RowSet detail{database};
+};
+
 // A write that fails while the pages of a transaction spill to disk makes SQLite end the
 // transaction. Without a guard every later append would commit on its own: part of a run stored,
 // reported as failed.
-TEST(LostTransaction, WritesAfterSqliteEndedTheTransactionAreRefused)
+TEST_F(LostTransactionTest, WritesAfterSqliteEndedTheTransactionAreRefused)
 {
-    TempAuditDatabase temp;
-    AuditDatabase database;
-    ASSERT_FALSE(database.open(temp.path, AuditDatabase::Access::ReadWrite).isError());
-    appendRows(database, u"Detail"_s, {detailRow, detailRow});
-    // A small cache spills after a few rows, long before the commit.
-    ASSERT_EQ(sqlite3_exec(database.handle(), "PRAGMA cache_size = 4", nullptr, nullptr, nullptr), SQLITE_OK);
-    ASSERT_FALSE(database.beginTransaction().isError());
-    RowSet detail(database);
-    ASSERT_FALSE(detail.open(u"Detail"_s).isError());
     DbError failure;
     {
         const FileSizeLimit limit(QFileInfo(temp.path).size());
@@ -89,16 +100,8 @@ TEST(LostTransaction, WritesAfterSqliteEndedTheTransactionAreRefused)
 
 // The scan's appends are stepped on a thread of their own: the failure ends the transaction there,
 // and what follows must be refused all the same.
-TEST(LostTransaction, RowsAppendedInTheBackgroundAfterSqliteEndedTheTransactionAreNotStored)
+TEST_F(LostTransactionTest, RowsAppendedInTheBackgroundAfterSqliteEndedTheTransactionAreNotStored)
 {
-    TempAuditDatabase temp;
-    AuditDatabase database;
-    ASSERT_FALSE(database.open(temp.path, AuditDatabase::Access::ReadWrite).isError());
-    appendRows(database, u"Detail"_s, {detailRow, detailRow});
-    ASSERT_EQ(sqlite3_exec(database.handle(), "PRAGMA cache_size = 4", nullptr, nullptr, nullptr), SQLITE_OK);
-    ASSERT_FALSE(database.beginTransaction().isError());
-    RowSet detail(database);
-    ASSERT_FALSE(detail.open(u"Detail"_s).isError());
     {
         const FileSizeLimit limit(QFileInfo(temp.path).size());
         const AuditDatabase::InsertsInBackground inserts(database);
