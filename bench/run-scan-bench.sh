@@ -92,14 +92,14 @@ bare=$(best <"$results/bare")
 scan=$(cut -d' ' -f2 "$results/scan" | best)
 localScan=$(cut -d' ' -f2 "$results/local" | best)
 found=$(head -1 "$results/scan" | cut -d' ' -f1)
-peak=$(cat "$results/scan" "$results/local" | cut -d' ' -f3 | sort -n | tail -1)
+peak=$(cat "$results/scan" "$results/local" | cut -d' ' -f3 | best)
 start=$(cut -d' ' -f4 "$results/scan" | lowest)
-read -r cvSeconds cvPeak < <(sort -n "$results/cv" | head -1)
+read -r cvSeconds cvPeak < <(lowest <"$results/cv")
 aideSeconds=""
 [ -f "$results/aide" ] && aideSeconds=$(lowest <"$results/aide")
 
 "$bin/cv_scan_bench" age "$tree" "$folders" "$files" 30
-read -r detailSeconds detailPeak < <(for _ in 1 2 3; do wholeProgramRun "$tree"; done | sort -n | head -1)
+read -r detailSeconds detailPeak < <(for _ in 1 2 3; do wholeProgramRun "$tree"; done | lowest)
 
 rate() { echo "$found / $1" | bc; }
 mib() { echo "scale=1; $1 / 1024" | bc; }

@@ -54,12 +54,8 @@ std::optional<DateAndTime> toDateAndTime(const QVariant& value)
 }
 
 // Writes the date as YYYY-MM-DD at `at`.
-void putDate(char16_t* at, const QDate& date)
+void putDate(char16_t* at, int year, int month, int day)
 {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    date.getDate(&year, &month, &day);
     putDigits(&at[0], year, 4);
     at[4] = u'-';
     putDigits(&at[5], month, 2);
@@ -165,19 +161,19 @@ ColumnKind columnKindOfDeclaredType(const QString& declaredType)
 
 QString storedDateText(const QDate& date)
 {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
     std::array<char16_t, dateLength> text{};
-    putDate(text.data(), date);
+    putDate(text.data(), year, month, day);
     return QString(reinterpret_cast<const QChar*>(text.data()), dateLength);
 }
 
 QString storedDateTimeText(int year, int month, int day, int hour, int minute, int second)
 {
     std::array<char16_t, dateTimeLength> text{};
-    putDigits(&text[0], year, 4);
-    text[4] = u'-';
-    putDigits(&text[5], month, 2);
-    text[7] = u'-';
-    putDigits(&text[8], day, 2);
+    putDate(text.data(), year, month, day);
     text[10] = u' ';
     putDigits(&text[11], hour, 2);
     text[13] = u':';
