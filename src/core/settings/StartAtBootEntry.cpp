@@ -41,7 +41,10 @@ void StartAtBootEntry::apply(bool enabled)
         reg.DeleteValue(QString::fromUtf16(valueName));
     reg.CloseRegistry();
 
-    if (runValueExists())
+    // The autostart entry is the user's own: it starts the program only while both the user's
+    // choice and the machine's value say so. A user who unchecks the box is no longer started
+    // even when the value, written by another account, cannot be removed.
+    if (enabled && runValueExists())
         writeAutostartFile();
     else
         QFile::remove(autostartFile());
@@ -58,8 +61,10 @@ void StartAtBootEntry::writeAutostartFile() const
 {
     if (!QDir().mkpath(m_autostartFolder))
         return;
-    // Exec needs the path quoted when the folder holds blanks.
-    const QString exec = u'"' + m_programFolder + QStringLiteral("cv\" -t");
+    // Exec needs the path quoted when the folder holds blanks; TryExec takes it as it is. With
+    // TryExec the desktop skips the entry once the program is removed.
+    const QString program = m_programFolder + QStringLiteral("cv");
+    const QString exec = u'"' + program + QStringLiteral("\" -t");
     QSaveFile file(autostartFile());
     if (!file.open(QIODevice::WriteOnly))
         return;
@@ -67,11 +72,12 @@ void StartAtBootEntry::writeAutostartFile() const
                               "Type=Application\n"
                               "Name=Corvane Net\n"
                               "Comment=Audit file activity on the file servers\n"
-                              "Exec=%1\n"
+                              "TryExec=%1\n"
+                              "Exec=%2\n"
                               "Icon=corvane-net\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")
-                   .arg(exec)
+                   .arg(program, exec)
                    .toUtf8());
     file.commit();
 }

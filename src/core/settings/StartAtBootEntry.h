@@ -9,9 +9,9 @@ class UserInterfacePort;
 
 // "Auto-run when PC boots up": the value "Corvane Net" of the machine's Run key,
 // holding the program's folder and "cv -t" (the folder cv is in, which for an
-// installed program is not the application folder), and, while that value exists, a
-// freedesktop autostart entry that really starts the program so with the
-// desktop session.
+// installed program is not the application folder), and, while that value exists and
+// the user has the box checked, a freedesktop autostart entry of the user's that really
+// starts the program so with the desktop session.
 class StartAtBootEntry
 {
 public:
@@ -21,8 +21,8 @@ public:
     StartAtBootEntry(Registry& registry, UserInterfacePort& ui, QString programFolder,
                      QString autostartFolder = defaultAutostartFolder());
 
-    // Writes (enabled) or removes the Run value, then brings the autostart entry
-    // in line with it. Failures are not reported.
+    // Writes (enabled) or removes the Run value, then writes the autostart entry when
+    // enabled and the value exists, and removes it otherwise. Failures are not reported.
     void apply(bool enabled);
 
     QString command() const;
