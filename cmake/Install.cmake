@@ -3,7 +3,8 @@
 #   bin/cv                              the program
 #   share/corvane-net/                  the copies a user's application folder starts from: the
 #                                       empty cv.mdb, the help file faq.fil, the demo network
-#   share/man/man1/cv.1.gz              the manual page
+#   share/man/man1/cv.1.gz              the manual pages of cv and of netware.conf
+#   share/man/man5/netware.conf.5.gz
 #   share/applications/, share/icons/   the desktop launcher and the icon in every size
 #   lib/systemd/user/                   the scan service and its daily timer, not enabled
 # The program's folder holds no cv.mdb, so every user gets an application folder of their own
@@ -16,19 +17,24 @@ install(FILES "${CMAKE_SOURCE_DIR}/data/faq.fil" "${CV_DATABASE_FILE}" DESTINATI
 # The metadata templates of the demo are read and dated by "cv --demo" in the user's copy.
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/data/demo" DESTINATION "${CV_INSTALLED_COPIES_DIR}")
 
-# The manual page, compressed as Debian wants it; -n keeps the package the same from build to build.
+# The manual pages, compressed as Debian wants them; -n keeps the package the same from build to
+# build.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-set(CV_MAN_PAGE "${CMAKE_SOURCE_DIR}/data/cv.1")
-set(CV_MAN_PAGE_GZ "${CMAKE_BINARY_DIR}/data/cv.1.gz")
-add_custom_command(
-    OUTPUT "${CV_MAN_PAGE_GZ}"
-    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/data"
-    COMMAND sh -c "${GZIP_PROGRAM} -9nc '${CV_MAN_PAGE}' > '${CV_MAN_PAGE_GZ}'"
-    DEPENDS "${CV_MAN_PAGE}"
-    COMMENT "Compressing the manual page"
-    VERBATIM)
-add_custom_target(cv_man_page ALL DEPENDS "${CV_MAN_PAGE_GZ}")
-install(FILES "${CV_MAN_PAGE_GZ}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+set(CV_MAN_PAGES_GZ)
+foreach(page cv.1 netware.conf.5)
+    set(compressed "${CMAKE_BINARY_DIR}/data/${page}.gz")
+    add_custom_command(
+        OUTPUT "${compressed}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/data"
+        COMMAND sh -c "${GZIP_PROGRAM} -9nc '${CMAKE_SOURCE_DIR}/data/${page}' > '${compressed}'"
+        DEPENDS "${CMAKE_SOURCE_DIR}/data/${page}"
+        COMMENT "Compressing the manual page ${page}"
+        VERBATIM)
+    string(REGEX MATCH "[0-9]$" section "${page}")
+    install(FILES "${compressed}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man${section}")
+    list(APPEND CV_MAN_PAGES_GZ "${compressed}")
+endforeach()
+add_custom_target(cv_man_pages ALL DEPENDS ${CV_MAN_PAGES_GZ})
 
 foreach(size 16 32 48 64 128 256)
     install(FILES "${CMAKE_SOURCE_DIR}/data/icons/corvane-net-${size}.png"
