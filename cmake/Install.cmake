@@ -6,7 +6,12 @@
 #   share/man/man1/cv.1.gz              the manual pages of cv and of netware.conf
 #   share/man/man5/netware.conf.5.gz
 #   share/applications/, share/icons/   the desktop launcher and the icon in every size
-#   lib/systemd/user/                   the scan service and its daily timer, not enabled
+#   lib/systemd/user/                   the scan service and its daily timer for a user, not enabled
+#   lib/systemd/system/                 the same for the system, run as the account corvane-net,
+#                                       not enabled
+#   /etc/corvane-net/service/           the system service's netware.conf (<prefix>/etc/... outside
+#                                       /usr); the package's postinst makes the account and
+#                                       /var/lib/corvane-net, which links to it
 # The program's folder holds no cv.mdb, so every user gets an application folder of their own
 # ($XDG_DATA_HOME/corvane-net) at the first start; the installed copies are never written.
 include(GNUInstallDirs)
@@ -74,4 +79,15 @@ install(CODE [[
         "\nExecStart=[^ ]*" "\nExecStart=\"${program}\"")
     file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/user" TYPE FILE
          FILES "${CV_DATA_SOURCE}/systemd/corvane-net-scan.timer")
+    cv_install_rewritten(systemd/system/corvane-net-scan.service lib/systemd/system
+        "\nExecStart=[^ ]*" "\nExecStart=\"${program}\"")
+    file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/system" TYPE FILE
+         FILES "${CV_DATA_SOURCE}/systemd/system/corvane-net-scan.timer")
+    # The configuration lies in /etc for the prefix /usr, as the file system hierarchy has it.
+    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+        set(configuration "/etc/corvane-net/service")
+    else()
+        set(configuration "${CMAKE_INSTALL_PREFIX}/etc/corvane-net/service")
+    endif()
+    file(INSTALL DESTINATION "${configuration}" TYPE FILE FILES "${CV_DATA_SOURCE}/systemd/system/netware.conf")
 ]])

@@ -21,7 +21,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-liberation, adduser")
+# The server install audits Samba shares, whose records rsyslog writes to a file.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "samba, samba-vfs-modules, rsyslog")
+# The maintainer scripts make and, on purge, remove the account of the system scan service and
+# its folder (data/debian/postinst, postrm).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    "${CMAKE_SOURCE_DIR}/data/debian/postinst" "${CMAKE_SOURCE_DIR}/data/debian/prerm"
+    "${CMAKE_SOURCE_DIR}/data/debian/postrm" "${CMAKE_SOURCE_DIR}/data/debian/conffiles")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # Debian wants the copyright and a changelog in /usr/share/doc/<package>; the changelog names the
@@ -35,6 +42,7 @@ add_custom_command(
     VERBATIM)
 add_custom_target(cv_package_changelog ALL DEPENDS "${CMAKE_BINARY_DIR}/debian/changelog.gz")
 install(FILES "${CMAKE_SOURCE_DIR}/data/debian/copyright" "${CMAKE_BINARY_DIR}/debian/changelog.gz"
+              "${CMAKE_SOURCE_DIR}/data/debian/README.Debian"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/corvane-net")
 
 include(CPack)
