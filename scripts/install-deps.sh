@@ -20,6 +20,17 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+    # A fresh Debian has no sudo unless the installer was given no root password.
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: these Debian packages are missing: ${missing[*]}" >&2
+        echo "install-deps: installing them needs root, and there is no sudo. Either run" >&2
+        echo "install-deps:   su -c 'bash $0'" >&2
+        echo "install-deps: (root's password) and then again what you ran, or as root install sudo and" >&2
+        echo "install-deps: let your account use it: apt-get install sudo; adduser $(id -un) sudo; log in again." >&2
+        exit 1
+    fi
+    sudo="sudo"
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
