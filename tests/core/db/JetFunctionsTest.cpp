@@ -222,6 +222,18 @@ TEST_F(JetFunctions, FormatDates)
     EXPECT_EQ(eval(u"Format(Created, 'yyyy') FROM (SELECT '2026-12-06 10:00:00' AS Created)"_s), "2026");
 }
 
+// A format of any length costs its length: a run of one letter is read token by token.
+TEST_F(JetFunctions, FormatDatesWithLongRunsOfOneLetter)
+{
+    const QString value = u"#12/6/2026 10:05:09 PM#"_s;
+    EXPECT_EQ(eval(u"Format("_s + value + u", String(100000, 'y'))"_s), QString(u"2026"_s).repeated(25000).toStdString());
+    EXPECT_EQ(eval(u"Len(Format("_s + value + u", String(100000, 'y') & 'd'))"_s), "100001");
+    EXPECT_EQ(eval(u"Format("_s + value + u", String(7, 'd') & String(5, '-') & String(3, 'n'))"_s),
+              "Sunday, December 6, 20266-----055");
+    const std::string separators = eval(u"Format("_s + value + u", String(100000, '-'))"_s);
+    EXPECT_EQ(separators, std::string(100000, '-'));
+}
+
 TEST_F(JetFunctions, FormatNumbers)
 {
     const auto format = [&](const QString& number, const QString& pattern) {
