@@ -220,6 +220,14 @@ TEST_F(CommandLineTest, ReadAuditReadsNewRecordsOnceAndReportsAMissingLog)
     EXPECT_EQ(first.out, "FILES/DATA: 1 audit records read\n");
     EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("netware-audit/FILES/DATA.sqlite"))));
     EXPECT_EQ(cv({QStringLiteral("--read-audit")}).out, "FILES/DATA: 0 audit records read\n");
+    // Emptied in place and written again, with no copy left: what it gained last is lost, and the
+    // status says so once.
+    write("audit.log", "Dec  8 05:30:00 host smbd_audit: bo|1|pwrite|ok|/b\n");
+    const Run emptied = cv({QStringLiteral("--read-audit")});
+    EXPECT_EQ(emptied.exitCode, 1);
+    EXPECT_TRUE(emptied.out.startsWith("FILES/DATA: 0 audit records read; the audit log ")) << emptied.out.constData();
+    EXPECT_TRUE(emptied.out.contains("former file is gone: records between the last reading and the change are lost"));
+    EXPECT_EQ(cv({QStringLiteral("--read-audit")}).exitCode, 0);
     QFile::remove(home.filePath(QStringLiteral("audit.log")));
     const Run missing = cv({QStringLiteral("--read-audit")});
     EXPECT_EQ(missing.exitCode, 1);
