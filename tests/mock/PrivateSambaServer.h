@@ -26,6 +26,11 @@ public:
         QStringList users = {QStringLiteral("cvtestalice"), QStringLiteral("cvtestbob")};
         // Lines added to the share's section, e.g. "full_audit:prefix = %u|%I|%S".
         QStringList shareLines;
+        // Lines added to [global], and the protocol smbclient speaks: SMB1 with Unix extensions
+        // lets names hold what SMB3 refuses ("server min protocol = NT1", "client min protocol =
+        // NT1" and "NT1").
+        QStringList globalLines;
+        QString clientProtocol = QStringLiteral("SMB3");
     };
 
     struct ClientRun
