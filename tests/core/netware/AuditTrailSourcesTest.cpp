@@ -242,6 +242,31 @@ TEST(AuditLogFiles, ADamagedCompressedGenerationIsReportedAndTheLiveLogStillRead
     EXPECT_TRUE(trail.facts().contains("b"));
 }
 
+// A name renamed away keeps nothing of its history: written again, or renamed again, it starts
+// afresh, whether the records come in one reading or two.
+TEST(AuditLogFiles, ANameRenamedAwayStartsAfresh)
+{
+    for (const int cut : {0, 1, 2, 3}) {
+        SCOPED_TRACE(cut);
+        Trail trail;
+        trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+        const QByteArrayList records{syslogLine("al|1|openat|ok|w|@ROOT@/share/a"),
+                                     syslogLine("al|1|renameat|ok|@ROOT@/share/a|@ROOT@/share/b"),
+                                     syslogLine("bo|1|renameat|ok|@ROOT@/share/a|@ROOT@/share/c"),
+                                     pwrite("cy", "a")};
+        trail.write(u"audit.log"_s, records.mid(0, cut).join());
+        trail.read();
+        trail.append(u"audit.log"_s, records.mid(cut).join());
+        trail.read();
+        const QHash<QByteArray, PathFacts> facts = trail.facts();
+        EXPECT_EQ(facts.value("b").creator, "al");
+        EXPECT_TRUE(facts.contains("c"));
+        EXPECT_EQ(facts.value("c").creator, "");
+        EXPECT_EQ(facts.value("a").creator, "");
+        EXPECT_EQ(facts.value("a").modifier, "cy");
+    }
+}
+
 // A line without end costs one pass and a bounded buffer, however long it grows; it is counted
 // once and never read again.
 TEST(AuditLogFiles, OverlongLinesAreSkippedOnceAndCounted)

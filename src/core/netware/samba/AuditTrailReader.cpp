@@ -284,6 +284,12 @@ private:
     {
         Pending& entry = entryOf(path);
         m_deletions.append(PathDeletion{path, record.user, record.time, entry.present && entry.facts.folder});
+        leave(entry);
+    }
+
+    // The path has no live entry any more: a later record of it starts a history of its own.
+    static void leave(Pending& entry)
+    {
         entry.present = false;
         entry.facts = PathFacts{};
     }
@@ -293,11 +299,11 @@ private:
     {
         const std::optional<QByteArray> target = relativePath(record.target);
         if (!target || isRepositoryPath(*target)) {
-            entryOf(path).present = false;
+            leave(entryOf(path));
             return;
         }
         Pending moved = entryOf(path);
-        entryOf(path).present = false;
+        leave(entryOf(path));
         if (moved.present && moved.facts.folder) {
             // Paths under the folder may sit in the batch: they are written before the move.
             write();
