@@ -24,6 +24,15 @@ QByteArray pwrite(const QByteArray& user, const QByteArray& name)
     return syslogLine(user + "|1|pwrite|ok|@ROOT@/share/" + name);
 }
 
+// Writes by al of count files, named by stem and a number.
+QByteArray pwrites(int count, const QByteArray& stem)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += pwrite("al", stem + QByteArray::number(i));
+    return lines;
+}
+
 // Runs a compressor of the system as logrotate does ("gzip log.1" leaves log.1.gz only).
 void compress(const QString& program, const QString& file)
 {
@@ -224,12 +233,9 @@ TEST(AuditLogFiles, ADamagedCompressedGenerationIsReportedAndTheLiveLogStillRead
 {
     Trail trail;
     trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
-    QByteArray many;
-    for (int i = 0; i < 5000; ++i)
-        many += pwrite("al", "f" + QByteArray::number(i));
     trail.write(u"audit.log"_s, pwrite("al", "a"));
     EXPECT_EQ(trail.read().records, 1);
-    trail.append(u"audit.log"_s, many);
+    trail.append(u"audit.log"_s, pwrites(5000, "f"));
     ASSERT_TRUE(QFile::rename(trail.path(u"audit.log"_s), trail.path(u"audit.log.1"_s)));
     compress(u"gzip"_s, trail.path(u"audit.log.1"_s));
     QFile cut(trail.path(u"audit.log.1.gz"_s));
@@ -337,10 +343,7 @@ TEST(AuditLogFiles, AFullDiskKeepsTheCountTrue)
 {
     Trail trail;
     trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
-    QByteArray many;
-    for (int i = 0; i < 120000; ++i)
-        many += pwrite("al", "folder/file-" + QByteArray::number(i));
-    trail.write(u"audit.log"_s, many);
+    trail.write(u"audit.log"_s, pwrites(120000, "folder/file-"));
     // Files of the process may grow to 4 MiB: the store takes the first batch, then fills up.
     rlimit limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
