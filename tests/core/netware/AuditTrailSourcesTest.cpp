@@ -62,7 +62,7 @@ TEST(AuditLogFiles, CutsLinesWithoutTheirEndsAndTheHoleBeforeThem)
                               "\n" + QByteArray(LogLines::LongestLine + 1, 'x') + "\nthree\n" +
                               QByteArray(LogLines::LongestLine + 5, 'y'));
     QString error;
-    const std::unique_ptr<LogStream> log = LogStream::open(trail.path(u"log"_s), error);
+    const std::unique_ptr<LogStream> log = LogStream::open(trail.path(u"log"_s), LogStream::Generation::Live, error);
     ASSERT_TRUE(log) << error.toStdString();
     LogLines lines(*log, {}, false);
     QByteArrayView line;
@@ -73,6 +73,21 @@ TEST(AuditLogFiles, CutsLinesWithoutTheirEndsAndTheHoleBeforeThem)
     EXPECT_TRUE(lines.inLongLine());
     EXPECT_EQ(lines.end(), log->position());
     EXPECT_EQ(lines.tailBefore(lines.end()), QByteArray(LogLines::TailBytes, 'y'));
+}
+
+// The live log is text whatever its first bytes (a cut line, a hole, garbage) look like; only a
+// rotated one may be compressed.
+TEST(AuditLogFiles, TheLiveLogIsReadAsItLiesWhateverItsFirstBytes)
+{
+    for (const QByteArray& start : {QByteArray("BZh"), QByteArray("\x1f\x8b\x08", 3), QByteArray("\x28\xb5\x2f\xfd", 4)}) {
+        Trail trail;
+        trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+        trail.write(u"audit.log"_s, start + "\n" + pwrite("al", "a"));
+        const AuditReading reading = trail.read();
+        EXPECT_TRUE(reading.problems.isEmpty()) << reading.problems.join(u"; "_s).toStdString();
+        EXPECT_EQ(reading.records, 1);
+        EXPECT_EQ(reading.unreadable, 1);
+    }
 }
 
 // rsyslog writes "#012" for a newline but leaves a "#" of a name alone: "Order #0123.pdf" is

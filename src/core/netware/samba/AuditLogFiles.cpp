@@ -356,9 +356,8 @@ Compression compressionOf(int descriptor)
         return Compression::Xz;
     if (starts({0x28, 0xb5, 0x2f, 0xfd}))
         return Compression::Zstd;
-    if (starts({'B', 'Z', 'h'}) || starts({0x04, 0x22, 0x4d, 0x18}) || starts({0x1f, 0x9d}) ||
-        starts({0x5d, 0x00, 0x00}))
-        return Compression::Other; // bzip2, lz4, compress, lzma
+    if (starts({'B', 'Z', 'h'}) || starts({0x04, 0x22, 0x4d, 0x18}) || starts({0x1f, 0x9d}))
+        return Compression::Other; // bzip2, lz4, compress
     return Compression::None;
 }
 
@@ -424,7 +423,7 @@ LogStream::~LogStream()
     ::close(m_descriptor);
 }
 
-std::unique_ptr<LogStream> LogStream::open(const QString& path, QString& error, bool* missing)
+std::unique_ptr<LogStream> LogStream::open(const QString& path, Generation generation, QString& error, bool* missing)
 {
     bool notThere = false;
     const int descriptor = openTrusted(path, error, notThere);
@@ -437,7 +436,7 @@ std::unique_ptr<LogStream> LogStream::open(const QString& path, QString& error, 
     const LogFileIdentity file{static_cast<quint64>(status.st_dev), static_cast<quint64>(status.st_ino),
                                static_cast<qint64>(status.st_size)};
     std::unique_ptr<LogStream> stream;
-    switch (compressionOf(descriptor)) {
+    switch (generation == Generation::Live ? Compression::None : compressionOf(descriptor)) {
     case Compression::None:
         stream = std::make_unique<PlainLogStream>(path, descriptor, file);
         break;

@@ -18,8 +18,8 @@ struct LogFileIdentity
     qint64 size = 0; // on disk: compressed where the file is
 };
 
-// The text of one generation of a log (the live file or one logrotate or smbd set aside), read
-// as it lies or uncompressed (gzip, xz, zstd, told by the file's first bytes). A log is opened
+// The text of one generation of a log: the live file as it lies, or one logrotate or smbd set
+// aside, uncompressed where its first bytes tell gzip, xz or zstd. A log is opened
 // without being led elsewhere: a symbolic link is followed only where it belongs to root or to
 // the account reading, and only a regular file is read.
 class LogStream
@@ -32,9 +32,16 @@ public:
     LogStream(const LogStream&) = delete;
     LogStream& operator=(const LogStream&) = delete;
 
+    enum class Generation
+    {
+        Live,    // written to now: text, whatever its first bytes look like
+        Rotated, // set aside, perhaps compressed
+    };
+
     // nullptr with the reason in error when the file is not there, is refused, cannot be read or
     // is compressed in a form that cannot be read; missing tells the first case.
-    static std::unique_ptr<LogStream> open(const QString& path, QString& error, bool* missing = nullptr);
+    static std::unique_ptr<LogStream> open(const QString& path, Generation generation, QString& error,
+                                           bool* missing = nullptr);
 
     const QString& path() const { return m_path; }
     const LogFileIdentity& file() const { return m_file; }

@@ -352,7 +352,7 @@ private:
     void readFileSource(const AuditSource& source)
     {
         const QString key = source.text();
-        std::unique_ptr<LogStream> live = openLog(source.location);
+        std::unique_ptr<LogStream> live = openLog(source.location, LogStream::Generation::Live);
         if (!live)
             return;
         const std::optional<SourcePosition> stored = m_store.position(key);
@@ -365,16 +365,16 @@ private:
         // gained before the change is read first, from the generation that holds it now.
         if (!readFormerGenerations(source, *stored, key))
             return;
-        live = openLog(source.location);
+        live = openLog(source.location, LogStream::Generation::Live);
         if (live)
             readLog(source, *live, SourcePosition{}, {}, key, false);
     }
 
-    std::unique_ptr<LogStream> openLog(const QString& path)
+    std::unique_ptr<LogStream> openLog(const QString& path, LogStream::Generation generation)
     {
         QString error;
         bool missing = false;
-        std::unique_ptr<LogStream> log = LogStream::open(path, error, &missing);
+        std::unique_ptr<LogStream> log = LogStream::open(path, generation, error, &missing);
         if (!log)
             problem(missing ? u"the audit log %1 is not there or is no file"_s.arg(path)
                             : u"the audit log %1 cannot be read: %2"_s.arg(path, error));
@@ -389,7 +389,8 @@ private:
         const QList<RotatedLog> rotated = rotatedLogs(source.location);
         for (const qsizetype candidate : formerCandidates(rotated, stored)) {
             QString error;
-            std::unique_ptr<LogStream> former = LogStream::open(rotated[candidate].path, error);
+            std::unique_ptr<LogStream> former =
+                LogStream::open(rotated[candidate].path, LogStream::Generation::Rotated, error);
             QByteArray before;
             if (!former || !resumes(*former, stored, before))
                 continue;
@@ -398,7 +399,7 @@ private:
             for (qsizetype later = candidate + 1; rotated[candidate].rotation && later < rotated.size() &&
                                                   rotated[later].rotation;
                  ++later) {
-                const std::unique_ptr<LogStream> log = openLog(rotated[later].path);
+                const std::unique_ptr<LogStream> log = openLog(rotated[later].path, LogStream::Generation::Rotated);
                 if (log && !readLog(source, *log, SourcePosition{}, {}, key, true))
                     return false;
             }
