@@ -2,6 +2,7 @@
 
 #include "cli/PathCommands.h"
 #include "core/common/AppFolder.h"
+#include "core/common/FileWriting.h"
 #include "core/netware/DemoVolume.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/scan/ScanPathList.h"
@@ -13,7 +14,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace corvane::cli {
 
@@ -58,10 +58,10 @@ QString applicationConfigurationText(const NetWareConfiguration& demo)
 
 bool writeFile(const QString& path, const QString& text, QTextStream& err)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit())
+    const int error = replaceFile(path, text.toUtf8(), privateFileMode);
+    if (error == 0)
         return true;
-    err << "cv: " << path << ": " << file.errorString() << '\n';
+    err << "cv: " << path << ": " << systemErrorText(error) << '\n';
     return false;
 }
 

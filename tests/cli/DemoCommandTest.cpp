@@ -1,5 +1,9 @@
 #include "ScanCommandFixture.h"
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 
 namespace corvane::test {
@@ -79,6 +83,28 @@ TEST_F(DemoCommandTest, WithoutTheDemoFolderThereIsNothingToPrepare)
     const Run demo = cv({u"--demo"_s});
     EXPECT_EQ(demo.exitCode, 1);
     EXPECT_TRUE(demo.err.startsWith("cv: no demo network in ")) << demo.err.constData();
+}
+
+// Dating the demo rewrites each volume's metadata: a write that fails part way (a full disk, here a
+// file-size limit) must keep the file as it was and say why.
+TEST_F(DemoCommandTest, MetadataThatCannotBeWrittenIsKeptAndTheFailureSaid)
+{
+    ASSERT_EQ(cv({u"--demo"_s}).exitCode, 0);
+    const QString metadata = home.filePath(u"demo/VOL1/.netware-meta"_s);
+    QFile file(metadata);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    ASSERT_GT(before.size(), 64);
+    const Run demo = cv({u"--demo"_s}, environment(), [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(demo.exitCode, 1);
+    EXPECT_EQ(demo.err, QByteArray("cv: " + metadata.toUtf8() + ": File too large\n"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 } // namespace

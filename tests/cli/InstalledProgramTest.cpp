@@ -12,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 using namespace corvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -138,6 +142,41 @@ TEST_F(InstalledProgramTest, TheTimerIsSetToTheStoredStartTime)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("\"soon\" is no time of day")) << run.err.toStdString();
     EXPECT_TRUE(bytes(dropIn).contains("07:30:00"));
+}
+
+// A drop-in that cannot be written whole (a full disk: here a file-size limit) must not be emptied,
+// nor the failure pass for success; a folder that cannot be made says why.
+TEST_F(InstalledProgramTest, ATimerThatCannotBeWrittenKeepsItsTimeAndSaysWhy)
+{
+    const QString dropIn = temp.filePath(QStringLiteral("home/config/systemd/user/corvane-net-scan.timer.d/start-time.conf"));
+    ASSERT_EQ(cv({QStringLiteral("--write-timer")}).exitCode, 0);
+    const QByteArray before = bytes(dropIn);
+    const QString registryFolder = temp.filePath(QStringLiteral("registry"));
+    Registry registry({registryFolder, registryFolder});
+    SettingsStore(registry).save(QStringLiteral("Misc"), QStringLiteral("StartTime"), QStringLiteral("07:30 a"));
+
+    const Run full = test::runProgram(root + u"/usr/bin/cv", {QStringLiteral("--write-timer")}, environment(), {},
+                                      [] {
+                                          ::signal(SIGXFSZ, SIG_IGN);
+                                          const rlimit limit{64, 64};
+                                          ::setrlimit(RLIMIT_FSIZE, &limit);
+                                      });
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(full.out.isEmpty()) << full.out.toStdString();
+    EXPECT_EQ(full.err, QByteArray("cv: " + dropIn.toUtf8() + ": File too large\n"));
+    EXPECT_EQ(bytes(dropIn), before);
+    EXPECT_EQ(QDir(QFileInfo(dropIn).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("start-time.conf")});
+
+    QProcessEnvironment noFolder = environment();
+    const QString notAFolder = temp.filePath(QStringLiteral("home/config-file"));
+    QFile file(notAFolder);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    noFolder.insert(QStringLiteral("XDG_CONFIG_HOME"), notAFolder);
+    const Run unmade = cv({QStringLiteral("--write-timer")}, noFolder);
+    EXPECT_EQ(unmade.exitCode, 1);
+    EXPECT_EQ(unmade.err, QByteArray("cv: cannot make the folder " + notAFolder.toUtf8() + ": File exists\n"));
 }
 
 // The options and variables of cv a text names, sorted; the options of systemctl commands in
