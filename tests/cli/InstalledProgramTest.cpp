@@ -104,7 +104,46 @@ TEST_F(InstalledProgramTest, AFirstScanRecordsIntoTheUsersOwnFolderAndTheOverrid
     QFile::setPermissions(other + u"/cv.mdb", QFile::ReadOwner | QFile::WriteOwner);
     override.insert(QStringLiteral("CORVANE_NET_HOME"), other);
     EXPECT_EQ(detailRows(override), "0");
-    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("cv.mdb")});
+    // Filled as the user's own folder is, the database it holds left as it was.
+    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("cv.mdb"), QStringLiteral("demo"), QStringLiteral("faq.fil")}));
+}
+
+// After "rm cv.mdb" an empty database in its place would answer every question with nothing.
+TEST_F(InstalledProgramTest, ALostDatabaseIsReportedWithHowToStartAfresh)
+{
+    ASSERT_EQ(cv({QStringLiteral("--demo")}).exitCode, 0);
+    ASSERT_EQ(cv({QStringLiteral("--scan")}).exitCode, 0);
+    ASSERT_TRUE(QFile::remove(userFolder + u"/cv.mdb"));
+    const QString database = userFolder + u"/cv.mdb";
+    const QByteArray words = QString(u"Database file "_s + database +
+                              u" does not exist.\nRestore it from a backup, or start afresh with an empty audit "
+                              "database: copy "_s + copies + u"/cv.mdb to "_s + database + u".\n"_s)
+                                 .toUtf8();
+    const Run query = cv({QStringLiteral("--query"), QStringLiteral("SELECT COUNT(*) FROM Detail")});
+    EXPECT_EQ(query.exitCode, 1);
+    EXPECT_TRUE(query.out.isEmpty()) << query.out.toStdString();
+    EXPECT_EQ(query.err, words);
+    // The same day would end the scan before it looks for the file.
+    const QString registryFolder = temp.filePath(QStringLiteral("registry"));
+    Registry registry({registryFolder, registryFolder});
+    SettingsStore(registry).remove(QStringLiteral("System"), QStringLiteral("LastScan"));
+    const Run scan = cv({QStringLiteral("--scan")});
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_TRUE(scan.err.contains(words)) << scan.err.toStdString();
+    EXPECT_FALSE(QFile::exists(database));
+
+    // The way back it names.
+    ASSERT_TRUE(QFile::copy(copies + u"/cv.mdb", database));
+    EXPECT_EQ(detailRows(environment()), "0");
+}
+
+TEST_F(InstalledProgramTest, WithoutTheDemoFolderThereIsNothingToPrepare)
+{
+    QDir(copies + u"/demo").removeRecursively();
+    const Run demo = cv({QStringLiteral("--demo")});
+    EXPECT_EQ(demo.exitCode, 1);
+    EXPECT_TRUE(demo.err.startsWith("cv: no demo network in ")) << demo.err.toStdString();
 }
 
 TEST_F(InstalledProgramTest, AUsersDatabaseOfANewerVersionIsRefusedAndLeftAlone)

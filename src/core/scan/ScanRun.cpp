@@ -151,7 +151,7 @@ std::optional<ScanRun::Outcome> ScanRun::openDatabase(AuditDatabase& database)
 {
     const QString databasePath = m_services.applicationFolder + u"cv.mdb"_s;
     if (!FileExists(databasePath)) {
-        const QString text = u"Database file "_s + databasePath + u" does not exist."_s;
+        const QString text = missingDatabaseText(databasePath);
         m_ui.beep();
         m_ui.showMessage(text, UserInterfacePort::Icon::Warning);
         return Outcome{Ending::Failed, text};

@@ -149,8 +149,12 @@ TEST_F(ScanRunTest, AMissingDatabaseIsReportedWithABeep)
     QFile::remove(databaseFile.path);
     EXPECT_EQ(run().ending, Ending::Failed);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text,
-              u"Database file "_s + databaseFile.folder.path() + u"/cv.mdb does not exist."_s);
+    // The words of the check, then what to do.
+    EXPECT_TRUE(ui.messages[0].text.startsWith(u"Database file "_s + databaseFile.folder.path() +
+                                               u"/cv.mdb does not exist.\r\nRestore it from a backup, or start "
+                                               "afresh with an empty audit database: copy "_s))
+        << ui.messages[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(databaseFile.path));
     EXPECT_EQ(ui.messages[0].icon, UserInterfacePort::Icon::Warning);
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_TRUE(ui.busyHistory.isEmpty());

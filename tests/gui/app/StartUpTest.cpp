@@ -99,8 +99,9 @@ TEST_F(MainWindowTest, OnlyMinusTInAnyCaseAndWithBlanksStartsAScan)
     EXPECT_TRUE(window->isVisible());
     QTest::qWait(20);
     ASSERT_EQ(boxes.messages.size(), 1);
-    EXPECT_EQ(boxes.messages.first().text,
-              u"Database file "_s + homePath(u"cv.mdb"_s) + u" does not exist."_s);
+    EXPECT_TRUE(boxes.messages.first().text.startsWith(u"Database file "_s + homePath(u"cv.mdb"_s) +
+                                                       u" does not exist.\r\nRestore it from a backup"_s))
+        << boxes.messages.first().text.toStdString();
     ASSERT_TRUE(closeWindow());
     boxes.messages.clear();
 

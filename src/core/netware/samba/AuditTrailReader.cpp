@@ -1,5 +1,6 @@
 #include "core/netware/samba/AuditTrailReader.h"
 
+#include "core/common/FileWriting.h"
 #include "core/netware/samba/AuditLogLines.h"
 #include "core/netware/samba/RecycleRepository.h"
 
@@ -696,7 +697,11 @@ AuditReading readAuditTrail(const QString& volumeName, const SambaVolumeSettings
                             const AuditProgress& progress)
 {
     AuditReading reading;
-    QDir().mkpath(QFileInfo(settings.storeFile).absolutePath());
+    // Who read and wrote which file is no one else's business.
+    if (QString failure; !makeFolder(QFileInfo(settings.storeFile).absolutePath(), privateFolderMode, &failure)) {
+        reading.problems.append(failure);
+        return reading;
+    }
     const StoreLock lock(settings.storeFile);
     if (!lock.held()) {
         reading.problems.append(u"the store %1 cannot be locked"_s.arg(settings.storeFile));
