@@ -47,8 +47,9 @@ int exitStatusOf(const ScanRun::Outcome& outcome, QTextStream& out, QTextStream&
 {
     switch (outcome.ending) {
     case Ending::Completed:
-        out << outcome.text << '\n';
-        return 0;
+        out << terminalText(outcome.text) << '\n';
+        // Rows that could not be recorded are lost, however much else was.
+        return outcome.lostRows > 0 ? 1 : 0;
     case Ending::Stopped:
     case Ending::StoppedWhileWaiting:
         err << "cv: the scan was stopped; nothing of it was recorded\n";

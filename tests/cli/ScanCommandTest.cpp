@@ -4,6 +4,8 @@
 #include "core/netware/NetWareConfiguration.h"
 #include "core/db/AuditDatabase.h"
 #include "core/settings/StartAtBootEntry.h"
+#include "mock/PermissionOverride.h"
+#include "mock/RefusedRows.h"
 
 #include <sqlite3.h>
 
@@ -102,6 +104,46 @@ TEST_F(ScanCommandTest, AMissingDatabaseEndsWithItsMessage)
         scan.err.contains((u"Database file "_s + home.path() + u"/cv.mdb does not exist.\n"_s).toUtf8()))
         << scan.err.constData();
     EXPECT_FALSE(QFile::exists(databasePath()));
+}
+
+// SQLite opens a cv.mdb this user may not write read-only and refuses every row; the run used to
+// report the files found and end well. It must fail at its start, as for a locked file.
+TEST_F(ScanCommandTest, ADatabaseThatCannotBeWrittenFailsTheRunAtItsStart)
+{
+    writeHomeFile(u"vol1/DOCS/A.DOC"_s, "a");
+    ASSERT_EQ(cv({u"--add-path"_s, u"F:\\DOCS"_s}).exitCode, 0);
+    ASSERT_TRUE(QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QByteArray before = [this] {
+        QFile file(databasePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const Run scan = cv({u"--scan"_s}, environment(), withoutPermissionOverride);
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_TRUE(scan.out.isEmpty()) << scan.out.constData();
+    EXPECT_TRUE(scan.err.contains(QString(u"Unable to open database "_s + databasePath() +
+                                          u".\nError -2147217911 : Cannot update. Database or object is read-only: '"_s +
+                                          databasePath() + u"' may not be written.\n"_s)
+                                      .toUtf8()))
+        << scan.err.constData();
+    EXPECT_EQ(stored(u"System"_s, u"LastScan"_s), u"<unset>"_s);
+    QFile file(databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+// Rows refused one by one (a trigger of the test's own refuses some) are lost however much else
+// was recorded: the summary says how many, and the run fails.
+TEST_F(ScanCommandTest, RowsThatCouldNotBeRecordedFailTheRun)
+{
+    refuseDetailRowsOfBadFiles(databasePath());
+    for (const char* file : {"A.DOC", "BAD1.DOC", "BAD2.DOC", "BAD3.DOC"})
+        writeHomeFile(u"vol1/DOCS/"_s + QLatin1String(file), "x");
+    ASSERT_EQ(cv({u"--add-path"_s, u"F:\\DOCS"_s}).exitCode, 0);
+    const Run scan = cv({u"--scan"_s});
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_EQ(scan.out, "4 files found. Total of 0.0 KB.\n3 rows of this run could not be recorded; the first "
+                        "failed with Error -2147467259 : row refused\n");
+    EXPECT_EQ(count("Detail"), 1);
 }
 
 TEST_F(ScanCommandTest, PathsAreStoredAsTheMainWindowStoresThem)

@@ -271,22 +271,26 @@ ScanRun::Outcome ScanRun::finish(AuditDatabase& database, qint32 filesFound, qin
         m_ui.showStatus(scanTerminated);
         return {Ending::Stopped, scanTerminated};
     }
+    const AuditDatabase::LostRows lost = database.lostRows();
     if (const DbError error = database.commit(); error.isError()) {
         database.rollback();
         m_ui.showStatus(error.text());
         return {Ending::Failed, error.text()};
     }
-    if (filesFound == 0) {
-        m_ui.showStatus(u"No files found."_s);
-        return {Ending::Completed, u"No files found."_s};
+    Outcome outcome{Ending::Completed, u"No files found."_s, lost.count};
+    if (filesFound != 0) {
+        const QString stamp = lastScanStamp(m_services.clock.now());
+        m_ui.showLastScan(u"Last scan: "_s + stamp);
+        m_services.store.save(systemSection, u"LastScan"_s, stamp);
+        outcome.text = filesFoundSummary(filesFound, totalBytes);
     }
-    const QString stamp = lastScanStamp(m_services.clock.now());
-    m_ui.showLastScan(u"Last scan: "_s + stamp);
-    m_services.store.save(systemSection, u"LastScan"_s, stamp);
-    const QString summary = filesFoundSummary(filesFound, totalBytes);
-    m_ui.showStatus(summary);
-    showServerLogSummaries();
-    return {Ending::Completed, summary};
+    // What was stored is kept; what was not must not pass for recorded.
+    if (lost.count > 0)
+        outcome.text += u"\r\n"_s + lostRowsText(lost.count, lost.first.text());
+    m_ui.showStatus(outcome.text);
+    if (filesFound != 0)
+        showServerLogSummaries();
+    return outcome;
 }
 
 // Servers that learn from logs read them before the files are scanned, so the rows of this run

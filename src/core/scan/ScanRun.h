@@ -57,6 +57,8 @@ public:
     {
         Ending ending = Ending::Completed;
         QString text; // the summary, "Scan terminated.", or why the run did not complete
+        // Rows of a completed run that SQLite refused; the text says so after the summary.
+        qint64 lostRows = 0;
     };
 
     explicit ScanRun(ScanRunServices services);

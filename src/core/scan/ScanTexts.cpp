@@ -30,6 +30,12 @@ QString filesFoundSummary(qint32 filesFound, qint32 totalBytes, const QLocale& l
            grouping.toString(totalBytes / 1024.0, 'f', 1) + u" KB."_s;
 }
 
+QString lostRowsText(qint64 lostRows, const QString& firstError, const QLocale& locale)
+{
+    const QString rows = lostRows == 1 ? u"1 row"_s : groupingLocale(locale).toString(lostRows) + u" rows"_s;
+    return rows + u" of this run could not be recorded; the first failed with "_s + firstError;
+}
+
 std::optional<QTime> startTimeOfDay(const QString& text)
 {
     // Only a time alone is a time of day; a text with a date never equals the clock's time.

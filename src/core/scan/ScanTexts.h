@@ -16,6 +16,10 @@ QString lastScanStamp(const QDateTime& now);
 // in KB as "###,###,###,##0.0", with the locale's group separator and decimal mark.
 QString filesFoundSummary(qint32 filesFound, qint32 totalBytes, const QLocale& locale = QLocale());
 
+// What a run that lost rows says after its summary: the count as the summary writes counts, and
+// the words of the first failure ("Error <number> : <description>").
+QString lostRowsText(qint64 lostRows, const QString& firstError, const QLocale& locale = QLocale());
+
 // A time of day as StartTime holds it ("05:00 pm", the default "05:00 p", "17:00"), cut to the
 // minute; nullopt for a text that is no time of day.
 std::optional<QTime> startTimeOfDay(const QString& text);
