@@ -212,6 +212,47 @@ TEST_F(CommandLineTest, HelpListsTheJobsAndWrongUseIsAnError)
     EXPECT_EQ(cv({QStringLiteral("--purge-all"), QStringLiteral("--no")}).exitCode, 2);
 }
 
+// On a server without a display: what answers on the terminal must not need one, and nothing but
+// "-t" may open the window.
+TEST_F(CommandLineTest, WithoutADisplayHelpVersionAndWrongOptionsAnswerOnTheTerminal)
+{
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(QString::fromLatin1(variable));
+    headless.insert(QStringLiteral("CORVANE_NET_HOME"), home.path());
+    headless.insert(QStringLiteral("CORVANE_NET_REGISTRY"), registryFolder.path());
+    const auto cvHeadless = [&headless](const QStringList& arguments) {
+        return test::runProgram(QStringLiteral(CV_EXECUTABLE), arguments, headless);
+    };
+
+    const Run help = cvHeadless({QStringLiteral("-h")});
+    EXPECT_EQ(help.exitCode, 0) << help.err.constData();
+    EXPECT_TRUE(help.out.startsWith("Usage: cv ")) << help.out.constData();
+    EXPECT_EQ(help.out, cv({QStringLiteral("--help")}).out);
+
+    const Run version = cvHeadless({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0) << version.err.constData();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^cv \(Corvane Net\) \d+\.\d+\.\d+\n$)"))
+                    .match(QString::fromUtf8(version.out))
+                    .hasMatch())
+        << version.out.constData();
+
+    const QByteArray hint = "Try \"cv --help\" for the options.\n";
+    for (const QStringList& wrong : {QStringList{QStringLiteral("-x")}, QStringList{QStringLiteral("--frobnicate")},
+                                     QStringList{QStringLiteral("report.txt")}}) {
+        const Run run = cvHeadless(wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(u' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err, QByteArray("cv: unknown option " + wrong.join(u' ').toUtf8() + '\n' + hint));
+    }
+    const Run timedLater = cvHeadless({QStringLiteral("-t"), QStringLiteral("now")});
+    EXPECT_EQ(timedLater.exitCode, 2);
+    EXPECT_EQ(timedLater.err, QByteArray("cv: -t takes no options\n" + hint));
+    const Run missing = cvHeadless({QStringLiteral("--query")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, QByteArray("cv: --query takes one statement\n" + hint));
+}
+
 // A folder CORVANE_NET_HOME names is filled as the user's own folder is, and made private.
 TEST_F(CommandLineTest, AFolderNamedByTheHomeVariableIsFilledAndPrivate)
 {

@@ -74,13 +74,23 @@ TEST_F(ScanCommandTest, AnAddedVolumeIsScannedIntoEveryTable)
               (QList<QByteArray>{"\"\\\\SRV1\\VOL1:DOCS\"", "\"\\\\SRV1\\VOL1:DOCS\\SUB\""}));
 
     // The same day again: the question is answered with its default button (Yes: purge first),
-    // which ends the run.
+    // which ends the run; today's scan stands, which is no failure (a timer after a scan by hand).
     const Run again = cv({u"--scan"_s});
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.out.isEmpty());
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(again.out, "Today's scan is done already; nothing was scanned again. \"cv --scan --again\" "
+                         "deletes today's data and scans again.\n");
     EXPECT_TRUE(again.err.contains("You have already run today.")) << again.err.constData();
     EXPECT_TRUE(again.err.contains("[Y/n] yes (default)\n"));
     EXPECT_EQ(count("Detail"), 3);
+
+    // For the user who means it: today's rows go, and the day is recorded anew, once.
+    writeHomeFile(u"vol1/DOCS/LATE.DOC"_s, "late");
+    const Run rescan = cv({u"--scan"_s, u"--again"_s});
+    ASSERT_EQ(rescan.exitCode, 0) << rescan.err.constData();
+    EXPECT_EQ(rescan.out, "4 files found. Total of 0.0 KB.\n");
+    EXPECT_TRUE(rescan.err.contains("has been purged.")) << rescan.err.constData();
+    EXPECT_FALSE(rescan.err.contains("You have already run today."));
+    EXPECT_EQ(count("Detail"), 4);
 }
 
 TEST_F(ScanCommandTest, StepTimingsOnRequest)

@@ -121,17 +121,17 @@ ScanRun::Outcome ScanRun::runOnce()
 // The first 10 characters of LastScan, read as a date; anything else asks nothing.
 std::optional<ScanRun::Outcome> ScanRun::checkSameDay()
 {
-    const QString lastScan = m_services.store.get(systemSection, u"LastScan"_s, QString());
-    const std::optional<QDate> lastScanDate = parseShortDate(lastScan.left(10));
-    if (!lastScanDate)
+    const std::optional<QDate> lastScan =
+        lastScanDate(m_services.store.get(systemSection, u"LastScan"_s, QString()));
+    if (!lastScan)
         return std::nullopt;
     const QDate& scanDate = m_settings.ScanDate;
-    if (scanDate < *lastScanDate) {
+    if (scanDate < *lastScan) {
         const QString question = u"Warning! Today's date conflicts with the last scan date of "_s +
-                                 shortDateText(*lastScanDate) + u". Do you want to continue?"_s;
+                                 shortDateText(*lastScan) + u". Do you want to continue?"_s;
         if (m_ui.askYesNo(question, Answer::No) != Answer::Yes)
             return Outcome{Ending::Declined, question};
-    } else if (scanDate == *lastScanDate) {
+    } else if (scanDate == *lastScan) {
         if (m_settings.flag(Flag::ExitAfterScan) && m_settings.TimedStart) {
             m_ui.quit();
             return Outcome{Ending::ProgramEnded,
@@ -142,7 +142,7 @@ std::optional<ScanRun::Outcome> ScanRun::checkSameDay()
             "file specs. Do you want to click the 'Purge Today' Button to delete today's data before "
             "continuing."_s;
         if (m_ui.askYesNo(question, Answer::Yes) != Answer::No)
-            return Outcome{Ending::Declined, question};
+            return Outcome{Ending::AlreadyScannedToday, question};
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "core/scan/ScanTexts.h"
 
+#include "core/common/DateTexts.h"
 #include "core/db/JetDates.h"
 
 namespace corvane {
@@ -21,6 +22,11 @@ QString lastScanStamp(const QDateTime& now)
 {
     // Without a locale Qt writes "am" and "pm" in lower case, as the stamp wants.
     return now.toString(u"MM/dd/yyyy hh:mm ap"_s);
+}
+
+std::optional<QDate> lastScanDate(const QString& lastScan)
+{
+    return parseShortDate(lastScan.left(10));
 }
 
 QString filesFoundSummary(qint32 filesFound, qint32 totalBytes, const QLocale& locale)

@@ -11,6 +11,8 @@ namespace corvane {
 
 // "mm/dd/yyyy hh:mm am/pm": the LastScan stamp and the last-scan line.
 QString lastScanStamp(const QDateTime& now);
+// The date of a LastScan stamp, read from its first 10 characters; nullopt when they are no date.
+std::optional<QDate> lastScanDate(const QString& lastScan);
 
 // The summary of a run that found files: the count as "###,###,###,##0", then the byte total
 // in KB as "###,###,###,##0.0", with the locale's group separator and decimal mark.

@@ -1,6 +1,7 @@
 #include "gui/app/MainWindow.h"
 
 #include "core/common/AppFolder.h"
+#include "core/common/ProgramArguments.h"
 #include "core/db/DatabaseOpening.h"
 #include "core/settings/SettingsPersistence.h"
 #include "gui/app/OptionPanel.h"
@@ -51,11 +52,6 @@ QWidget* createClientArea(QMainWindow* window)
     client->resize(window->size());
     window->setCentralWidget(client);
     return client;
-}
-
-bool isTimedStart(const QStringList& arguments)
-{
-    return arguments.mid(1).join(u' ').trimmed().toLower() == u"-t";
 }
 
 } // namespace

@@ -86,7 +86,7 @@ TEST_F(ScanRunTest, TheSameDayAsksWhetherToPurgeFirstAndYesEndsTheRun)
     addPath(u"F:\\DOCS"_s);
     setLastScan(u"12/07/2026 08:00 am"_s);
     const ScanRun::Outcome declined = run();
-    EXPECT_EQ(declined.ending, Ending::Declined);
+    EXPECT_EQ(declined.ending, Ending::AlreadyScannedToday);
     EXPECT_EQ(ui.questions, QStringList{alreadyRun});
     EXPECT_TRUE(ui.busyHistory.isEmpty());
     EXPECT_TRUE(rows(u"Detail"_s).isEmpty());
