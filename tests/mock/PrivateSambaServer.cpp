@@ -150,6 +150,14 @@ QString lastLines(const QString& path, int count)
     return QString::fromUtf8(lines.mid(qMax(0, lines.size() - count)).join('\n'));
 }
 
+QString indentedLines(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += u"  "_s + line + u'\n';
+    return text;
+}
+
 } // namespace
 
 bool PrivateSambaServer::ClientRun::succeeded() const
@@ -259,6 +267,7 @@ QString PrivateSambaServer::writeConfiguration() const
                    "  interfaces = 127.0.0.1\n"
                    "  bind interfaces only = yes\n"
                    "  map to guest = never\n"
+                   "%5"
                    "[%3]\n"
                    "  path = %1/share\n"
                    "  read only = no\n"
@@ -275,9 +284,8 @@ QString PrivateSambaServer::writeConfiguration() const
                    "  recycle:versions = yes\n"
                    "  recycle:directory_mode = 2770\n"_s.arg(root)
                        .arg(port_)
-                       .arg(options_.shareName, sharedGroup());
-    for (const QString& line : options_.shareLines)
-        text += u"  "_s + line + u'\n';
+                       .arg(options_.shareName, sharedGroup(), indentedLines(options_.globalLines));
+    text += indentedLines(options_.shareLines);
     if (file.write(text.toUtf8()) < 0 || !file.flush())
         return u"cannot write "_s + configPath();
     return {};
@@ -363,10 +371,16 @@ QString PrivateSambaServer::stop()
 
 PrivateSambaServer::ClientRun PrivateSambaServer::client(const QString& user, const QString& commands) const
 {
+    return client(user, commands, ClientLogon{});
+}
+
+PrivateSambaServer::ClientRun PrivateSambaServer::client(const QString& user, const QString& commands,
+                                                         const ClientLogon& logon) const
+{
     const ToolRun run = runTool(u"smbclient"_s,
                                 {u"//127.0.0.1/"_s + options_.shareName, u"-p"_s, QString::number(port_), u"-s"_s,
-                                 configPath(), u"-m"_s, u"SMB3"_s, u"-U"_s, user + u'%' + password(), u"-c"_s,
-                                 commands},
+                                 configPath(), u"--option=client min protocol="_s + logon.protocol, u"-m"_s,
+                                 logon.protocol, u"-U"_s, user + u'%' + logon.password, u"-c"_s, commands},
                                 {}, clientFolder());
     return {run.exitCode, run.output};
 }

@@ -18,6 +18,11 @@ struct AuditReading
     qint64 foreign = 0;  // lines of other programs and other messages, passed over
     QStringList problems; // sources that could not be read, a store set aside
 
+    // Whom the records name.
+    qint64 ambiguousRenames = 0;   // renames read more than one way, their histories dropped
+    qint64 notFromSmbd = 0;        // journal records of other programs under smbd's identifier
+    QStringList warnings;          // settings under which a record's user proves no one
+
     QString summary(const QString& volume) const;
 };
 
