@@ -246,16 +246,8 @@ QString PrivatePostgresServer::waitUntilReady()
 
 QString PrivatePostgresServer::stop()
 {
-    if (!postgres_)
-        return {};
-    const qint64 leader = pid_;
     // SIGINT is the fast shutdown: sessions are ended, nothing waits for clients.
-    const bool stopped = stopProcessGroup(*postgres_, leader, SIGINT);
-    postgres_.reset();
-    pid_ = 0;
-    if (!stopped)
-        return u"processes of the private PostgreSQL server (group %1) outlived its stop"_s.arg(leader);
-    return {};
+    return stopServer(postgres_, pid_, SIGINT, u"the private PostgreSQL server"_s);
 }
 
 QString PrivatePostgresServer::connectionString(const QString& database, const QString& role,

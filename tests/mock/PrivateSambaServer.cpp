@@ -301,15 +301,7 @@ QString PrivateSambaServer::waitUntilListening()
 
 QString PrivateSambaServer::stop()
 {
-    if (!smbd_)
-        return {};
-    const qint64 leader = pid_;
-    const bool stopped = stopProcessGroup(*smbd_, leader, SIGTERM);
-    smbd_.reset();
-    pid_ = 0;
-    if (!stopped)
-        return u"processes of the private smbd (group %1) outlived its stop"_s.arg(leader);
-    return {};
+    return stopServer(smbd_, pid_, SIGTERM, u"the private smbd"_s);
 }
 
 PrivateSambaServer::ClientRun PrivateSambaServer::client(const QString& user, const QString& commands) const

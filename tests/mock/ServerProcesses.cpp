@@ -77,4 +77,17 @@ bool stopProcessGroup(QProcess& server, qint64 leader, int signal)
     return !processGroupExists(leader);
 }
 
+QString stopServer(std::unique_ptr<QProcess>& server, qint64& pid, int signal, const QString& what)
+{
+    if (!server)
+        return {};
+    const qint64 leader = pid;
+    const bool stopped = stopProcessGroup(*server, leader, signal);
+    server.reset();
+    pid = 0;
+    if (!stopped)
+        return u"processes of "_s + what + u" (group %1) outlived its stop"_s.arg(leader);
+    return {};
+}
+
 } // namespace corvane::test

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class QProcess;
 
 namespace corvane::test {
@@ -19,5 +21,9 @@ QString lastLines(const QString& path, int count);
 // KILL for what does not end in time, then waits until no process of the group is left. False
 // when some outlived it all.
 bool stopProcessGroup(QProcess& server, qint64 leader, int signal);
+
+// stopProcessGroup for a server started as server with the pid kept in pid, both forgotten then;
+// an empty text when its group is gone, else which processes (of what) outlived the stop.
+QString stopServer(std::unique_ptr<QProcess>& server, qint64& pid, int signal, const QString& what);
 
 } // namespace corvane::test
