@@ -81,6 +81,18 @@ BEGIN
 END
 $$;
 
+-- A value within lowest .. highest as it is; else the error of Jet's words for what.
+CREATE OR REPLACE FUNCTION jet_within(v anycompatible, lowest anycompatible, highest anycompatible, what text)
+RETURNS anycompatible
+LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
+BEGIN
+    IF v < lowest OR v > highest THEN
+        PERFORM jet_error(what);
+    END IF;
+    RETURN v;
+END
+$$;
+
 -- ---------------------------------------------------------------------------------------
 -- Texts
 
@@ -661,36 +673,18 @@ $$;
 
 -- The first day of the week: 1 Sunday (0 too, "as the system") .. 7 Saturday.
 CREATE OR REPLACE FUNCTION jet_first_day(w bigint) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF w < 0 OR w > 7 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN CASE WHEN w = 0 THEN 1 ELSE w END;
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN greatest(jet_within(w, 0, 7, 'invalid'), 1);
 
 -- The first week of the year: only the week holding January 1 (0 or 1) is known.
 CREATE OR REPLACE FUNCTION jet_week_rule(w bigint) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF w > 1 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN w;
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN jet_within(w, -9223372036854775808, 1, 'invalid');
 
 -- The length of a text SPACE and STRING build, up to a million characters.
 CREATE OR REPLACE FUNCTION jet_built_length(w bigint) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF w < 0 OR w > 1000000 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN w;
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN jet_within(w, 0, 1000000, 'invalid');
 
 -- The character STRING repeats: the first of a text, or a character code.
 CREATE OR REPLACE FUNCTION jet_fill_char(v text) RETURNS text
@@ -704,14 +698,8 @@ END
 $$;
 
 CREATE OR REPLACE FUNCTION jet_fill_char(v bigint) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF v < 0 OR v > 65535 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN jet_char(v);
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN jet_char(jet_within(v, 0, 65535, 'invalid'));
 
 CREATE OR REPLACE FUNCTION jet_fill_char(v double precision) RETURNS text
 LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
@@ -723,17 +711,11 @@ RETURN left(jet_storage_text(v), 1);
 
 -- The decimals of Round: 0 to 15.
 CREATE OR REPLACE FUNCTION jet_decimals(w bigint) RETURNS integer
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF w < 0 OR w > 15 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN w;
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN jet_within(w, 0, 15, 'invalid');
 
 -- Divisors are read, and refused when zero, before the dividend.
-CREATE OR REPLACE FUNCTION jet_divisor(v double precision) RETURNS double precision
+CREATE OR REPLACE FUNCTION jet_divisor(v anyelement) RETURNS anyelement
 LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
 BEGIN
     IF v = 0 THEN
@@ -743,49 +725,22 @@ BEGIN
 END
 $$;
 
-CREATE OR REPLACE FUNCTION jet_divisor(w bigint) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF w = 0 THEN
-        PERFORM jet_error('division');
-    END IF;
-    RETURN w;
-END
-$$;
-
 -- ---------------------------------------------------------------------------------------
 -- Texts
 
 CREATE OR REPLACE FUNCTION jet_left(t text, length bigint) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF length < 0 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN left(t, least(length, 1000000000)::integer);
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN left(t, least(jet_within(length, 0, 9223372036854775807, 'invalid'), 1000000000)::integer);
 
 CREATE OR REPLACE FUNCTION jet_right(t text, length bigint) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF length < 0 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN right(t, least(length, 1000000000)::integer);
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN right(t, least(jet_within(length, 0, 9223372036854775807, 'invalid'), 1000000000)::integer);
 
 CREATE OR REPLACE FUNCTION jet_mid(t text, start bigint) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF start < 1 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN substr(t, least(start, 1000000000)::integer);
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN substr(t, least(jet_within(start, 1, 9223372036854775807, 'invalid'), 1000000000)::integer);
 
+-- PL/pgSQL, not SQL: inlined, the start would be checked before the length is read.
 CREATE OR REPLACE FUNCTION jet_mid(t text, start bigint, length bigint) RETURNS text
 LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
 BEGIN
@@ -842,14 +797,8 @@ END
 $$;
 
 CREATE OR REPLACE FUNCTION jet_chr(code bigint) RETURNS text
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF code < 0 OR code > 255 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN jet_char(code);
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN jet_char(jet_within(code, 0, 255, 'invalid'));
 
 -- Val reads the leading number of a text, blanks skipped wherever they are, and stops at the
 -- first character that cannot continue it (D as an exponent too); 0 when there is none.
@@ -871,10 +820,7 @@ BEGIN
 END
 $$;
 
-CREATE OR REPLACE FUNCTION jet_val(v bigint) RETURNS double precision
-LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
-RETURN v::double precision;
-
+-- A number is its own value (a bigint comes here too).
 CREATE OR REPLACE FUNCTION jet_val(v double precision) RETURNS double precision
 LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
 RETURN v;
@@ -896,25 +842,9 @@ $$;
 -- ---------------------------------------------------------------------------------------
 -- Conversions and arithmetic
 
-CREATE OR REPLACE FUNCTION jet_whole_in(w bigint, lowest bigint, highest bigint) RETURNS bigint
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF w < lowest OR w > highest THEN
-        PERFORM jet_error('overflow');
-    END IF;
-    RETURN w;
-END
-$$;
-
 CREATE OR REPLACE FUNCTION jet_sqr(v double precision) RETURNS double precision
-LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $$
-BEGIN
-    IF v < 0 THEN
-        PERFORM jet_error('invalid');
-    END IF;
-    RETURN sqrt(v);
-END
-$$;
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN sqrt(jet_within(v, 0, 'Infinity', 'invalid'));
 
 -- dividend / divisor of doubles: beyond the doubles' range an overflow, below it 0.
 CREATE OR REPLACE FUNCTION jet_div(divisor double precision, dividend double precision) RETURNS double precision
@@ -1958,8 +1888,8 @@ BEGIN
             ('jetasc', ARRAY[text_], 'jet_asc({1})', 'bigint', true),
             ('jetchr', ARRAY[whole_], 'jet_chr({1})', 'text', true),
             ('jetval', ARRAY[as_is_], 'jet_val({1})', 'double precision', true),
-            ('jetcint', ARRAY[whole_], 'jet_whole_in({1}, -32768, 32767)', 'bigint', true),
-            ('jetclng', ARRAY[whole_], 'jet_whole_in({1}, -2147483648, 2147483647)', 'bigint', true),
+            ('jetcint', ARRAY[whole_], 'jet_within({1}, -32768, 32767, ''overflow'')', 'bigint', true),
+            ('jetclng', ARRAY[whole_], 'jet_within({1}, -2147483648, 2147483647, ''overflow'')', 'bigint', true),
             ('jetcdbl', ARRAY[number_], '{1}', 'double precision', true),
             ('jetcstr', ARRAY[text_], '{1}', 'text', true),
             ('jetcdate', ARRAY[date_], '{1}', 'timestamp', true),
