@@ -42,8 +42,9 @@
 --
 -- Errors are raised with Jet's words: "Data type mismatch in criteria expression." (SQLSTATE
 -- 42804), "Invalid procedure call or argument." (22023), "Overflow." (22003), "Division by
--- zero." (22012), "Invalid pattern string." (2201B). Every function is IMMUTABLE but jetnow,
--- jetdate and jettime: STABLE, the time of the client's statement in the session's TimeZone.
+-- zero." (22012), "Invalid pattern string." (2201B). Every function is IMMUTABLE and PARALLEL
+-- SAFE but jetnow, jetdate and jettime: STABLE, the time of the client's statement in the
+-- session's TimeZone (and jet_error, which only raises). jetlike gives a boolean, for WHERE.
 -- A NULL argument gives NULL (except to jetconcat, where only two NULLs do). Helpers are
 -- named jet_<name>; the public functions jet<name>, as SQLite knows them. Literals with a
 -- backslash are written E'...', so they read the same under any standard_conforming_strings.
