@@ -333,6 +333,15 @@ TEST_F(QueryWindowTest, EscapeClosesTheWindowAndItsSizeIsRemembered)
     EXPECT_FALSE(store.get(u"Options"_s, u"Height2"_s, {}).isEmpty());
 }
 
+TEST_F(QueryWindowTest, EscapeOnTheOpenTableListClosesOnlyTheList)
+{
+    control<QComboBox>(u"Combo1"_s)->showPopup();
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(QueryWindowTest, WithoutADatabaseTheWindowOpensEmptyAndEveryRunReportsWhy)
 {
     window.reset();
