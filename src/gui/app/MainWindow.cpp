@@ -29,7 +29,6 @@
 #include <QShortcut>
 #include <QTextStream>
 #include <QTimer>
-#include <QUrl>
 
 namespace corvane {
 
@@ -202,8 +201,7 @@ void MainWindow::Command14_Click()
 
 void MainWindow::openHelp()
 {
-    // Nothing is reported when the file is missing.
-    m_services.helpOpener->open(QUrl::fromLocalFile(m_applicationFolder + u"faq.fil"));
+    showHelpFile(this, m_applicationFolder + u"faq.fil", *m_services.helpOpener);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
