@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -313,6 +314,49 @@ TEST_F(QueryWindowTest, ColumnsFitTheRowsOnShowUpToACap)
 
     window->sortByColumn(1); // the rows are read again
     EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
+}
+
+// The window scales its font with its size; the cells grow with the text they hold.
+TEST_F(QueryWindowTest, RowsAndColumnsFollowTheFontAsTheWindowGrowsAndKeepAWidenedColumn)
+{
+    const QString directory = u"\\\\CORVANE\\VOL1:\\Projects\\Quarterly Reports"_s;
+    run(u"SELECT '"_s + directory + u"' AS Directory, file, Bytes FROM Detail"_s);
+    auto* grid = control<QTableView>(u"DataGrid1"_s);
+    const int designWidth = grid->columnWidth(0);
+    const int designText = grid->fontMetrics().horizontalAdvance(directory);
+    grid->setColumnWidth(1, 150); // widened by the user
+
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); // whatever the test screen's size
+    window->resize(window->size() * 2);
+    const QFontMetrics metrics(grid->font());
+    ASSERT_GT(metrics.height(), QFontMetrics(window->font()).height() * 3 / 2) << "the font did not grow";
+    const double growth = static_cast<double>(metrics.horizontalAdvance(directory)) / designText;
+    EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
+    EXPECT_NEAR(grid->columnWidth(0), designWidth * growth, 4);
+    EXPECT_NEAR(grid->columnWidth(1), 150 * growth, 4);
+    EXPECT_GE(grid->rowHeight(0), metrics.height());
+    EXPECT_GE(grid->horizontalHeader()->height(), metrics.height());
+    EXPECT_GE(grid->verticalHeader()->width(), metrics.horizontalAdvance(u"3"_s));
+
+    for (int step = 0; step < 20; ++step) // a window edge dragged back in small steps
+        window->resize(window->size() - QSize(window->width() / 40, window->height() / 40));
+    window->resize(window->minimumSize());
+    EXPECT_NEAR(grid->columnWidth(0), designWidth, 2);
+    EXPECT_NEAR(grid->columnWidth(1), 150, 2);
+    EXPECT_EQ(grid->rowHeight(0), QFontMetrics(grid->font()).height() + 4);
+}
+
+TEST_F(QueryWindowTest, NumbersAreAlignedRightAndTextsLeft)
+{
+    run(u"SELECT file, Bytes, Created FROM Detail ORDER BY file"_s);
+    const auto alignment = [this](int column) {
+        return model()->index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(model()->index(0, 1).data().toString(), u"10"_s);
+    EXPECT_EQ(alignment(1), Qt::AlignRight);
+    EXPECT_EQ(alignment(0), Qt::Alignment());
+    EXPECT_EQ(alignment(2), Qt::Alignment()); // unset
 }
 
 TEST_F(QueryWindowTest, ASortTheEngineRejectsSaysSoAndKeepsTheRows)
