@@ -105,7 +105,7 @@ TEST_F(QueryWindowTest, ARunStatementSelectsTheTableItReadsWithoutRunningThePick
 
     run(u"SELECT COUNT(*) FROM DeletedFiles"_s);
     EXPECT_EQ(picker(), u"Deleted Files"_s);
-    EXPECT_EQ(caption().left(10), u"1 records "_s);
+    EXPECT_EQ(caption().left(12), u"1 record in "_s);
 
     run(u"SELECT * FROM Detail, NewFiles"_s);
     EXPECT_EQ(picker(), u"Deleted Files"_s);
