@@ -30,11 +30,10 @@ QString DesktopQueryUser::askText(QWidget* owner, const QString& prompt, const Q
 
 void DesktopQueryUser::showMessage(QWidget* owner, const QString& text, const QString& title, Icon icon)
 {
-    const QMessageBox::Icon boxIcon = icon == Icon::Warning    ? QMessageBox::Warning
-                                      : icon == Icon::Question ? QMessageBox::Question
-                                                               : QMessageBox::NoIcon;
-    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, owner);
-    box.exec();
+    const MessageBoxes::Icon boxIcon = icon == Icon::Warning    ? MessageBoxes::Icon::Warning
+                                       : icon == Icon::Question ? MessageBoxes::Icon::Question
+                                                                : MessageBoxes::Icon::None;
+    MessageBoxes::show(owner, text, boxIcon, title);
 }
 
 bool DesktopQueryUser::askYesNo(QWidget* owner, const QString& question)

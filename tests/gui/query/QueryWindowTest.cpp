@@ -201,7 +201,7 @@ TEST_F(QueryWindowTest, CsvFilesAreNamedInLowerCaseInTheApplicationFolderAndOffe
     EXPECT_TRUE(QFile::exists(folder.inFolder(u"data.csv"_s)));
     EXPECT_EQ(user.opened, QStringList{folder.inFolder(u"data.csv"_s)});
     EXPECT_EQ(lastMessage(), u"Can't open file."_s);
-    EXPECT_EQ(user.messages.last().title, u"Corvane"_s);
+    EXPECT_EQ(user.messages.last().title, u"Corvane Net"_s);
     EXPECT_EQ(user.beeps, 1);
 }
 
