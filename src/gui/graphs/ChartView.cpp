@@ -124,6 +124,7 @@ QWidget* ChartView::threeDChartWidget()
     auto* legend = new QLabel(legendHtml(), body);
     legend->setObjectName(u"threeDLegend"_s);
     legend->setAlignment(Qt::AlignCenter);
+    legend->setWordWrap(true); // a narrow chart, as the options window's sample, takes two lines
     legend->setVisible(m_legend);
     layout->addWidget(title);
     layout->addWidget(container, 1);
@@ -146,9 +147,10 @@ QString ChartView::legendHtml() const
 {
     QString html;
     for (int column = 0; column < m_data.columnCount(); ++column) {
-        html += u"<span style=\"color:%1\">&#9632;</span>&nbsp;%2&nbsp;&nbsp;&nbsp;"_s.arg(
-            seriesColor(column).name(),
-            m_data.columnLabels[column].toHtmlEscaped());
+        // Kept whole, with room between entries, where a line may break.
+        html +=
+            u"<span style=\"white-space:nowrap\"><span style=\"color:%1\">&#9632;</span>&nbsp;%2</span>"
+            "&nbsp;&nbsp; "_s.arg(seriesColor(column).name(), m_data.columnLabels[column].toHtmlEscaped());
     }
     return html;
 }
