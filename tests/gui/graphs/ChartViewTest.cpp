@@ -88,43 +88,38 @@ TEST_F(ChartViewTest, LineChartNamesSeriesAfterFieldsLabelsFirstAndLastDayAndLea
     EXPECT_EQ(series[2]->points(), QList<QPointF>({{2, 6}}));
 }
 
-// A small series that comes first must not vanish behind a larger one drawn over it: the
-// middle of its area shows its own colour, not a blend.
-TEST_F(ChartViewTest, AFlatAreaChartShowsASmallSeriesInItsOwnColour)
+// The colour a flat area chart of three days of two series shows at a point of its values.
+QColor areaColourAt(ChartView& view, const QList<QList<std::optional<double>>>& points, const QPointF& at)
 {
     ChartData data;
-    data.columnLabels = {u"Small"_s, u"Large"_s};
+    data.columnLabels = {u"First"_s, u"Second"_s};
     data.rowLabels = {u"12/01/2026"_s, QString(), u"12/03/2026"_s};
-    data.points = {{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}};
+    data.points = points;
     view.setChartData(data);
     view.setChartType(chartTypeCode(ChartType::Area, false));
     view.resize(600, 400);
     QCoreApplication::processEvents();
     auto* flat = view.findChild<QChartView*>(u"flatChart"_s);
-    const QImage image = flat->grab().toImage();
-    const QPointF inside = chart()->mapToPosition(QPointF(1, 1)); // day 2, half the small value
-    const QColor shown = image.pixelColor(flat->mapFromScene(inside));
+    return flat->grab().toImage().pixelColor(flat->mapFromScene(flat->chart()->mapToPosition(at)));
+}
+
+// A small series that comes first must not vanish behind a larger one drawn over it: the
+// middle of its area shows its own colour, not a blend.
+TEST_F(ChartViewTest, AFlatAreaChartShowsASmallSeriesInItsOwnColour)
+{
+    // Day 2, half the small value.
+    const QColor shown = areaColourAt(view, {{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}}, QPointF(1, 1));
     const QColor small = seriesColor(0);
     EXPECT_LT(std::abs(shown.hslHue() - small.hslHue()), 15) << shown.name().toStdString();
     EXPECT_GT(shown.hslSaturation(), small.hslSaturation() * 3 / 4) << shown.name().toStdString();
 }
 
-// The areas are drawn largest first, yet on its second day Early (the larger in all) lies behind
-// Late: its outline still shows there, above every area.
+// The areas are drawn largest first, yet on its second day First (the larger in all) lies
+// behind Second: its outline still shows there, above every area.
 TEST_F(ChartViewTest, AFlatAreaBehindALargerOneOnSomeDayStillShowsItsOutline)
 {
-    ChartData data;
-    data.columnLabels = {u"Early"_s, u"Late"_s};
-    data.rowLabels = {u"12/01/2026"_s, QString(), u"12/03/2026"_s};
-    data.points = {{10.0, 2.0}, {2.0, 6.0}, {2.0, 2.0}};
-    view.setChartData(data);
-    view.setChartType(chartTypeCode(ChartType::Area, false));
-    view.resize(600, 400);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(legendNames(), QStringList({u"Early"_s, u"Late"_s}));
-    auto* flat = view.findChild<QChartView*>(u"flatChart"_s);
-    const QImage image = flat->grab().toImage();
-    const QColor shown = image.pixelColor(flat->mapFromScene(chart()->mapToPosition(QPointF(1, 2))));
+    const QColor shown = areaColourAt(view, {{10.0, 2.0}, {2.0, 6.0}, {2.0, 2.0}}, QPointF(1, 2));
+    EXPECT_EQ(legendNames(), QStringList({u"First"_s, u"Second"_s}));
     EXPECT_LT(std::abs(shown.hslHue() - seriesColor(0).hslHue()), 15) << shown.name().toStdString();
 }
 
