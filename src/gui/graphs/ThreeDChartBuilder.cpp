@@ -112,8 +112,8 @@ void setUpGraph(QAbstract3DGraph* graph)
     graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
     graph->setSelectionMode(QAbstract3DGraph::SelectionNone);
     // From the front corner of the last day and the front place, high enough that the names
-    // across the floor stay apart; aimed low, so the labels below the floor have room. Each
-    // graph sets how far away, so that the labels along the front edges stay in the picture.
+    // across the floor stay apart; aimed low, so the labels below the floor have room. How far
+    // away follows the picture (fitThreeDGraphTo).
     graph->scene()->activeCamera()->setCameraPosition(-112, 50);
     graph->scene()->activeCamera()->setTarget(QVector3D(0, -1, 0));
 }
@@ -173,7 +173,6 @@ Q3DBars* barGraph(const ChartData& data)
         static_cast<float>(std::max(0.6, minimumAcrossShare * along / std::max(across, 1.0))));
     graph->setBarSpacing(spacing);
     scaleValueAxis(graph->valueAxis(), data);
-    graph->scene()->activeCamera()->setZoomLevel(75);
     return graph;
 }
 
@@ -284,8 +283,6 @@ Q3DSurface* surfaceGraph(const ChartData& data, ChartType type)
     const double share = static_cast<double>(std::max(data.columnCount(), 1)) / std::max(data.rowCount(), 1);
     graph->setHorizontalAspectRatio(static_cast<float>(std::max(share, minimumAcrossShare)));
     scaleValueAxis(graph->axisY(), data);
-    // A surface spreads over a larger floor than the bars: seen from further away.
-    graph->scene()->activeCamera()->setZoomLevel(65);
     return graph;
 }
 
@@ -306,6 +303,19 @@ bool threeDChartsAvailable()
         return true;
     }();
     return available;
+}
+
+void fitThreeDGraphTo(QAbstract3DGraph* graph, const QSizeF& picture)
+{
+    // The graph is scaled to the picture's height when the picture is at least 1.6 times as
+    // wide as high, and to its width below that. Measured over a week and a month of five
+    // series and over one series, these zoom levels leave the labels along the front edges
+    // inside a picture of either kind; a surface spreads over a larger floor than the bars.
+    constexpr double scaledByHeightFrom = 1.6;
+    const double aspect = picture.height() > 0 ? picture.width() / picture.height() : 1.0;
+    const double wideZoom = qobject_cast<Q3DBars*>(graph) != nullptr ? 70 : 62;
+    const double zoom = std::min(wideZoom * std::max(1.0, scaledByHeightFrom / aspect), 100.0);
+    graph->scene()->activeCamera()->setZoomLevel(static_cast<float>(zoom));
 }
 
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type)

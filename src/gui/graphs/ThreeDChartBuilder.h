@@ -25,4 +25,8 @@ bool threeDChartsAvailable();
 // axis has the steps of valueScale.
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type);
 
+// Sets how far the camera stands for a picture of the given size: as near as the labels along
+// the front edges allow, so that the graph fills the picture and none is cut.
+void fitThreeDGraphTo(QAbstract3DGraph* graph, const QSizeF& picture);
+
 } // namespace corvane

@@ -197,7 +197,8 @@ struct ShownGraph
         view.show();
         QCoreApplication::processEvents();
     }
-    QImage picture() const { return view.threeDGraph()->renderToImage(0, QSize(633, 336)); }
+    // As the chart is printed: fitted to the picture's size.
+    QImage picture() const { return view.chartImage(QSize(633, 336)); }
 
     ChartView view;
 };
@@ -234,6 +235,40 @@ TEST_F(ChartView3DFixture, NothingIsCutAtTheEdgesOfThePicture)
                 onEdge +=
                     (image.pixel(1, y) != background) + (image.pixel(image.width() - 2, y) != background);
             EXPECT_EQ(onEdge, 0) << days << " days, type " << chartTypeCode(type, true);
+        }
+    }
+}
+
+// The share of the picture's width and height that what is drawn spans, in percent.
+QSize drawnSpan(const QImage& image)
+{
+    const QRgb background = image.pixel(0, 0);
+    QRect drawn;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background)
+                drawn |= QRect(x, y, 1, 1);
+        }
+    }
+    return {100 * drawn.width() / image.width(), 100 * drawn.height() / image.height()};
+}
+
+// The options window's sample, a box about as wide as high, and the wide chart window: the graph
+// fills each, seen from as near as its labels allow.
+TEST_F(ChartView3DFixture, TheGraphFillsItsBoxWhateverItsShape)
+{
+    for (const QSize box : {QSize(337, 288), QSize(633, 336), QSize(1266, 672)}) {
+        for (const ChartType type : {ChartType::Line, ChartType::Bar}) {
+            ShownGraph graph(fileActivity(), type);
+            graph.view.resize(box);
+            QCoreApplication::processEvents();
+            QWindow* window = graph.view.threeDGraph();
+            const QSize span = drawnSpan(graph.view.threeDGraph()->renderToImage(0, window->size()));
+            // A wide box is filled by height, as far as the labels below the floor allow.
+            const bool wide = box.width() > box.height() * 3 / 2;
+            EXPECT_TRUE(wide ? span.height() >= 85 : span.width() >= 75 && span.height() >= 80)
+                << box.width() << "x" << box.height() << " type " << chartTypeCode(type, true) << ": "
+                << span.width() << "% x " << span.height() << "%";
         }
     }
 }
