@@ -18,7 +18,7 @@ constexpr int rowPadding = 4;
 
 GridFontFollower::GridFontFollower(QTableView* grid) : QObject(grid), m_grid(grid), m_textUnit(textUnit())
 {
-    fitRowHeight();
+    fitHeadersAndRows();
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->installEventFilter(this);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
@@ -36,8 +36,11 @@ double GridFontFollower::textUnit() const
     return QFontMetricsF(m_grid->font()).horizontalAdvance(sample) / sample.size();
 }
 
-void GridFontFollower::fitRowHeight()
+void GridFontFollower::fitHeadersAndRows()
 {
+    // A desktop theme gives headers a font of their own, which the grid's font does not reach.
+    for (QHeaderView* header : {m_grid->horizontalHeader(), m_grid->verticalHeader()})
+        header->setFont(m_grid->font());
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + rowPadding);
 }
 
@@ -64,7 +67,7 @@ void GridFontFollower::followFont()
         m_grid->setColumnWidth(column, static_cast<int>(std::lround(units * m_textUnit)));
     }
     m_following = false;
-    fitRowHeight();
+    fitHeadersAndRows();
 }
 
 } // namespace corvane

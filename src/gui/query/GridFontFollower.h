@@ -25,7 +25,7 @@ protected:
 private:
     void noteWidth(int column, int width);
     void followFont();
-    void fitRowHeight();
+    void fitHeadersAndRows();
     double textUnit() const;
 
     QTableView* m_grid;

@@ -316,9 +316,16 @@ TEST_F(QueryWindowTest, ColumnsFitTheRowsOnShowUpToACap)
     EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
 }
 
-// The window scales its font with its size; the cells grow with the text they hold.
+// The window scales its font with its size; the cells grow with the text they hold, and so do
+// the headers, also where the desktop gives headers a font of their own.
 TEST_F(QueryWindowTest, RowsAndColumnsFollowTheFontAsTheWindowGrowsAndKeepAWidenedColumn)
 {
+    QFont themeHeaders = QApplication::font();
+    themeHeaders.setPointSizeF(7);
+    QApplication::setFont(themeHeaders, "QHeaderView");
+    window = std::make_unique<QueryWindow>(nullptr, store, user);
+    window->show();
+    QApplication::setFont(QApplication::font(), "QHeaderView");
     const QString directory = u"\\\\CORVANE\\VOL1:\\Projects\\Quarterly Reports"_s;
     run(u"SELECT '"_s + directory + u"' AS Directory, file, Bytes FROM Detail"_s);
     auto* grid = control<QTableView>(u"DataGrid1"_s);
@@ -336,6 +343,7 @@ TEST_F(QueryWindowTest, RowsAndColumnsFollowTheFontAsTheWindowGrowsAndKeepAWiden
     EXPECT_NEAR(grid->columnWidth(1), 150 * growth, 4);
     EXPECT_GE(grid->rowHeight(0), metrics.height());
     EXPECT_GE(grid->horizontalHeader()->height(), metrics.height());
+    EXPECT_EQ(grid->horizontalHeader()->font(), grid->font());
     EXPECT_GE(grid->verticalHeader()->width(), metrics.horizontalAdvance(u"3"_s));
 
     for (int step = 0; step < 20; ++step) // a window edge dragged back in small steps
