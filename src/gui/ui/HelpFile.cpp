@@ -42,8 +42,9 @@ QDialog* textFileWindow(QWidget* owner, const QString& path, const QString& text
     auto* layout = new QVBoxLayout(window);
     layout->addWidget(view, 1);
     layout->addLayout(buttons);
+    // Room for lines of 80 characters beside the scroll bar.
     const QFontMetrics metrics(view->font());
-    window->resize(metrics.horizontalAdvance(QString(84, u'x')), metrics.lineSpacing() * 36);
+    window->resize(metrics.horizontalAdvance(QString(90, u'x')), metrics.lineSpacing() * 36);
     return window;
 }
 
