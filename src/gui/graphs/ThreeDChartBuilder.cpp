@@ -164,8 +164,8 @@ Q3DBars* barGraph(const ChartData& data)
         graph->addSeries(series);
         series->setBaseColor(seriesColor(column)); // after adding: the graph's theme colours it
     }
-    // Each bar is as wide across as deep, or wider where many days would squeeze the places
-    // across (and their names) together.
+    // A bar is 0.6 as wide across as it is deep, or wider where many days would squeeze the
+    // places across (and their names) together.
     constexpr QSizeF spacing(1.0, 0.5);
     const double across = data.columnCount() * (1 + spacing.width());
     const double along = data.rowCount() * (1 + spacing.height());
