@@ -91,7 +91,7 @@ bool listDemoPaths(const QStringList& paths, const NetWareConfiguration& network
     // Told once the list is saved, so that a failed save never reads as paths added.
     QStringList outcomes;
     for (const QString& path : paths) {
-        if (AddScanPath(settings, path, network) == AddPathResult::Added)
+        if (AddScanPath(settings, path, network).result == AddPathResult::Added)
             outcomes.append(u"Added "_s + path + u" to the scan path list."_s);
         else
             outcomes.append(path + u" is in the scan path list already."_s);
