@@ -11,6 +11,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri libglx-mesa0 qt6-qpa-plugins imagemagick fonts-liberation
     clang libclang-rt-14-dev
     samba samba-vfs-modules smbclient
+    postgresql-15 libpq-dev
     dpkg-dev file lintian
 )
 

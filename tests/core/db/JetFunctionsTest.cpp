@@ -82,6 +82,18 @@ TEST_F(JetFunctions, ConversionsRoundHalvesToEven)
               "123,-150,0,0.5");
 }
 
+// Jet has no infinity or NaN: texts Qt reads so are no numbers, results beyond the doubles'
+// range overflow.
+TEST_F(JetFunctions, NoInfinityOrNaN)
+{
+    EXPECT_EQ(eval(u"CDbl('inf')"_s), "error: Data type mismatch in criteria expression.");
+    EXPECT_EQ(eval(u"CDbl('nan')"_s), "error: Data type mismatch in criteria expression.");
+    EXPECT_EQ(eval(u"Val('1e400')"_s), "error: Overflow.");
+    EXPECT_EQ(eval(u"1e308 + 1e308"_s), "error: Overflow.");
+    EXPECT_EQ(eval(u"1e308 / 0.1"_s), "error: Overflow.");
+    EXPECT_EQ(eval(u"CStr(CDbl('1e308'))"_s), "1E+308");
+}
+
 TEST_F(JetFunctions, ArithmeticOfJet)
 {
     EXPECT_EQ(eval(u"7 / 2"_s), "3.5");
@@ -108,6 +120,8 @@ TEST_F(JetFunctions, DateParts)
     // 12/6/2026 is a Sunday.
     EXPECT_EQ(eval(u"Weekday(#12/6/2026#) & Weekday(#12/7/2026#) & Weekday(#12/7/2026#, 2)"_s), "121");
     EXPECT_EQ(eval(u"Year(46362)"_s), "2026"); // a serial number is a date
+    // Arguments are read in their order, whatever order the compiler picks for C++ calls.
+    EXPECT_EQ(eval(u"Weekday('x', 9)"_s), "error: Data type mismatch in criteria expression.");
 }
 
 TEST_F(JetFunctions, DateAddByInterval)

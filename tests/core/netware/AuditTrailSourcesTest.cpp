@@ -417,12 +417,14 @@ TEST(AuditLogFiles, APositionOfTheFirstStoreVersionIsReadOn)
     EXPECT_FALSE(store.position(u"syslog "_s + trail.path(u"audit.log"_s))->tail.isEmpty());
 }
 
-// The entry of second number; a journal written anew names its entries by other cursors.
+// The entry of second number, written by smbd; a journal written anew names its entries by other
+// cursors.
 QByteArray journalEntry(int number, const QByteArray& path, const QByteArray& cursors = "s=")
 {
     return R"({"__CURSOR":")" + cursors + QByteArray::number(number) + R"(","__REALTIME_TIMESTAMP":")" +
            QByteArray::number(1765171460000000 + number * 1000000LL) +
-           R"(","SYSLOG_IDENTIFIER":"smbd_audit","MESSAGE":"al|1|pwrite|ok|@ROOT@/share/)" + path + "\"}\n";
+           R"(","SYSLOG_IDENTIFIER":"smbd_audit","_UID":"0","_COMM":"smbd","_EXE":"/usr/sbin/smbd",)"
+           R"("MESSAGE":"al|1|pwrite|ok|@ROOT@/share/)" + path + "\"}\n";
 }
 
 // The journal is read from the entry read last on; where it no longer holds that entry and now

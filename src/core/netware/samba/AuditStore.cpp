@@ -17,6 +17,7 @@ enum Slot
     ReplaceFacts,
     DeleteFacts,
     MoveFolder,
+    EraseFolder,
     InsertDeletion,
     SelectPosition,
     ReplacePosition,
@@ -266,6 +267,16 @@ bool AuditStore::moveFolderContents(const QByteArray& folder, const QByteArray& 
     sqlite3_bind_int64(statement, 2, folder.size() + 2);
     bindBlob(statement, 3, folder + '/');
     bindBlob(statement, 4, folderEnd(folder));
+    return sqlite3_step(statement) == SQLITE_DONE || fail();
+}
+
+bool AuditStore::eraseFolderContents(const QByteArray& folder)
+{
+    sqlite3_stmt* statement = prepared(EraseFolder, "DELETE FROM facts WHERE path > ?1 AND path < ?2");
+    if (!statement)
+        return false;
+    bindBlob(statement, 1, folder + '/');
+    bindBlob(statement, 2, folderEnd(folder));
     return sqlite3_step(statement) == SQLITE_DONE || fail();
 }
 

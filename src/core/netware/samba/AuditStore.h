@@ -84,6 +84,8 @@ public:
     bool eraseFacts(const QByteArray& path);
     // Moves every path under folder/ to target/.
     bool moveFolderContents(const QByteArray& folder, const QByteArray& target);
+    // Forgets every path under folder/.
+    bool eraseFolderContents(const QByteArray& folder);
     bool addDeletion(const PathDeletion& deletion);
 
     std::optional<SourcePosition> position(const QString& source);

@@ -1,5 +1,6 @@
 #include "core/netware/samba/AuditTrailReader.h"
 
+#include "core/common/FileWriting.h"
 #include "core/netware/samba/AuditLogFiles.h"
 #include "core/netware/samba/AuditLogLines.h"
 #include "core/netware/samba/RecycleRepository.h"
@@ -117,7 +118,9 @@ class RecordFolder
 {
 public:
     RecordFolder(AuditStore& store, const SambaShare& share, AuditReading& reading)
-        : m_store(store), m_share(share), m_reading(reading)
+        : m_store(store), m_share(share), m_reading(reading),
+          m_everyoneAsGuest(share.guestsAllowed && share.failedLogonsAsGuests &&
+                            AuditMessageParser(share.auditPrefix, {}).userIsTyped())
     {
         m_roots.append(share.path);
         const QString canonical = QFileInfo(QFile::decodeName(share.path)).canonicalFilePath();
@@ -133,6 +136,16 @@ public:
     {
         if (!record.share.isEmpty() && record.share.compare(m_share.name, Qt::CaseInsensitive) != 0)
             return;
+        if (m_everyoneAsGuest && record.user != m_share.guestAccount) {
+            AuditRecord asGuest = record;
+            asGuest.user = m_share.guestAccount;
+            apply(asGuest);
+            return;
+        }
+        if (!record.otherRenameReadings.isEmpty()) {
+            applyRenameOfManyReadings(record);
+            return;
+        }
         const std::optional<QByteArray> path = relativePath(record.path);
         if (!path || isRepositoryPath(*path))
             return;
@@ -179,6 +192,8 @@ public:
     // looked up in the store once, until too many are remembered.
     bool write()
     {
+        if (m_storeFailed)
+            return false;
         for (auto entry = m_pending.begin(); entry != m_pending.end(); ++entry) {
             if (!entry->changed)
                 continue;
@@ -202,6 +217,7 @@ public:
 
     void forget()
     {
+        m_storeFailed = false;
         m_pending.clear();
         m_deletions.clear();
         m_changed = 0;
@@ -306,23 +322,73 @@ private:
         leave(entryOf(path));
         if (moved.present && moved.facts.folder) {
             // Paths under the folder may sit in the batch: they are written before the move.
-            write();
-            m_store.moveFolderContents(path, *target);
+            if (!write() || !m_store.moveFolderContents(path, *target))
+                m_storeFailed = true;
         }
         Pending& destination = entryOf(*target);
         destination.facts = moved.facts;
         destination.present = true;
     }
 
+    // What is on disk tells which reading of a rename happened: its new name is there and its old
+    // one is not. Where that leaves no single reading, neither side's history is known any more.
+    void applyRenameOfManyReadings(const AuditRecord& record)
+    {
+        QList<std::pair<QByteArray, QByteArray>> readings{{record.path, record.target}};
+        readings += record.otherRenameReadings;
+        QList<std::pair<QByteArray, QByteArray>> fitting;
+        for (const auto& reading : std::as_const(readings)) {
+            if (existsOnDisk(reading.second) && !existsOnDisk(reading.first))
+                fitting.append(reading);
+        }
+        if (fitting.size() == 1) {
+            AuditRecord decided = record;
+            decided.path = fitting.first().first;
+            decided.target = fitting.first().second;
+            decided.otherRenameReadings.clear();
+            apply(decided);
+            return;
+        }
+        ++m_reading.ambiguousRenames;
+        for (const auto& reading : std::as_const(readings)) {
+            for (const QByteArray& side : {reading.first, reading.second}) {
+                const std::optional<QByteArray> path = relativePath(side);
+                if (path && !isRepositoryPath(*path))
+                    forgetHistory(*path);
+            }
+        }
+    }
+
+    static bool existsOnDisk(const QByteArray& path)
+    {
+        struct stat status;
+        return ::lstat(path.constData(), &status) == 0;
+    }
+
+    // The path and everything under it become paths of which nothing is known.
+    void forgetHistory(const QByteArray& path)
+    {
+        Pending& entry = entryOf(path);
+        entry.present = false;
+        entry.facts = PathFacts{};
+        if (!write() || !m_store.eraseFolderContents(path))
+            m_storeFailed = true;
+        const QByteArray under = path + '/';
+        m_pending.removeIf([&under](const auto& pending) { return pending.key().startsWith(under); });
+    }
+
     AuditStore& m_store;
     const SambaShare& m_share;
     AuditReading& m_reading;
+    // Any name may be typed by a guest, and the records name users as typed.
+    const bool m_everyoneAsGuest;
     QByteArrayList m_roots;
     QByteArray m_repositoryTop;
     QHash<QByteArray, Pending> m_pending;
     qsizetype m_changed = 0;
     QList<PathDeletion> m_deletions;
     qint64 m_unsaved = 0; // records applied since the last commit
+    bool m_storeFailed = false; // a change of many paths at once failed: the batch cannot be saved
 };
 
 class TrailReader
@@ -624,7 +690,10 @@ private:
 
     QStringList journalArguments(const AuditSource& source, const QByteArray& cursor) const
     {
-        QStringList arguments{u"-o"_s, u"json"_s, u"--no-pager"_s, u"SYSLOG_IDENTIFIER=smbd_audit"_s};
+        // The cursor and time come with every entry; the underscored fields are the journal's own
+        // word on the process that wrote it.
+        QStringList arguments{u"-o"_s, u"json"_s, u"--output-fields=MESSAGE,SYSLOG_IDENTIFIER,_UID,_COMM,_EXE"_s,
+                              u"--no-pager"_s, u"SYSLOG_IDENTIFIER=smbd_audit"_s};
         if (!source.location.isEmpty())
             arguments << u"--directory=%1"_s.arg(source.location);
         // From the entry read last on, so that whether the journal still holds it can be seen.
@@ -736,8 +805,25 @@ private:
         }
         if (micros <= m_journal.after)
             return;
+        if (!writtenBySmbd(entry)) {
+            ++m_reading.notFromSmbd;
+            return;
+        }
         position.offset = micros;
         readMessage(journalMessage(message), micros / 1000000);
+    }
+
+    // Anyone may log under smbd's identifier (logger -t smbd_audit): only the fields the journal
+    // fills in itself tell smbd, which runs as root, from the others. The program's name serves
+    // where the journal could no longer read its path.
+    static bool writtenBySmbd(const QJsonObject& entry)
+    {
+        if (entry.value("_UID"_L1).toString() != "0"_L1)
+            return false;
+        const QJsonValue executable = entry.value("_EXE"_L1);
+        if (!executable.isUndefined())
+            return QFileInfo(executable.toString()).fileName() == "smbd"_L1;
+        return entry.value("_COMM"_L1).toString() == "smbd"_L1;
     }
 
     // journalctl writes a message that is not UTF-8 as an array of its bytes.
@@ -791,6 +877,24 @@ private:
     JournalStart m_journal;
 };
 
+// Settings of a share under which the user a record names is not the person who acted.
+QStringList userWarnings(const SambaShare& share)
+{
+    QStringList warnings;
+    const QString name = QString::fromUtf8(share.name);
+    const QString guest = QString::fromUtf8(share.guestAccount);
+    const bool typed = AuditMessageParser(share.auditPrefix, {}).userIsTyped();
+    if (typed)
+        warnings.append(u"the records of share %1 name users by %U, the name a client typed, which proves no one: "
+                        "put %u in its full_audit:prefix"_s.arg(name));
+    if (share.guestsAllowed && share.failedLogonsAsGuests && typed)
+        warnings.append(u"share %1 lets guests in, so every user its records name is taken as its guest account %2"_s
+                            .arg(name, guest));
+    else if (share.guestsAllowed)
+        warnings.append(u"share %1 lets guests in: what they do is recorded as its guest account %2"_s.arg(name, guest));
+    return warnings;
+}
+
 } // namespace
 
 QString AuditSource::text() const
@@ -815,6 +919,13 @@ QString AuditReading::summary(const QString& volume) const
         text += u", %1 other lines passed over"_s.arg(quantity(foreign));
     if (overlong > 0)
         text += u", %1 lines longer than %2 KiB skipped"_s.arg(quantity(overlong)).arg(LogLines::LongestLine >> 10);
+    if (ambiguousRenames > 0)
+        text += u", %1 renames that could be read more than one way left both names without history"_s.arg(
+            quantity(ambiguousRenames));
+    if (notFromSmbd > 0)
+        text += u", %1 journal records not written by smbd were passed over"_s.arg(quantity(notFromSmbd));
+    for (const QString& warning : warnings)
+        text += u"; warning: "_s + warning;
     for (const QString& problem : problems)
         text += u"; "_s + problem;
     return text;
@@ -824,7 +935,11 @@ AuditReading readAuditTrail(const QString& volumeName, const SambaVolumeSettings
                             const AuditProgress& progress)
 {
     AuditReading reading;
-    QDir().mkpath(QFileInfo(settings.storeFile).absolutePath());
+    // Who read and wrote which file is no one else's business.
+    if (QString failure; !makeFolder(QFileInfo(settings.storeFile).absolutePath(), privateFolderMode, &failure)) {
+        reading.problems.append(failure);
+        return reading;
+    }
     const StoreLock lock(settings.storeFile);
     if (!lock.held()) {
         reading.problems.append(u"the store %1 cannot be locked"_s.arg(settings.storeFile));
@@ -837,6 +952,7 @@ AuditReading readAuditTrail(const QString& volumeName, const SambaVolumeSettings
     }
     if (!store.setAside().isEmpty())
         reading.problems.append(u"the damaged store was set aside as %1 and is rebuilt from the logs"_s.arg(store.setAside()));
+    reading.warnings = userWarnings(settings.share);
     TrailReader reader(volumeName, settings, store, reading, progress);
     for (const AuditSource& source : settings.sources)
         reader.read(source);

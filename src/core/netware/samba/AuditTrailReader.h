@@ -21,6 +21,11 @@ struct AuditReading
     // How the logs' text was cut into lines.
     qint64 overlong = 0; // lines (or messages of smbd's log) longer than any record, skipped
 
+    // Whom the records name.
+    qint64 ambiguousRenames = 0;   // renames read more than one way, their histories dropped
+    qint64 notFromSmbd = 0;        // journal records of other programs under smbd's identifier
+    QStringList warnings;          // settings under which a record's user proves no one
+
     QString summary(const QString& volume) const;
 };
 
