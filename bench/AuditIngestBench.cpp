@@ -1,7 +1,8 @@
 // Reading a Samba share's audit log into the server's store:
 //   cv_audit_bench generate FOLDER RECORDS   writes FOLDER/audit.log (syslog form)
-//   cv_audit_bench read FOLDER               reads it into FOLDER/store, prints records/s and peak
-//                                            memory; run twice, the second reading must read none
+//   cv_audit_bench read FOLDER               reads FOLDER/audit.log into FOLDER/store, prints
+//                                            records/s and peak memory; run twice, the second
+//                                            reading must read none
 #include "core/netware/samba/AuditTrailReader.h"
 
 #include <QCoreApplication>
@@ -66,9 +67,10 @@ int read(const QString& folder)
     const double seconds = timer.nsecsElapsed() / 1e9;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%lld records in %.2f s: %.0f records/s, peak %.1f MiB, %lld unreadable%s%s\n",
+    std::printf("%lld records in %.2f s: %.0f records/s, peak %.1f MiB, %lld unreadable, %lld overlong%s%s\n",
                 static_cast<long long>(reading.records), seconds, reading.records / seconds,
                 usage.ru_maxrss / 1024.0, static_cast<long long>(reading.unreadable),
+                static_cast<long long>(reading.overlong),
                 reading.problems.isEmpty() ? "" : ", ", qPrintable(reading.problems.join(u"; "_s)));
     return reading.problems.isEmpty() ? 0 : 1;
 }

@@ -7,9 +7,11 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev qt6-datavisualization-dev qt6-declarative-dev
     libqt6sql6-sqlite libsqlite3-dev sqlite3 libgtest-dev
+    zlib1g-dev liblzma-dev libzstd-dev
     xvfb xauth libgl1-mesa-dri libglx-mesa0 qt6-qpa-plugins imagemagick fonts-liberation
     clang libclang-rt-14-dev
     samba samba-vfs-modules smbclient
+    postgresql-15 libpq-dev
     dpkg-dev file lintian
 )
 

@@ -4,7 +4,7 @@
 
 namespace corvane::cli {
 
-// True when the arguments ask for a job without windows (anything beginning "--").
+// True when the arguments ask for a job without windows: anything but none and "-t".
 bool isCommandLineJob(int argc, char** argv);
 
 // Runs the job and returns the process exit status.

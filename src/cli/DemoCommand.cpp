@@ -2,6 +2,7 @@
 
 #include "cli/PathCommands.h"
 #include "core/common/AppFolder.h"
+#include "core/common/FileWriting.h"
 #include "core/netware/DemoVolume.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/scan/ScanPathList.h"
@@ -13,7 +14,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace corvane::cli {
 
@@ -58,10 +58,10 @@ QString applicationConfigurationText(const NetWareConfiguration& demo)
 
 bool writeFile(const QString& path, const QString& text, QTextStream& err)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit())
+    const int error = replaceFile(path, text.toUtf8(), privateFileMode);
+    if (error == 0)
         return true;
-    err << "cv: " << path << ": " << file.errorString() << '\n';
+    err << "cv: " << path << ": " << systemErrorText(error) << '\n';
     return false;
 }
 
@@ -91,7 +91,7 @@ bool listDemoPaths(const QStringList& paths, const NetWareConfiguration& network
     // Told once the list is saved, so that a failed save never reads as paths added.
     QStringList outcomes;
     for (const QString& path : paths) {
-        if (AddScanPath(settings, path, network) == AddPathResult::Added)
+        if (AddScanPath(settings, path, network).result == AddPathResult::Added)
             outcomes.append(u"Added "_s + path + u" to the scan path list."_s);
         else
             outcomes.append(path + u" is in the scan path list already."_s);

@@ -106,12 +106,12 @@ int runAddPathCommand(const QStringList& options, QTextStream& out, QTextStream&
         return 1;
     }
     StoredPathList list;
-    const AddPathResult result = AddScanPath(list.settings, storedPathOf(add->path), *network.configuration);
-    if (result != AddPathResult::Added) {
+    const AddPathOutcome result = AddScanPath(list.settings, storedPathOf(add->path), *network.configuration,
+                                              add->includeSubdirectories);
+    if (result.result != AddPathResult::Added) {
         err << addPathMessage(result) << '\n';
         return 1;
     }
-    list.settings.Paths.last().includeSubdirectories = add->includeSubdirectories;
     if (add->specs)
         list.settings.PathSpecs.last() = *add->specs;
     if (!list.save(err))

@@ -2,6 +2,7 @@
 
 #include "core/common/Clock.h"
 #include "core/db/Purges.h"
+#include "core/scan/ScanTexts.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
 
@@ -58,6 +59,17 @@ int runPurgeTodayCommand(TerminalUserInterface::Answering answering)
 int runPurgeAllCommand(TerminalUserInterface::Answering answering)
 {
     return runPurge(answering, [](Purges& purges) { return purges.PurgeAll(); });
+}
+
+bool purgeTodayBeforeRescan(SettingsStore& settings, const Clock& clock, QTextStream& err)
+{
+    if (lastScanDate(settings.get(u"System"_s, u"LastScan"_s, QString())) != clock.today())
+        return true;
+    QTextStream in(stdin);
+    TerminalUserInterface ui(TerminalUserInterface::Answering::AlwaysYes, in, err, err);
+    StoredLastScanLine lastScanLine(settings);
+    QDate scanDate;
+    return Purges(ui, settings, lastScanLine, clock).PurgeToday(scanDate);
 }
 
 } // namespace corvane::cli

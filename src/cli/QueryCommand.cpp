@@ -12,7 +12,7 @@ int runQueryCommand(const QString& statement, QTextStream& out, QTextStream& err
 {
     const QString path = auditDatabasePath();
     if (!FileExists(path)) {
-        err << "Database file " << path << " does not exist.\n";
+        err << terminalText(missingDatabaseText(path)) << '\n';
         return 1;
     }
     AuditDatabase database;

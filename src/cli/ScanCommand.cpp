@@ -1,6 +1,7 @@
 #include "cli/ScanCommand.h"
 
 #include "cli/InterruptSignal.h"
+#include "cli/PurgeCommands.h"
 #include "cli/TerminalUserInterface.h"
 #include "core/common/AppFolder.h"
 #include "core/common/Clock.h"
@@ -47,12 +48,18 @@ int exitStatusOf(const ScanRun::Outcome& outcome, QTextStream& out, QTextStream&
 {
     switch (outcome.ending) {
     case Ending::Completed:
-        out << outcome.text << '\n';
-        return 0;
+        out << terminalText(outcome.text) << '\n';
+        // Rows that could not be recorded are lost, however much else was.
+        return outcome.lostRows > 0 ? 1 : 0;
     case Ending::Stopped:
     case Ending::StoppedWhileWaiting:
         err << "cv: the scan was stopped; nothing of it was recorded\n";
         return interruptedStatus;
+    case Ending::AlreadyScannedToday:
+        // Today's scan is done, which is no failure for a timer that comes after a scan by hand.
+        out << "Today's scan is done already; nothing was scanned again. \"cv --scan --again\" deletes "
+               "today's data and scans again.\n";
+        return 0;
     case Ending::Declined:
         err << "cv: the scan did not run: the question was answered with its default button\n";
         return 1;
@@ -67,7 +74,7 @@ int exitStatusOf(const ScanRun::Outcome& outcome, QTextStream& out, QTextStream&
 
 } // namespace
 
-int runScanCommand(QTextStream& out, QTextStream& err)
+int runScanCommand(Rescan rescan, QTextStream& out, QTextStream& err)
 {
     QTextStream in(stdin);
     TerminalUserInterface ui(TerminalUserInterface::Answering::DefaultButton, in, err, err);
@@ -80,6 +87,8 @@ int runScanCommand(QTextStream& out, QTextStream& err)
     ensureSettingsRoot(registry, ui);
     SettingsStore store(registry);
     const SystemClock clock;
+    if (rescan == Rescan::PurgeTodayFirst && !purgeTodayBeforeRescan(store, clock, err))
+        return 1;
     LoadedSettings loaded(store, clock, registry, ui);
     ScanRun run(ScanRunServices{ui, clock, store, loaded.settings, loaded.boxes, client,
                                 client.configuration(), applicationFolder()});

@@ -1,12 +1,12 @@
 #include "cli/TimerCommand.h"
 
+#include "core/common/FileWriting.h"
 #include "core/scan/ScanTexts.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsPersistence.h"
 #include "core/settings/SettingsStore.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QTime>
 
 namespace corvane::cli {
@@ -48,10 +48,13 @@ int runWriteTimerCommand(QTextStream& out, QTextStream& err)
     }
     const QString folder = dropInFolder();
     const QString path = folder + u"/start-time.conf"_s;
-    QSaveFile file(path);
-    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || file.write(dropInText(stored, *startTime)) < 0 ||
-        !file.commit()) {
-        err << "cv: " << path << ": " << file.errorString() << '\n';
+    if (QString failure; !makeFolder(folder, 0777, &failure)) {
+        err << "cv: " << failure << '\n';
+        return 1;
+    }
+    // On failure the drop-in written before stays, and with it the time the timer keeps.
+    if (const int error = replaceFile(path, dropInText(stored, *startTime)); error != 0) {
+        err << "cv: " << path << ": " << systemErrorText(error) << '\n';
         return 1;
     }
     out << "Wrote " << path << ": corvane-net-scan.timer starts \"cv --scan\" daily at "

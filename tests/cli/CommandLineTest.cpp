@@ -3,11 +3,14 @@
 #include "core/common/DateTexts.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
+#include "mock/PermissionOverride.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -96,6 +99,9 @@ TEST_F(CommandLineTest, ARejectedStatementGivesItsNumberAndDescription)
 
 TEST_F(CommandLineTest, QueryNeverChangesTheDatabase)
 {
+    // The first start fills the folder with what it lacks of the installed copies.
+    ASSERT_EQ(count("Detail"), 2);
+    const QStringList entries = QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     const QByteArray before = [&] {
         QFile file(databasePath);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -109,16 +115,24 @@ TEST_F(CommandLineTest, QueryNeverChangesTheDatabase)
     QFile file(databasePath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
-    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("cv.mdb")});
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
 }
 
+// A cv.mdb gone from a folder in use is reported, never replaced by an empty one that would answer
+// every question with nothing.
 TEST_F(CommandLineTest, AMissingOrDamagedDatabaseIsReportedNotCreated)
 {
+    ASSERT_EQ(count("Detail"), 2);
     QFile::remove(databasePath);
-    Run run = cv({QStringLiteral("--query"), QStringLiteral("SELECT * FROM Detail")});
+    Run run = cv({QStringLiteral("--query"), QStringLiteral("SELECT COUNT(*) FROM Detail")});
     EXPECT_NE(run.exitCode, 0);
-    EXPECT_EQ(QString::fromUtf8(run.err).trimmed(),
-              QStringLiteral("Database file ") + databasePath + QStringLiteral(" does not exist."));
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
+    const QString installed = QFileInfo(QStringLiteral(CV_EXECUTABLE)).absolutePath() + QStringLiteral("/cv.mdb");
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              QStringLiteral("Database file ") + databasePath +
+                  QStringLiteral(" does not exist.\nRestore it from a backup, or start afresh with an empty "
+                                 "audit database: copy ") +
+                  installed + QStringLiteral(" to ") + databasePath + QStringLiteral(".\n"));
     EXPECT_FALSE(QFile::exists(databasePath));
 
     QFile file(databasePath);
@@ -198,6 +212,65 @@ TEST_F(CommandLineTest, HelpListsTheJobsAndWrongUseIsAnError)
     EXPECT_EQ(cv({QStringLiteral("--purge-all"), QStringLiteral("--no")}).exitCode, 2);
 }
 
+// On a server without a display: what answers on the terminal must not need one, and nothing but
+// "-t" may open the window.
+TEST_F(CommandLineTest, WithoutADisplayHelpVersionAndWrongOptionsAnswerOnTheTerminal)
+{
+    QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        headless.remove(QString::fromLatin1(variable));
+    headless.insert(QStringLiteral("CORVANE_NET_HOME"), home.path());
+    headless.insert(QStringLiteral("CORVANE_NET_REGISTRY"), registryFolder.path());
+    const auto cvHeadless = [&headless](const QStringList& arguments) {
+        return test::runProgram(QStringLiteral(CV_EXECUTABLE), arguments, headless);
+    };
+
+    const Run help = cvHeadless({QStringLiteral("-h")});
+    EXPECT_EQ(help.exitCode, 0) << help.err.constData();
+    EXPECT_TRUE(help.out.startsWith("Usage: cv ")) << help.out.constData();
+    EXPECT_EQ(help.out, cv({QStringLiteral("--help")}).out);
+
+    const Run version = cvHeadless({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0) << version.err.constData();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^cv \(Corvane Net\) \d+\.\d+\.\d+\n$)"))
+                    .match(QString::fromUtf8(version.out))
+                    .hasMatch())
+        << version.out.constData();
+
+    const QByteArray hint = "Try \"cv --help\" for the options.\n";
+    for (const QStringList& wrong : {QStringList{QStringLiteral("-x")}, QStringList{QStringLiteral("--frobnicate")},
+                                     QStringList{QStringLiteral("report.txt")}}) {
+        const Run run = cvHeadless(wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.join(u' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err, QByteArray("cv: unknown option " + wrong.join(u' ').toUtf8() + '\n' + hint));
+    }
+    const Run timedLater = cvHeadless({QStringLiteral("-t"), QStringLiteral("now")});
+    EXPECT_EQ(timedLater.exitCode, 2);
+    EXPECT_EQ(timedLater.err, QByteArray("cv: -t takes no options\n" + hint));
+    const Run missing = cvHeadless({QStringLiteral("--query")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, QByteArray("cv: --query takes one statement\n" + hint));
+}
+
+// A folder CORVANE_NET_HOME names is filled as the user's own folder is, and made private.
+TEST_F(CommandLineTest, AFolderNamedByTheHomeVariableIsFilledAndPrivate)
+{
+    const QString fresh = home.filePath(QStringLiteral("new/audit"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CORVANE_NET_HOME"), fresh);
+    environment.insert(QStringLiteral("CORVANE_NET_REGISTRY"), registryFolder.path());
+    const Run run = test::runProgram(QStringLiteral(CV_EXECUTABLE),
+                                     {QStringLiteral("--query"), QStringLiteral("SELECT COUNT(*) AS n FROM Detail")},
+                                     environment);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, "\"n\"\r\n\"0\"\r\n");
+    EXPECT_EQ(test::modeOf(fresh), mode_t{0700});
+    for (const char* file : {"cv.mdb", "faq.fil", "demo/netware.conf"})
+        EXPECT_EQ(test::modeOf(fresh + u'/' + QLatin1String(file)), mode_t{0600}) << file;
+    EXPECT_EQ(test::modeOf(fresh + QStringLiteral("/demo")), mode_t{0700});
+}
+
 } // namespace
 
 namespace {
@@ -219,7 +292,18 @@ TEST_F(CommandLineTest, ReadAuditReadsNewRecordsOnceAndReportsAMissingLog)
     EXPECT_EQ(first.exitCode, 0) << first.err.constData();
     EXPECT_EQ(first.out, "FILES/DATA: 1 audit records read\n");
     EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("netware-audit/FILES/DATA.sqlite"))));
+    // Who read and wrote which file is private.
+    for (const char* folder : {"netware-audit", "netware-audit/FILES"})
+        EXPECT_EQ(test::modeOf(home.filePath(QLatin1String(folder))), mode_t{0700}) << folder;
     EXPECT_EQ(cv({QStringLiteral("--read-audit")}).out, "FILES/DATA: 0 audit records read\n");
+    // Emptied in place and written again, with no copy left: what it gained last is lost, and the
+    // status says so once.
+    write("audit.log", "Dec  8 05:30:00 host smbd_audit: bo|1|pwrite|ok|/b\n");
+    const Run emptied = cv({QStringLiteral("--read-audit")});
+    EXPECT_EQ(emptied.exitCode, 1);
+    EXPECT_TRUE(emptied.out.startsWith("FILES/DATA: 0 audit records read; the audit log ")) << emptied.out.constData();
+    EXPECT_TRUE(emptied.out.contains("former file is gone: records between the last reading and the change are lost"));
+    EXPECT_EQ(cv({QStringLiteral("--read-audit")}).exitCode, 0);
     QFile::remove(home.filePath(QStringLiteral("audit.log")));
     const Run missing = cv({QStringLiteral("--read-audit")});
     EXPECT_EQ(missing.exitCode, 1);

@@ -1,5 +1,9 @@
 #include "ScanCommandFixture.h"
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 
 namespace corvane::test {
@@ -73,12 +77,35 @@ TEST_F(DemoCommandTest, APathListThatCannotBeSavedIsReportedNotAnnounced)
     }
 }
 
-TEST_F(DemoCommandTest, WithoutTheDemoFolderThereIsNothingToPrepare)
+// The folder is filled with what it lacks at every start: a demo folder removed comes back.
+TEST_F(DemoCommandTest, ARemovedDemoFolderComesBackFromTheInstalledCopies)
 {
     QDir(home.filePath(u"demo"_s)).removeRecursively();
     const Run demo = cv({u"--demo"_s});
+    EXPECT_EQ(demo.exitCode, 0) << demo.err.constData();
+    EXPECT_TRUE(QFile::exists(home.filePath(u"demo/netware.conf"_s)));
+}
+
+// Dating the demo rewrites each volume's metadata: a write that fails part way (a full disk, here a
+// file-size limit) must keep the file as it was and say why.
+TEST_F(DemoCommandTest, MetadataThatCannotBeWrittenIsKeptAndTheFailureSaid)
+{
+    ASSERT_EQ(cv({u"--demo"_s}).exitCode, 0);
+    const QString metadata = home.filePath(u"demo/VOL1/.netware-meta"_s);
+    QFile file(metadata);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    ASSERT_GT(before.size(), 64);
+    const Run demo = cv({u"--demo"_s}, environment(), [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
     EXPECT_EQ(demo.exitCode, 1);
-    EXPECT_TRUE(demo.err.startsWith("cv: no demo network in ")) << demo.err.constData();
+    EXPECT_EQ(demo.err, QByteArray("cv: " + metadata.toUtf8() + ": File too large\n"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 } // namespace

@@ -12,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 using namespace corvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -100,7 +104,46 @@ TEST_F(InstalledProgramTest, AFirstScanRecordsIntoTheUsersOwnFolderAndTheOverrid
     QFile::setPermissions(other + u"/cv.mdb", QFile::ReadOwner | QFile::WriteOwner);
     override.insert(QStringLiteral("CORVANE_NET_HOME"), other);
     EXPECT_EQ(detailRows(override), "0");
-    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("cv.mdb")});
+    // Filled as the user's own folder is, the database it holds left as it was.
+    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("cv.mdb"), QStringLiteral("demo"), QStringLiteral("faq.fil")}));
+}
+
+// After "rm cv.mdb" an empty database in its place would answer every question with nothing.
+TEST_F(InstalledProgramTest, ALostDatabaseIsReportedWithHowToStartAfresh)
+{
+    ASSERT_EQ(cv({QStringLiteral("--demo")}).exitCode, 0);
+    ASSERT_EQ(cv({QStringLiteral("--scan")}).exitCode, 0);
+    ASSERT_TRUE(QFile::remove(userFolder + u"/cv.mdb"));
+    const QString database = userFolder + u"/cv.mdb";
+    const QByteArray words = QString(u"Database file "_s + database +
+                              u" does not exist.\nRestore it from a backup, or start afresh with an empty audit "
+                              "database: copy "_s + copies + u"/cv.mdb to "_s + database + u".\n"_s)
+                                 .toUtf8();
+    const Run query = cv({QStringLiteral("--query"), QStringLiteral("SELECT COUNT(*) FROM Detail")});
+    EXPECT_EQ(query.exitCode, 1);
+    EXPECT_TRUE(query.out.isEmpty()) << query.out.toStdString();
+    EXPECT_EQ(query.err, words);
+    // The same day would end the scan before it looks for the file.
+    const QString registryFolder = temp.filePath(QStringLiteral("registry"));
+    Registry registry({registryFolder, registryFolder});
+    SettingsStore(registry).remove(QStringLiteral("System"), QStringLiteral("LastScan"));
+    const Run scan = cv({QStringLiteral("--scan")});
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_TRUE(scan.err.contains(words)) << scan.err.toStdString();
+    EXPECT_FALSE(QFile::exists(database));
+
+    // The way back it names.
+    ASSERT_TRUE(QFile::copy(copies + u"/cv.mdb", database));
+    EXPECT_EQ(detailRows(environment()), "0");
+}
+
+TEST_F(InstalledProgramTest, WithoutTheDemoFolderThereIsNothingToPrepare)
+{
+    QDir(copies + u"/demo").removeRecursively();
+    const Run demo = cv({QStringLiteral("--demo")});
+    EXPECT_EQ(demo.exitCode, 1);
+    EXPECT_TRUE(demo.err.startsWith("cv: no demo network in ")) << demo.err.toStdString();
 }
 
 TEST_F(InstalledProgramTest, AUsersDatabaseOfANewerVersionIsRefusedAndLeftAlone)
@@ -138,6 +181,41 @@ TEST_F(InstalledProgramTest, TheTimerIsSetToTheStoredStartTime)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("\"soon\" is no time of day")) << run.err.toStdString();
     EXPECT_TRUE(bytes(dropIn).contains("07:30:00"));
+}
+
+// A drop-in that cannot be written whole (a full disk: here a file-size limit) must not be emptied,
+// nor the failure pass for success; a folder that cannot be made says why.
+TEST_F(InstalledProgramTest, ATimerThatCannotBeWrittenKeepsItsTimeAndSaysWhy)
+{
+    const QString dropIn = temp.filePath(QStringLiteral("home/config/systemd/user/corvane-net-scan.timer.d/start-time.conf"));
+    ASSERT_EQ(cv({QStringLiteral("--write-timer")}).exitCode, 0);
+    const QByteArray before = bytes(dropIn);
+    const QString registryFolder = temp.filePath(QStringLiteral("registry"));
+    Registry registry({registryFolder, registryFolder});
+    SettingsStore(registry).save(QStringLiteral("Misc"), QStringLiteral("StartTime"), QStringLiteral("07:30 a"));
+
+    const Run full = test::runProgram(root + u"/usr/bin/cv", {QStringLiteral("--write-timer")}, environment(), {},
+                                      [] {
+                                          ::signal(SIGXFSZ, SIG_IGN);
+                                          const rlimit limit{64, 64};
+                                          ::setrlimit(RLIMIT_FSIZE, &limit);
+                                      });
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(full.out.isEmpty()) << full.out.toStdString();
+    EXPECT_EQ(full.err, QByteArray("cv: " + dropIn.toUtf8() + ": File too large\n"));
+    EXPECT_EQ(bytes(dropIn), before);
+    EXPECT_EQ(QDir(QFileInfo(dropIn).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("start-time.conf")});
+
+    QProcessEnvironment noFolder = environment();
+    const QString notAFolder = temp.filePath(QStringLiteral("home/config-file"));
+    QFile file(notAFolder);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    noFolder.insert(QStringLiteral("XDG_CONFIG_HOME"), notAFolder);
+    const Run unmade = cv({QStringLiteral("--write-timer")}, noFolder);
+    EXPECT_EQ(unmade.exitCode, 1);
+    EXPECT_EQ(unmade.err, QByteArray("cv: cannot make the folder " + notAFolder.toUtf8() + ": File exists\n"));
 }
 
 // The options and variables of cv a text names, sorted; the options of systemctl commands in

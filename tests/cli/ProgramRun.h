@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <functional>
+
 namespace corvane::test {
 
 // One run of a program: its exit status (-1 when it crashed or did not end) and its output.
@@ -14,11 +16,15 @@ struct ProgramRun
     QByteArray err;
 };
 
+// inChild runs in the child just before the program starts (limits, capabilities).
 inline ProgramRun runProgram(const QString& program, const QStringList& arguments,
-                             const QProcessEnvironment& environment, const QByteArray& input = {})
+                             const QProcessEnvironment& environment, const QByteArray& input = {},
+                             const std::function<void()>& inChild = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(program, arguments);
     process.write(input);
     process.closeWriteChannel();

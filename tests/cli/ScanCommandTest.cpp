@@ -4,6 +4,8 @@
 #include "core/netware/NetWareConfiguration.h"
 #include "core/db/AuditDatabase.h"
 #include "core/settings/StartAtBootEntry.h"
+#include "mock/PermissionOverride.h"
+#include "mock/RefusedRows.h"
 
 #include <sqlite3.h>
 
@@ -72,13 +74,23 @@ TEST_F(ScanCommandTest, AnAddedVolumeIsScannedIntoEveryTable)
               (QList<QByteArray>{"\"\\\\SRV1\\VOL1:DOCS\"", "\"\\\\SRV1\\VOL1:DOCS\\SUB\""}));
 
     // The same day again: the question is answered with its default button (Yes: purge first),
-    // which ends the run.
+    // which ends the run; today's scan stands, which is no failure (a timer after a scan by hand).
     const Run again = cv({u"--scan"_s});
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.out.isEmpty());
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(again.out, "Today's scan is done already; nothing was scanned again. \"cv --scan --again\" "
+                         "deletes today's data and scans again.\n");
     EXPECT_TRUE(again.err.contains("You have already run today.")) << again.err.constData();
     EXPECT_TRUE(again.err.contains("[Y/n] yes (default)\n"));
     EXPECT_EQ(count("Detail"), 3);
+
+    // For the user who means it: today's rows go, and the day is recorded anew, once.
+    writeHomeFile(u"vol1/DOCS/LATE.DOC"_s, "late");
+    const Run rescan = cv({u"--scan"_s, u"--again"_s});
+    ASSERT_EQ(rescan.exitCode, 0) << rescan.err.constData();
+    EXPECT_EQ(rescan.out, "4 files found. Total of 0.0 KB.\n");
+    EXPECT_TRUE(rescan.err.contains("has been purged.")) << rescan.err.constData();
+    EXPECT_FALSE(rescan.err.contains("You have already run today."));
+    EXPECT_EQ(count("Detail"), 4);
 }
 
 TEST_F(ScanCommandTest, StepTimingsOnRequest)
@@ -102,6 +114,46 @@ TEST_F(ScanCommandTest, AMissingDatabaseEndsWithItsMessage)
         scan.err.contains((u"Database file "_s + home.path() + u"/cv.mdb does not exist.\n"_s).toUtf8()))
         << scan.err.constData();
     EXPECT_FALSE(QFile::exists(databasePath()));
+}
+
+// SQLite opens a cv.mdb this user may not write read-only and refuses every row; the run used to
+// report the files found and end well. It must fail at its start, as for a locked file.
+TEST_F(ScanCommandTest, ADatabaseThatCannotBeWrittenFailsTheRunAtItsStart)
+{
+    writeHomeFile(u"vol1/DOCS/A.DOC"_s, "a");
+    ASSERT_EQ(cv({u"--add-path"_s, u"F:\\DOCS"_s}).exitCode, 0);
+    ASSERT_TRUE(QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QByteArray before = [this] {
+        QFile file(databasePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const Run scan = cv({u"--scan"_s}, environment(), withoutPermissionOverride);
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_TRUE(scan.out.isEmpty()) << scan.out.constData();
+    EXPECT_TRUE(scan.err.contains(QString(u"Unable to open database "_s + databasePath() +
+                                          u".\nError -2147217911 : Cannot update. Database or object is read-only: '"_s +
+                                          databasePath() + u"' may not be written.\n"_s)
+                                      .toUtf8()))
+        << scan.err.constData();
+    EXPECT_EQ(stored(u"System"_s, u"LastScan"_s), u"<unset>"_s);
+    QFile file(databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+// Rows refused one by one (a trigger of the test's own refuses some) are lost however much else
+// was recorded: the summary says how many, and the run fails.
+TEST_F(ScanCommandTest, RowsThatCouldNotBeRecordedFailTheRun)
+{
+    refuseDetailRowsOfBadFiles(databasePath());
+    for (const char* file : {"A.DOC", "BAD1.DOC", "BAD2.DOC", "BAD3.DOC"})
+        writeHomeFile(u"vol1/DOCS/"_s + QLatin1String(file), "x");
+    ASSERT_EQ(cv({u"--add-path"_s, u"F:\\DOCS"_s}).exitCode, 0);
+    const Run scan = cv({u"--scan"_s});
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_EQ(scan.out, "4 files found. Total of 0.0 KB.\n3 rows of this run could not be recorded; the first "
+                        "failed with Error -2147467259 : row refused\n");
+    EXPECT_EQ(count("Detail"), 1);
 }
 
 TEST_F(ScanCommandTest, PathsAreStoredAsTheMainWindowStoresThem)

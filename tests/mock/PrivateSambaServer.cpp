@@ -1,5 +1,7 @@
 #include "PrivateSambaServer.h"
 
+#include "ServerProcesses.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <csignal>
 
 #include <arpa/inet.h>
@@ -29,7 +30,6 @@ namespace {
 
 constexpr int startAttempts = 3;
 constexpr int listenTimeoutMs = 30000;
-constexpr int stopTimeoutMs = 10000;
 
 struct ToolRun
 {
@@ -105,23 +105,6 @@ private:
     int fd_;
 };
 
-int freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
 bool acceptsConnections(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -136,18 +119,12 @@ bool acceptsConnections(int port)
     return connected;
 }
 
-bool processGroupExists(qint64 leader)
+QString indentedLines(const QStringList& lines)
 {
-    return ::kill(-pid_t(leader), 0) == 0 || errno != ESRCH;
-}
-
-QString lastLines(const QString& path, int count)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return u"(no log at "_s + path + u")"_s;
-    const QByteArrayList lines = file.readAll().trimmed().split('\n');
-    return QString::fromUtf8(lines.mid(qMax(0, lines.size() - count)).join('\n'));
+    QString text;
+    for (const QString& line : lines)
+        text += u"  "_s + line + u'\n';
+    return text;
 }
 
 } // namespace
@@ -259,6 +236,7 @@ QString PrivateSambaServer::writeConfiguration() const
                    "  interfaces = 127.0.0.1\n"
                    "  bind interfaces only = yes\n"
                    "  map to guest = never\n"
+                   "%5"
                    "[%3]\n"
                    "  path = %1/share\n"
                    "  read only = no\n"
@@ -275,9 +253,8 @@ QString PrivateSambaServer::writeConfiguration() const
                    "  recycle:versions = yes\n"
                    "  recycle:directory_mode = 2770\n"_s.arg(root)
                        .arg(port_)
-                       .arg(options_.shareName, sharedGroup());
-    for (const QString& line : options_.shareLines)
-        text += u"  "_s + line + u'\n';
+                       .arg(options_.shareName, sharedGroup(), indentedLines(options_.globalLines));
+    text += indentedLines(options_.shareLines);
     if (file.write(text.toUtf8()) < 0 || !file.flush())
         return u"cannot write "_s + configPath();
     return {};
@@ -332,41 +309,21 @@ QString PrivateSambaServer::waitUntilListening()
 
 QString PrivateSambaServer::stop()
 {
-    if (!smbd_)
-        return {};
-    const qint64 leader = pid_;
-    if (smbd_->state() != QProcess::NotRunning) {
-        ::kill(-pid_t(leader), SIGTERM);
-        ::kill(pid_t(leader), SIGTERM); // in case smbd had not yet made its own group
-        if (!smbd_->waitForFinished(stopTimeoutMs)) {
-            ::kill(-pid_t(leader), SIGKILL);
-            smbd_->kill();
-            smbd_->waitForFinished(stopTimeoutMs);
-        }
-    }
-    // Workers left behind by the leader still belong to its group.
-    const QDeadlineTimer deadline(stopTimeoutMs);
-    bool killed = false;
-    while (processGroupExists(leader) && !deadline.hasExpired()) {
-        if (!killed && deadline.remainingTime() < stopTimeoutMs / 2) {
-            ::kill(-pid_t(leader), SIGKILL);
-            killed = true;
-        }
-        QThread::msleep(20);
-    }
-    smbd_.reset();
-    pid_ = 0;
-    if (processGroupExists(leader))
-        return u"processes of the private smbd (group %1) outlived its stop"_s.arg(leader);
-    return {};
+    return stopServer(smbd_, pid_, SIGTERM, u"the private smbd"_s);
 }
 
 PrivateSambaServer::ClientRun PrivateSambaServer::client(const QString& user, const QString& commands) const
 {
+    return client(user, commands, ClientLogon{});
+}
+
+PrivateSambaServer::ClientRun PrivateSambaServer::client(const QString& user, const QString& commands,
+                                                         const ClientLogon& logon) const
+{
     const ToolRun run = runTool(u"smbclient"_s,
                                 {u"//127.0.0.1/"_s + options_.shareName, u"-p"_s, QString::number(port_), u"-s"_s,
-                                 configPath(), u"-m"_s, u"SMB3"_s, u"-U"_s, user + u'%' + password(), u"-c"_s,
-                                 commands},
+                                 configPath(), u"--option=client min protocol="_s + logon.protocol, u"-m"_s,
+                                 logon.protocol, u"-U"_s, user + u'%' + logon.password, u"-c"_s, commands},
                                 {}, clientFolder());
     return {run.exitCode, run.output};
 }

@@ -26,6 +26,16 @@ public:
         QStringList users = {QStringLiteral("cvtestalice"), QStringLiteral("cvtestbob")};
         // Lines added to the share's section, e.g. "full_audit:prefix = %u|%I|%S".
         QStringList shareLines;
+        // Lines added to [global], e.g. "map to guest = bad user".
+        QStringList globalLines;
+    };
+
+    // How a client logs on: its password, and the protocol it speaks ("NT1" for SMB1, whose
+    // Unix extensions allow names no other protocol does).
+    struct ClientLogon
+    {
+        QString password = PrivateSambaServer::password();
+        QString protocol = QStringLiteral("SMB3");
     };
 
     struct ClientRun
@@ -60,6 +70,7 @@ public:
 
     // smbclient's commands (";"-separated, as for -c) run on the share as user.
     ClientRun client(const QString& user, const QString& commands) const;
+    ClientRun client(const QString& user, const QString& commands, const ClientLogon& logon) const;
     // Writes contents to the client folder under name, for a later put.
     bool writeClientFile(const QString& name, const QByteArray& contents) const;
 

@@ -1,9 +1,16 @@
 #include "core/common/AppFolder.h"
 
+#include "core/common/FileWriting.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <sys/stat.h>
 
 namespace corvane {
 
@@ -43,21 +50,22 @@ bool copyFileIfMissing(const QString& from, const QString& to, QString* failure)
     if (QFileInfo::exists(to) || !QFileInfo::exists(from))
         return true;
     QFile source(from);
-    if (source.copy(to)) {
-        // An installed copy is read-only for users; theirs must be writable by them.
-        QFile::setPermissions(to, QFile::permissions(to) | QFile::ReadOwner | QFile::WriteOwner);
-        return true;
+    if (!source.copy(to)) {
+        *failure = u"cannot copy "_s + from + u" to "_s + to + u": "_s + source.errorString();
+        return false;
     }
-    *failure = u"cannot copy "_s + from + u" to "_s + to + u": "_s + source.errorString();
-    return false;
+    // Theirs alone, and writable by them: an installed copy is read-only and readable by all.
+    if (::chmod(QFile::encodeName(to).constData(), privateFileMode) != 0) {
+        *failure = u"cannot make "_s + to + u" private: "_s + systemErrorText(errno);
+        return false;
+    }
+    return true;
 }
 
 bool copyTree(const QString& from, const QString& to, QString* failure)
 {
-    if (!QDir().mkpath(to)) {
-        *failure = u"cannot make the folder "_s + to;
+    if (!makeFolder(to, privateFolderMode, failure))
         return false;
-    }
     const QDir source(from);
     for (const QString& entry : source.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
         const QString path = source.filePath(entry);
@@ -79,10 +87,16 @@ bool copyFolderIfMissing(const QString& from, const QString& to, QString* failur
     QDir(partial).removeRecursively();
     if (!copyTree(from, partial, failure))
         return false;
-    if (QDir().rename(partial, to))
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
-    *failure = u"cannot rename "_s + partial + u" to "_s + to;
+    *failure = u"cannot rename "_s + partial + u" to "_s + to + u": "_s + systemErrorText(errno);
     return false;
+}
+
+// A folder with anything in it has been in use.
+bool isNewFolder(const QString& folder)
+{
+    return QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -123,15 +137,16 @@ bool seedApplicationFolder(const QString& folder, const QString& copiesFolder,
 {
     const QString target = withSlash(folder);
     const QString copies = withSlash(copiesFolder);
-    if (!QFileInfo::exists(copies + u"cv.mdb"_s)) {
+    // The cv.mdb of a folder in use is the record of its audits: when it is gone, an empty one in
+    // its place would hide the loss, so only a new folder gets one.
+    const bool isNew = isNewFolder(target);
+    if (isNew && !QFileInfo::exists(copies + u"cv.mdb"_s)) {
         *failure = u"no installed cv.mdb in "_s + copies + u" to start "_s + target + u" from"_s;
         return false;
     }
-    if (!QDir().mkpath(target)) {
-        *failure = u"cannot make the folder "_s + target;
+    if (!makeFolder(target, privateFolderMode, failure))
         return false;
-    }
-    return copyFileIfMissing(copies + u"cv.mdb"_s, target + u"cv.mdb"_s, failure) &&
+    return (!isNew || copyFileIfMissing(copies + u"cv.mdb"_s, target + u"cv.mdb"_s, failure)) &&
            copyFileIfMissing(copies + u"faq.fil"_s, target + u"faq.fil"_s, failure) &&
            copyFolderIfMissing(copies + u"demo"_s, target + u"demo"_s, failure) &&
            copyFileIfMissing(withSlash(machineSettingsFolder) + u"netware.conf"_s, target + u"netware.conf"_s,
@@ -141,7 +156,8 @@ bool seedApplicationFolder(const QString& folder, const QString& copiesFolder,
 bool prepareApplicationFolder(QString* failure)
 {
     const QString folder = applicationFolder();
-    if (!qEnvironmentVariableIsEmpty("CORVANE_NET_HOME") || folder == programFolder())
+    // The program's own folder holds the copies themselves.
+    if (folder == programFolder())
         return true;
     return seedApplicationFolder(folder, installedCopiesFolder(programFolder()), machineSettingsFolder(), failure);
 }

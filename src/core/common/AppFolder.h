@@ -23,15 +23,17 @@ QString chooseApplicationFolder(const QString& homeOverride, const QString& prog
 // folder when it holds cv.mdb, else <prefix>/share/corvane-net/ beside <prefix>/bin.
 QString installedCopiesFolder(const QString& programFolder);
 
-// Gives a user's application folder what it lacks of the installed copies: cv.mdb, faq.fil,
-// the demo network, and netware.conf from the machine's settings folder when the administrator
-// put one there. Never writes over a file the folder holds. False, with the reason, when the
-// folder or a copy cannot be made.
+// Gives an application folder what it lacks of the installed copies: faq.fil, the demo network,
+// and netware.conf from the machine's settings folder when the administrator put one there; and
+// cv.mdb when the folder is new (missing or empty): in a folder in use a missing cv.mdb was lost,
+// which the user must hear of. Never writes over a file the folder holds. What it makes is the
+// user's alone: folders 0700, files 0600. False, with the reason, when the folder or a copy cannot
+// be made.
 bool seedApplicationFolder(const QString& folder, const QString& copiesFolder,
                            const QString& machineSettingsFolder, QString* failure);
 
-// Seeds the application folder when it is the user's own (see applicationFolder); does nothing
-// for a folder named by CORVANE_NET_HOME or the program's own.
+// Seeds the application folder (see applicationFolder), the user's own or the one CORVANE_NET_HOME
+// names; does nothing for the program's own folder, which holds the copies.
 bool prepareApplicationFolder(QString* failure);
 
 } // namespace corvane

@@ -133,7 +133,7 @@ DbError AuditDatabase::prepareConnection(int busyTimeoutMs)
         return error;
     if (readOnly)
         sqlite3_set_authorizer(m_handle, readOnlyAuthorizer, nullptr);
-    else if (const DbError error = checkNoOtherWriter(); error.isError())
+    else if (const DbError error = checkWritable(); error.isError())
         return error;
     registerJetFunctions(m_handle);
     return {};
@@ -164,13 +164,28 @@ DbError AuditDatabase::checkSchema() const
     return {};
 }
 
-// Another writer would make every append of a run wait and fail; better to refuse the
-// opening with the file-in-use words. A write-protected file is refused here as well.
-DbError AuditDatabase::checkNoOtherWriter() const
+// Another writer would make every append of a run wait and fail; better to refuse the opening
+// with the file-in-use words. A file that cannot be written is refused too: SQLite opens it
+// read-only (its mode, a read-only mount) or cannot make its journal (the folder's mode), and
+// would then refuse a run's rows one by one while the run reports them found. Setting the schema
+// version again, then rolling back, writes the journal and page 1 without changing a byte.
+DbError AuditDatabase::checkWritable() const
 {
+    if (sqlite3_db_readonly(m_handle, "main") == 1)
+        return readOnlyFileError(m_path, SQLITE_READONLY);
     if (const DbError error = executeSql(u"BEGIN IMMEDIATE"_s); error.isError())
         return error;
-    return executeSql(u"ROLLBACK"_s);
+    SqliteStatement probe;
+    DbError error = prepare(probe, u"PRAGMA user_version = "_s + QString::number(schemaVersion));
+    if (!error.isError()) {
+        if (const int rc = probe.step(); rc != SQLITE_DONE) {
+            const int extendedCode = sqlite3_extended_errcode(m_handle);
+            error = (rc & 0xff) == SQLITE_READONLY ? readOnlyFileError(m_path, extendedCode) : errorOf(rc);
+        }
+    }
+    probe.finalize();
+    const DbError rollback = executeSql(u"ROLLBACK"_s);
+    return error.isError() ? error : rollback;
 }
 
 void AuditDatabase::close()
@@ -302,6 +317,7 @@ DbError AuditDatabase::beginTransaction()
 {
     const DbError error = executeSql(u"BEGIN IMMEDIATE"_s);
     m_inTransaction = !error.isError();
+    m_lostRows = {};
     return error;
 }
 
@@ -336,6 +352,18 @@ DbError AuditDatabase::lostTransaction() const
     if (m_transactionEndedBy.isError())
         return m_transactionEndedBy;
     return {DbErrorNumber::Unspecified, u"Disk or network error."_s};
+}
+
+AuditDatabase::LostRows AuditDatabase::lostRows() const
+{
+    settleInserts();
+    return m_lostRows;
+}
+
+void AuditDatabase::countLostRow(const DbError& error) const
+{
+    if (m_lostRows.count++ == 0)
+        m_lostRows.first = error;
 }
 
 bool AuditDatabase::transactionEnded() const

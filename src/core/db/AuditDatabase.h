@@ -49,7 +49,7 @@ struct TableLayout
 // come back as the number and description callers report.
 //
 // ReadWrite serves the scan run and the purges: it never creates the file, and opening fails
-// when another writer holds it. ReadOnly serves the query window, the charts and
+// when another writer holds it or the file cannot be written. ReadOnly serves the query window, the charts and
 // `cv --query`: the file is opened read-only, query_only is on and an authorizer refuses
 // every statement that could write, attach or alter anything.
 class AuditDatabase
@@ -98,6 +98,17 @@ public:
     // That error while the transaction is lost; no error otherwise.
     DbError lostTransaction() const;
 
+    // The appends SQLite refused since the transaction began, one by one (a row set's or the
+    // insert thread's): their rows are lost while the transaction goes on, and the run must say so.
+    struct LostRows
+    {
+        qint64 count = 0;
+        DbError first; // the error of the first refused append
+    };
+    LostRows lostRows() const;
+    // For the row sets and the insert thread: an append failed with error.
+    void countLostRow(const DbError& error) const;
+
     // While one lives, the row sets' appends are stepped on a thread of their own (InsertThread),
     // so that a long run of appends, the directory scan's, goes on while SQLite writes. Every other
     // use of the connection first waits until the appends made so far are in.
@@ -140,7 +151,7 @@ private:
     DbError openConnection(const QString& path, Access access);
     DbError prepareConnection(int busyTimeoutMs);
     DbError checkSchema() const;
-    DbError checkNoOtherWriter() const;
+    DbError checkWritable() const;
     DbError executeSql(const QString& sql) const;
     DbResult<QVariant> firstValue(SqliteStatement& statement) const;
     void endTransaction();
@@ -154,6 +165,8 @@ private:
     QList<StatementOwner*> m_owners;
     bool m_inTransaction = false;
     mutable DbError m_transactionEndedBy; // the first error seen once SQLite had ended it
+    // Written by whichever thread steps the appends; read once they are settled.
+    mutable LostRows m_lostRows;
     std::unique_ptr<InsertThread> m_inserts;
 };
 

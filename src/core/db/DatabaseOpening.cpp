@@ -18,6 +18,17 @@ QString auditDatabasePath()
     return applicationFolder() + QStringLiteral("cv.mdb");
 }
 
+QString missingDatabaseText(const QString& databasePath)
+{
+    const QString installed = installedCopiesFolder(programFolder()) + QStringLiteral("cv.mdb");
+    const QString emptyDatabase = FileExists(installed) && QFileInfo(installed) != QFileInfo(databasePath)
+                                      ? installed
+                                      : QStringLiteral("an empty cv.mdb of this version");
+    return QStringLiteral("Database file ") + databasePath + QStringLiteral(" does not exist.\r\n") +
+           QStringLiteral("Restore it from a backup, or start afresh with an empty audit database: copy ") +
+           emptyDatabase + QStringLiteral(" to ") + databasePath + QLatin1Char('.');
+}
+
 QString openFailureText(const QString& databasePath, const DbError& error)
 {
     return QStringLiteral("Unable to open database ") + databasePath + QStringLiteral(".\r\n") + error.text();

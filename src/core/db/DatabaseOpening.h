@@ -14,6 +14,10 @@ bool FileExists(const QString& path);
 // The application folder + "cv.mdb".
 QString auditDatabasePath();
 
+// "Database file <path> does not exist." and, on a line of its own, what to do: restore it, or
+// start afresh from a copy of the installed empty one.
+QString missingDatabaseText(const QString& databasePath);
+
 // "Unable to open database <folder>cv.mdb." CR LF "Error <number> : <description>".
 QString openFailureText(const QString& databasePath, const DbError& error);
 

@@ -104,9 +104,9 @@ void InsertThread::step(PendingInsert& insert) const
         appended.rowid = sqlite3_last_insert_rowid(m_database.handle());
         std::swap(appended.values, insert.values);
     } else {
-        // The row is lost; the error matters only when it ended the transaction, which the
-        // database then remembers for its commit to report.
-        m_database.errorOf(rc);
+        // The row is lost, which the run reports; when the error ended the transaction, the
+        // database remembers it for its commit to report as well.
+        m_database.countLostRow(m_database.errorOf(rc));
     }
     statement.reset();
 }

@@ -41,9 +41,10 @@ struct PendingInsert
 // batches may wait, so memory stays the same however many rows a run appends.
 //
 // Values are converted to their stored form here too; one that does not convert leaves its column
-// empty, as it does in place. An insert that fails loses its row only, as a failed append always has. Once SQLite has ended the
-// transaction by itself (a full disk), no insert is stepped any more: each would be committed on its
-// own. The database records the error that ended it, and its commit reports it.
+// empty, as it does in place. An insert that fails loses its row only, as a failed append always
+// has, and the database counts it. Once SQLite has ended the transaction by itself (a full disk),
+// no insert is stepped any more: each would be committed on its own. The database records the
+// error that ended it, and its commit reports it.
 class InsertThread
 {
 public:

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -138,10 +139,15 @@ private:
     int minute() const { return m_value.seconds / 60 % 60; }
     int second() const { return m_value.seconds % 60; }
 
+    // The length of the run of c at the current position, counted no further than the longest
+    // token ("dddddd") needs: each token looks at its run, so a longer count would make a long
+    // run cost the square of its length.
     qsizetype runLength(QChar c) const
     {
+        constexpr qsizetype LongestToken = 6;
+        const qsizetype last = std::min(m_format.size(), m_pos + LongestToken);
         qsizetype end = m_pos;
-        while (end < m_format.size() && m_format[end].toLower() == c)
+        while (end < last && m_format[end].toLower() == c)
             ++end;
         return end - m_pos;
     }

@@ -84,9 +84,10 @@ public:
     {
         if (isNumber(i))
             return sqlite3_value_double(m_values[i]);
+        // Qt also reads "inf" and "nan", which are no numbers to Jet.
         bool ok = false;
         const double number = text(i).trimmed().toDouble(&ok);
-        if (ok)
+        if (ok && std::isfinite(number))
             return number;
         if (const auto date = parseJetDateText(text(i)))
             return jetSerial(*date);
@@ -131,9 +132,12 @@ public:
         sqlite3_result_text(m_context, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     void setInteger(qint64 value) { sqlite3_result_int64(m_context, value); }
-    // Whole results come back as integers, so they read "2" rather than "2.0".
+    // Whole results come back as integers, so they read "2" rather than "2.0". A result beyond
+    // the doubles' range is Jet's overflow, not an infinity (nor a NULL, as SQLite stores NaN).
     void setNumber(double value)
     {
+        if (!std::isfinite(value))
+            throw overflow;
         if (value == std::trunc(value) && std::fabs(value) < 9e15)
             sqlite3_result_int64(m_context, static_cast<qint64>(value));
         else
@@ -522,7 +526,9 @@ int weekdayOf(const QDate& date, int firstDay)
 
 void jetWeekday(Call& call)
 {
-    call.setInteger(weekdayOf(call.date(0).date, firstDayOfWeek(call, 1)));
+    // The date is read first, as its place says (arguments of one call have no order in C++).
+    const QDate date = call.date(0).date;
+    call.setInteger(weekdayOf(date, firstDayOfWeek(call, 1)));
 }
 
 QString intervalOf(Call& call)

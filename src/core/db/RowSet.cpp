@@ -117,8 +117,10 @@ DbError RowSet::update()
     const int rc = m_insert.step();
     const DbError error = rc == SQLITE_DONE ? DbError{} : m_database.errorOf(rc);
     m_insert.reset();
-    if (error.isError())
+    if (error.isError()) {
+        m_database.countLostRow(error);
         return error;
+    }
     m_rowid = sqlite3_last_insert_rowid(m_database.handle());
     std::swap(m_values, m_pending);
     m_eof = false;

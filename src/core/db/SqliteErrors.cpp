@@ -86,6 +86,15 @@ DbError readOnlyError()
     return {DbErrorNumber::PermissionDenied, u"Cannot update. Database or object is read-only."_s};
 }
 
+DbError readOnlyFileError(const QString& path, int extendedCode)
+{
+    const QString why = extendedCode == SQLITE_READONLY_DIRECTORY
+                            ? u"the folder of '"_s + path + u"', where the journal is made, may not be written"_s
+                            : u"'"_s + path + u"' may not be written"_s;
+    // The words of a refused change, and why, in place of their full stop.
+    return {DbErrorNumber::PermissionDenied, readOnlyError().description.chopped(1) + u": "_s + why + u'.'};
+}
+
 DbError closedError()
 {
     return {cursorError(3704), u"Operation is not allowed when the object is closed."_s};

@@ -22,6 +22,10 @@ DbError databaseVersionError(int fileVersion, int programVersion, const QString&
 // The one description of a change refused on a read-only opening.
 DbError readOnlyError();
 
+// A cv.mdb that a writer cannot write: the file itself (its mode, a read-only mount) or, with
+// SQLITE_READONLY_DIRECTORY, its folder, where SQLite makes its journal.
+DbError readOnlyFileError(const QString& path, int extendedCode);
+
 // Cursor errors, in the numbers of the data-access layer the administrators know.
 DbError closedError();
 DbError noCurrentRowError();

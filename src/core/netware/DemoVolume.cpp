@@ -1,5 +1,6 @@
 #include "core/netware/DemoVolume.h"
 
+#include "core/common/FileWriting.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/VolumeMetadata.h"
 #include "core/netware/VolumeTrash.h"
@@ -9,7 +10,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,12 +52,12 @@ bool writeMetadata(const QString& templatePath, const QString& volumeRoot, const
     QFile source(templatePath);
     if (!source.open(QIODevice::ReadOnly))
         return fail(failure, templatePath + u": "_s + source.errorString());
-    QSaveFile target(volumeRoot + u'/' + QString::fromLatin1(VolumeMetadataFileName));
-    if (!target.open(QIODevice::WriteOnly))
-        return fail(failure, target.fileName() + u": "_s + target.errorString());
-    target.write(datedText(QString::fromUtf8(source.readAll()), today).toUtf8());
-    if (!target.commit())
-        return fail(failure, target.fileName() + u": "_s + target.errorString());
+    const QString target = volumeRoot + u'/' + QString::fromLatin1(VolumeMetadataFileName);
+    const QByteArray text = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return fail(failure, templatePath + u": "_s + source.errorString());
+    if (const int error = replaceFile(target, datedText(QString::fromUtf8(text), today).toUtf8(), privateFileMode))
+        return fail(failure, target + u": "_s + systemErrorText(error));
     return true;
 }
 

@@ -103,11 +103,12 @@ quint32 EmulatedNetWareClient::NWCallsInit()
     m_initFailure = loaded.error;
     m_configuration = loaded.configuration.value_or(NetWareConfiguration());
     for (const NetWareServer& server : m_configuration.servers()) {
-        auto emulated = std::make_unique<Server>(Server{&server, {}});
+        auto emulated = std::make_unique<Server>();
+        emulated->configuration = &server;
         for (const NetWareVolume& volume : server.volumes) {
             std::unique_ptr<VolumeKnowledge> knowledge;
             if (volume.samba)
-                knowledge = std::make_unique<SambaKnowledge>(*volume.samba, m_times);
+                knowledge = std::make_unique<SambaKnowledge>(*volume.samba, m_times, emulated->auditUsers);
             emulated->volumes.push_back(std::make_unique<EmulatedVolume>(volume, m_times, std::move(knowledge)));
         }
         m_servers.push_back(std::move(emulated));

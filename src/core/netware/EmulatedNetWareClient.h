@@ -5,6 +5,7 @@
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/PackedDateTime.h"
 #include "core/netware/SystemUsers.h"
+#include "core/netware/samba/SambaKnowledge.h"
 
 #include <QHash>
 #include <QSet>
@@ -61,7 +62,8 @@ public:
 private:
     struct Server
     {
-        const NetWareServer* configuration;
+        const NetWareServer* configuration = nullptr;
+        AuditUserIds auditUsers; // before the volumes, whose knowledge refers to it
         std::vector<std::unique_ptr<EmulatedVolume>> volumes;
     };
     struct OpenDirectory

@@ -69,7 +69,11 @@ DbError writeCsvFile(AuditDatabase& database, const QString& jetStatement, const
     while (cursor.next())
         writer.writeRow(cursor.values());
     out.flush();
-    if (out.status() != QTextStream::Ok || file.error() != QFileDevice::NoError)
+    // A close that succeeds clears the error of an earlier write, so that is taken first; the close
+    // itself may fail too (a network file system reports a full disk only there).
+    const bool written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError)
         return {FileErrorNumber::DeviceError, u"Device I/O error"_s};
     return cursor.error();
 }

@@ -85,12 +85,12 @@ QString withOrderTerm(const QString& statement, const QString& orderTerm)
 
 QString countCaption(qint64 rows)
 {
-    return QString::number(rows) + u" records"_s;
+    return QString::number(rows) + (rows == 1 ? u" record"_s : u" records"_s);
 }
 
 QString timingCaption(qint64 rows, double seconds)
 {
-    return QString::number(rows) + u" records in "_s + QString::number(seconds, 'f', 4) + u" seconds."_s;
+    return countCaption(rows) + u" in "_s + QString::number(seconds, 'f', 4) + u" seconds."_s;
 }
 
 QString positionCaption(qint64 position, qint64 rows)

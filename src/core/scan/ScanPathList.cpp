@@ -2,7 +2,12 @@
 
 #include "core/common/LocalScanner.h"
 #include "core/netware/DriveType.h"
+#include "core/netware/NetWareConfiguration.h"
+#include "core/netware/VolumePaths.h"
 #include "core/settings/ScanSettings.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace corvane {
 
@@ -16,42 +21,85 @@ bool isLocalDrive(const QString& path, const NetWareConfiguration& configuration
     return type == DriveType::Removable || type == DriveType::Fixed || type == DriveType::CdRom;
 }
 
-bool isListed(const ScanSettings& settings, const QString& path)
+// The directory a path leads to: its server and volume with the folders below, names folded
+// as NetWare matches them; a path that leads to no volume is taken by its upper-case text.
+struct PathPlace
 {
-    const QString upper = path.toUpper();
-    for (const ScanPath& entry : settings.Paths) {
-        if (entry.path.toUpper() == upper)
-            return true;
+    QByteArray volume; // "SERVER\VOLUME", empty for a path outside the network
+    QByteArrayList folders;
+
+    bool operator==(const PathPlace& other) const = default;
+
+    bool holds(const PathPlace& inner) const
+    {
+        return volume == inner.volume && inner.folders.size() > folders.size() &&
+               inner.folders.mid(0, folders.size()) == folders;
     }
-    return false;
+};
+
+QByteArrayList foldedNames(const QByteArrayList& names)
+{
+    QByteArrayList folded;
+    folded.reserve(names.size());
+    for (const QByteArray& name : names)
+        folded.append(caseFolded(name));
+    return folded;
+}
+
+PathPlace placeOf(const QString& path, const NetWareConfiguration& configuration)
+{
+    QByteArray bytes = QFile::encodeName(path);
+    if (!isUncPath(bytes) && !isDriveLetterPath(bytes))
+        bytes = QFile::encodeName(QDir::current().absoluteFilePath(path));
+    if (const std::optional<NetWareLocation> location = configuration.locate(bytes))
+        return {location->serverName + '\\' + location->volumeName, foldedNames(location->components)};
+    const QByteArray upper = QFile::encodeName(QFile::decodeName(bytes).toUpper());
+    return {QByteArray(), pathComponents(upper, true).value_or(QByteArrayList{upper})};
 }
 
 } // namespace
 
-AddPathResult AddScanPath(ScanSettings& settings, const QString& path,
-                          const NetWareConfiguration& configuration)
+AddPathOutcome AddScanPath(ScanSettings& settings, const QString& path,
+                           const NetWareConfiguration& configuration, bool includeSubdirectories)
 {
     if (isLocalDrive(path, configuration))
-        return AddPathResult::NotNetworkDirectory;
-    if (isListed(settings, path))
-        return AddPathResult::AlreadyInList;
+        return {AddPathResult::NotNetworkDirectory, {}};
+    const PathPlace place = placeOf(path, configuration);
+    QString inside;
+    for (const ScanPath& entry : settings.Paths) {
+        const PathPlace listed = placeOf(entry.path, configuration);
+        if (listed == place)
+            return {AddPathResult::AlreadyInList, entry.path};
+        if (entry.includeSubdirectories && listed.holds(place))
+            return {AddPathResult::InsideListedEntry, entry.path};
+        if (includeSubdirectories && inside.isEmpty() && place.holds(listed))
+            inside = entry.path;
+    }
     settings.PathsChanged = true;
-    settings.Paths.append(ScanPath{path, true});
+    settings.Paths.append(ScanPath{path, includeSubdirectories});
     settings.PathSpecs.append(u"*.*"_s);
-    return AddPathResult::Added;
+    return {AddPathResult::Added, inside};
 }
 
-QString addPathMessage(AddPathResult result)
+QString addPathMessage(const AddPathOutcome& outcome)
 {
-    switch (result) {
+    switch (outcome.result) {
     case AddPathResult::Added:
-        return u"Directory added."_s;
+        if (outcome.otherEntry.isEmpty())
+            return u"Directory added."_s;
+        return u"Directory added. It holds "_s + outcome.otherEntry +
+               u", which is in the list too: delete that entry or clear this one's check mark, or the "
+               "scan records the files of "_s +
+               outcome.otherEntry + u" twice."_s;
     case AddPathResult::NotNetworkDirectory:
         return u"Directory not added. You can only add network directories. To audit the files of "
                "local drives, use "_s +
                localScannerName() + u", our scanner for workstation disks."_s;
     case AddPathResult::AlreadyInList:
         return u"Directory not added. It already exists in list."_s;
+    case AddPathResult::InsideListedEntry:
+        return u"Directory not added. It already exists in list, as a subdirectory of "_s +
+               outcome.otherEntry + u"."_s;
     }
     return {};
 }

@@ -121,17 +121,17 @@ ScanRun::Outcome ScanRun::runOnce()
 // The first 10 characters of LastScan, read as a date; anything else asks nothing.
 std::optional<ScanRun::Outcome> ScanRun::checkSameDay()
 {
-    const QString lastScan = m_services.store.get(systemSection, u"LastScan"_s, QString());
-    const std::optional<QDate> lastScanDate = parseShortDate(lastScan.left(10));
-    if (!lastScanDate)
+    const std::optional<QDate> lastScan =
+        lastScanDate(m_services.store.get(systemSection, u"LastScan"_s, QString()));
+    if (!lastScan)
         return std::nullopt;
     const QDate& scanDate = m_settings.ScanDate;
-    if (scanDate < *lastScanDate) {
+    if (scanDate < *lastScan) {
         const QString question = u"Warning! Today's date conflicts with the last scan date of "_s +
-                                 shortDateText(*lastScanDate) + u". Do you want to continue?"_s;
+                                 shortDateText(*lastScan) + u". Do you want to continue?"_s;
         if (m_ui.askYesNo(question, Answer::No) != Answer::Yes)
             return Outcome{Ending::Declined, question};
-    } else if (scanDate == *lastScanDate) {
+    } else if (scanDate == *lastScan) {
         if (m_settings.flag(Flag::ExitAfterScan) && m_settings.TimedStart) {
             m_ui.quit();
             return Outcome{Ending::ProgramEnded,
@@ -142,7 +142,7 @@ std::optional<ScanRun::Outcome> ScanRun::checkSameDay()
             "file specs. Do you want to click the 'Purge Today' Button to delete today's data before "
             "continuing."_s;
         if (m_ui.askYesNo(question, Answer::Yes) != Answer::No)
-            return Outcome{Ending::Declined, question};
+            return Outcome{Ending::AlreadyScannedToday, question};
     }
     return std::nullopt;
 }
@@ -151,7 +151,7 @@ std::optional<ScanRun::Outcome> ScanRun::openDatabase(AuditDatabase& database)
 {
     const QString databasePath = m_services.applicationFolder + u"cv.mdb"_s;
     if (!FileExists(databasePath)) {
-        const QString text = u"Database file "_s + databasePath + u" does not exist."_s;
+        const QString text = missingDatabaseText(databasePath);
         m_ui.beep();
         m_ui.showMessage(text, UserInterfacePort::Icon::Warning);
         return Outcome{Ending::Failed, text};
@@ -271,22 +271,26 @@ ScanRun::Outcome ScanRun::finish(AuditDatabase& database, qint32 filesFound, qin
         m_ui.showStatus(scanTerminated);
         return {Ending::Stopped, scanTerminated};
     }
+    const AuditDatabase::LostRows lost = database.lostRows();
     if (const DbError error = database.commit(); error.isError()) {
         database.rollback();
         m_ui.showStatus(error.text());
         return {Ending::Failed, error.text()};
     }
-    if (filesFound == 0) {
-        m_ui.showStatus(u"No files found."_s);
-        return {Ending::Completed, u"No files found."_s};
+    Outcome outcome{Ending::Completed, u"No files found."_s, lost.count};
+    if (filesFound != 0) {
+        const QString stamp = lastScanStamp(m_services.clock.now());
+        m_ui.showLastScan(u"Last scan: "_s + stamp);
+        m_services.store.save(systemSection, u"LastScan"_s, stamp);
+        outcome.text = filesFoundSummary(filesFound, totalBytes);
     }
-    const QString stamp = lastScanStamp(m_services.clock.now());
-    m_ui.showLastScan(u"Last scan: "_s + stamp);
-    m_services.store.save(systemSection, u"LastScan"_s, stamp);
-    const QString summary = filesFoundSummary(filesFound, totalBytes);
-    m_ui.showStatus(summary);
-    showServerLogSummaries();
-    return {Ending::Completed, summary};
+    // What was stored is kept; what was not must not pass for recorded.
+    if (lost.count > 0)
+        outcome.text += u"\r\n"_s + lostRowsText(lost.count, lost.first.text());
+    m_ui.showStatus(outcome.text);
+    if (filesFound != 0)
+        showServerLogSummaries();
+    return outcome;
 }
 
 // Servers that learn from logs read them before the files are scanned, so the rows of this run

@@ -48,7 +48,8 @@ public:
         Completed,           // committed; the summary says what was found
         Stopped,             // Stop during scanning or updating: everything written was rolled back
         StoppedWhileWaiting, // Stop during the timed wait: nothing was scanned
-        Declined,            // a same-day question ended the run before it began
+        Declined,            // the date-conflict question ended the run before it began
+        AlreadyScannedToday, // the already-run question ended it: today's scan stands
         Failed,              // cv.mdb missing or not to be opened, or the writes could not be made
         ProgramEnded,        // the silent end of a timed start on a day already scanned
         ProgramMustEnd,      // no database connection can be made at all
@@ -57,6 +58,8 @@ public:
     {
         Ending ending = Ending::Completed;
         QString text; // the summary, "Scan terminated.", or why the run did not complete
+        // Rows of a completed run that SQLite refused; the text says so after the summary.
+        qint64 lostRows = 0;
     };
 
     explicit ScanRun(ScanRunServices services);

@@ -1,5 +1,7 @@
 #include "core/settings/HiveFile.h"
 
+#include "core/common/FileWriting.h"
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,50 +63,11 @@ HiveFile::Stamp stampOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? stampFrom(info) : HiveFile::Stamp();
 }
 
-// A new file keeps the mode of the one it replaces, else the one the umask gives.
-mode_t modeFor(const QByteArray& path)
-{
-    struct stat info = {};
-    if (::stat(path.constData(), &info) == 0)
-        return info.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno != EINTR)
-            return false;
-        done += qMax<ssize_t>(written, 0);
-    }
-    return true;
-}
-
-// Writes a temporary file beside the target and renames it over the target, so a
-// reader sees either the old file or the new one, never a part.
+// A reader sees either the old file or the new one, never a part.
 long writeAtomically(const QString& path, const QByteArray& bytes)
 {
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".new-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errorFromErrno(errno);
-    bool written = writeAll(fd, bytes) && ::fchmod(fd, modeFor(target)) == 0 && ::fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && ::rename(temporary.constData(), target.constData()) == 0)
-        return RegError::Success;
-    if (written)
-        error = errno;
-    ::unlink(temporary.constData());
-    return errorFromErrno(error);
+    const int error = replaceFile(path, bytes);
+    return error == 0 ? RegError::Success : errorFromErrno(error);
 }
 
 long createFolderOf(const QString& path)
@@ -263,7 +226,9 @@ QString HiveFile::setAside(const QByteArray& bytes) const
         const QString candidate = counter == 1 ? base : base + u'-' + QString::number(counter);
         QFile file(candidate);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0)
+            const bool written = file.write(bytes) == bytes.size() && file.flush() && ::fsync(file.handle()) == 0;
+            file.close();
+            if (written && file.error() == QFileDevice::NoError)
                 return candidate;
             file.remove();
             return QString();

@@ -47,11 +47,11 @@ void PathListEditor::setIncludeSubdirectories(int index, bool include)
 
 bool PathListEditor::Add(const QString& path)
 {
-    const AddPathResult result = AddScanPath(m_settings, path, m_network);
-    if (result == AddPathResult::AlreadyInList)
+    const AddPathOutcome outcome = AddScanPath(m_settings, path, m_network);
+    if (outcome.result == AddPathResult::AlreadyInList || outcome.result == AddPathResult::InsideListedEntry)
         m_ui.beep();
-    m_ui.showStatus(addPathMessage(result));
-    if (result != AddPathResult::Added)
+    m_ui.showStatus(addPathMessage(outcome));
+    if (outcome.result != AddPathResult::Added)
         return false;
     m_current = count() - 1;
     return true;

@@ -10,8 +10,9 @@ class NetWareConfiguration;
 class UserInterfacePort;
 
 // The main window's editing of the scan path list over ScanSettings.Paths and PathSpecs:
-// adding (network folders only, never twice) and deleting one or all entries after asking,
-// with the outcome in the status text, and the current entry, whose file patterns the pattern box edits.
+// adding (network folders only, never twice, never below an entry that includes its
+// subdirectories) and deleting one or all entries after asking, with the outcome in the status
+// text, and the current entry, whose file patterns the pattern box edits.
 class PathListEditor
 {
 public:

@@ -1,6 +1,7 @@
 #include "gui/app/MainWindow.h"
 
 #include "core/common/AppFolder.h"
+#include "core/common/ProgramArguments.h"
 #include "core/db/DatabaseOpening.h"
 #include "core/settings/SettingsPersistence.h"
 #include "gui/app/OptionPanel.h"
@@ -19,6 +20,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,7 +30,6 @@
 #include <QShortcut>
 #include <QTextStream>
 #include <QTimer>
-#include <QUrl>
 
 namespace corvane {
 
@@ -51,11 +52,6 @@ QWidget* createClientArea(QMainWindow* window)
     client->resize(window->size());
     window->setCentralWidget(client);
     return client;
-}
-
-bool isTimedStart(const QStringList& arguments)
-{
-    return arguments.mid(1).join(u' ').trimmed().toLower() == u"-t";
 }
 
 } // namespace
@@ -141,8 +137,7 @@ void MainWindow::connectCommands()
     connect(m_c.Command13, &QPushButton::clicked, this, &MainWindow::Command13_Click);
     connect(m_c.Command14, &QPushButton::clicked, this, &MainWindow::Command14_Click);
     connect(m_c.Command15, &QPushButton::clicked, this, &QWidget::close);
-    // Keys reach the window before the control that has the focus.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    // F1 reaches the window before the control that has the focus.
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             &MainWindow::openHelp);
     connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::restoreWindow);
@@ -202,8 +197,7 @@ void MainWindow::Command14_Click()
 
 void MainWindow::openHelp()
 {
-    // Nothing is reported when the file is missing.
-    m_services.helpOpener->open(QUrl::fromLocalFile(m_applicationFolder + u"faq.fil"));
+    showHelpFile(this, m_applicationFolder + u"faq.fil", *m_services.helpOpener);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -225,6 +219,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
     // Closing the window ends the program, also when it was hidden in the tray.
     QCoreApplication::quit();
+}
+
+// No control of the window takes Esc, so it always comes here, but an open drop-down list and
+// the windows opened from this one take it first, as everywhere: it closes only them.
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -16,7 +16,7 @@ MainWindowServices MainWindowServices::fromEnvironment()
     services.client = std::make_unique<EmulatedNetWareClient>();
     services.clock = std::make_unique<SystemClock>();
     services.folderChooser = std::make_unique<DialogFolderChooser>();
-    services.helpOpener = std::make_unique<DesktopUrlOpener>();
+    services.helpOpener = std::make_unique<DesktopTextFileOpener>();
     services.autostartFolder = StartAtBootEntry::defaultAutostartFolder();
     services.systemTrayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
     services.queryWindow = [](QWidget* owner, SettingsStore& store) {

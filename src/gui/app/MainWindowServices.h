@@ -5,7 +5,7 @@
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
 #include "gui/app/FolderChooser.h"
-#include "gui/ui/UrlOpener.h"
+#include "gui/ui/HelpFile.h"
 
 #include <functional>
 #include <memory>
@@ -25,8 +25,8 @@ struct MainWindowServices
     std::unique_ptr<EmulatedNetWareClient> client;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<FolderChooser> folderChooser;
-    // Opens faq.fil with the desktop's text editor.
-    std::unique_ptr<UrlOpener> helpOpener;
+    // Opens faq.fil with the desktop's program for text files.
+    std::unique_ptr<TextFileOpener> helpOpener;
     // Where the start-at-boot entry puts the desktop session's autostart file.
     QString autostartFolder;
     // Minimising hides the window only where a tray can bring it back.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace corvane {
 
@@ -32,19 +33,75 @@ QList<QList<QPointF>> pointRuns(const ChartData& data, int column)
     return runs;
 }
 
-std::pair<double, double> valueRange(const ChartData& data)
+namespace {
+
+constexpr double stepsWanted = 5;
+
+// The smallest of 1, 2 and 5 times a power of ten that is at least the given size.
+double roundStep(double atLeast)
+{
+    const double power = std::pow(10.0, std::floor(std::log10(atLeast)));
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= atLeast * (1 - 1e-9))
+            return factor * power;
+    }
+    return 10 * power;
+}
+
+QString labelFormatFor(double step)
+{
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    return QStringLiteral("%.%1f").arg(decimals);
+}
+
+} // namespace
+
+int ValueScale::steps() const
+{
+    return static_cast<int>(std::lround((high - low) / step));
+}
+
+ValueScale valueScale(const ChartData& data)
 {
     double low = 0;
     double high = 1;
+    bool whole = true;
     for (const QList<std::optional<double>>& row : data.points) {
         for (const std::optional<double>& value : row) {
             if (value) {
                 low = std::min(low, *value);
                 high = std::max(high, *value);
+                whole = whole && std::trunc(*value) == *value;
             }
         }
     }
-    return {low, high};
+    double step = roundStep((high - low) / stepsWanted);
+    if (whole)
+        step = std::max(step, 1.0);
+    return {std::floor(low / step) * step, std::ceil(high / step) * step, step, labelFormatFor(step)};
+}
+
+namespace {
+
+double seriesTotal(const ChartData& data, int column)
+{
+    double total = 0;
+    for (const QList<std::optional<double>>& row : data.points)
+        total += row.value(column).value_or(0.0);
+    return total;
+}
+
+} // namespace
+
+QList<int> seriesBackToFront(const ChartData& data)
+{
+    QList<int> columns;
+    for (int column = 0; column < data.columnCount(); ++column)
+        columns.append(column);
+    std::stable_sort(columns.begin(), columns.end(), [&data](int one, int other) {
+        return seriesTotal(data, one) > seriesTotal(data, other);
+    });
+    return columns;
 }
 
 QList<QPointF> steppedPoints(const QList<QPointF>& run)

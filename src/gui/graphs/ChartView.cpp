@@ -124,6 +124,7 @@ QWidget* ChartView::threeDChartWidget()
     auto* legend = new QLabel(legendHtml(), body);
     legend->setObjectName(u"threeDLegend"_s);
     legend->setAlignment(Qt::AlignCenter);
+    legend->setWordWrap(true); // a narrow chart, as the options window's sample, takes two lines
     legend->setVisible(m_legend);
     layout->addWidget(title);
     layout->addWidget(container, 1);
@@ -132,13 +133,16 @@ QWidget* ChartView::threeDChartWidget()
 }
 
 // Once clicked, the graph's own window has the keyboard; the graph uses no keys, so they go
-// on to the widgets around it, where Esc closes the dialog.
+// on to the widgets around it, where Esc closes the dialog. A resized graph is seen from as
+// near as its new size allows.
 bool ChartView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_graph && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         QCoreApplication::sendEvent(this, event);
         return true;
     }
+    if (watched == m_graph && event->type() == QEvent::Resize)
+        fitThreeDGraphTo(m_graph, m_graph->size());
     return QWidget::eventFilter(watched, event);
 }
 
@@ -146,9 +150,10 @@ QString ChartView::legendHtml() const
 {
     QString html;
     for (int column = 0; column < m_data.columnCount(); ++column) {
-        html += u"<span style=\"color:%1\">&#9632;</span>&nbsp;%2&nbsp;&nbsp;&nbsp;"_s.arg(
-            seriesColor(column).name(),
-            m_data.columnLabels[column].toHtmlEscaped());
+        // Kept whole, with room between entries, where a line may break.
+        html +=
+            u"<span style=\"white-space:nowrap\"><span style=\"color:%1\">&#9632;</span>&nbsp;%2</span>"
+            "&nbsp;&nbsp; "_s.arg(seriesColor(column).name(), m_data.columnLabels[column].toHtmlEscaped());
     }
     return html;
 }
@@ -174,7 +179,10 @@ QImage ChartView::threeDImage(const QSize& size) const
     const int titleHeight = m_title.isEmpty() ? 0 : QFontMetrics(title).height() * 2;
     const int legendHeight = m_legend ? fontMetrics().height() * 2 : 0;
     const QRect graphArea(0, titleHeight, size.width(), size.height() - titleHeight - legendHeight);
+    // Fitted to the picture for the rendering, then to the window again.
+    fitThreeDGraphTo(m_graph, graphArea.size());
     painter.drawImage(graphArea.topLeft(), m_graph->renderToImage(0, graphArea.size()));
+    fitThreeDGraphTo(m_graph, m_graph->size());
     painter.setFont(title);
     painter.drawText(QRect(0, 0, size.width(), titleHeight), Qt::AlignCenter, m_title);
     if (!m_legend)

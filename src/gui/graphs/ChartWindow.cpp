@@ -67,7 +67,7 @@ void ChartWindow::open(const GraphChoice& choice)
         load = loadChartData(buildGraphStatement(choice));
     }
     if (load.outcome == ChartDataLoad::Outcome::Failed) {
-        MessageBoxes::show(this, load.error.description, MessageBoxes::Icon::None, u"Corvane"_s);
+        MessageBoxes::show(this, load.error.description, MessageBoxes::Icon::None);
         return;
     }
     if (load.outcome == ChartDataLoad::Outcome::NoRows) {

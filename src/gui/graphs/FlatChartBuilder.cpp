@@ -54,49 +54,72 @@ QCategoryAxis* rowAxis(const ChartData& data)
 
 QValueAxis* valueAxis(const ChartData& data)
 {
-    const auto [low, high] = valueRange(data);
+    const ValueScale scale = valueScale(data);
     auto* axis = new QValueAxis;
-    axis->setRange(low, high);
-    axis->applyNiceNumbers();
-    axis->setLabelFormat(QStringLiteral("%g"));
+    axis->setRange(scale.low, scale.high);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(scale.low);
+    axis->setTickInterval(scale.step);
+    axis->setLabelFormat(scale.labelFormat);
     return axis;
 }
 
-// One piece per run of set points; only the first piece of a series shows in the legend.
-QList<QAbstractSeries*> linePieces(const ChartData& data, int column, ChartType type)
+// The runs of set points of a series as drawn: a step as a staircase, a lone day of an area as
+// a narrow band. A series with no set point still has one, empty, for its place in the legend.
+QList<QList<QPointF>> drawnRuns(const ChartData& data, int column, ChartType type)
 {
     QList<QList<QPointF>> runs = pointRuns(data, column);
     if (runs.isEmpty())
-        runs.append(QList<QPointF>()); // a series with no set point still has its place in the legend
-    QList<QAbstractSeries*> pieces;
-    for (QList<QPointF> run : runs) {
+        runs.append(QList<QPointF>());
+    for (QList<QPointF>& run : runs) {
         if (type == ChartType::Step)
             run = steppedPoints(run);
         if (type == ChartType::Area && run.size() == 1)
-            run = {run[0] - QPointF(0.3, 0), run[0] + QPointF(0.3, 0)}; // a lone day as a narrow band
-        auto* line = new QLineSeries;
-        line->append(run);
-        line->setColor(seriesColor(column));
+            run = {run[0] - QPointF(0.3, 0), run[0] + QPointF(0.3, 0)};
+    }
+    return runs;
+}
+
+QLineSeries* lineOf(const QList<QPointF>& run, const QColor& colour, qreal width)
+{
+    auto* line = new QLineSeries;
+    line->append(run);
+    QPen pen = line->pen();
+    pen.setColor(colour);
+    pen.setWidthF(width);
+    line->setPen(pen);
+    return line;
+}
+
+// One piece per run of set points.
+QList<QAbstractSeries*> linePieces(const ChartData& data, int column, ChartType type)
+{
+    QList<QAbstractSeries*> pieces;
+    for (const QList<QPointF>& run : drawnRuns(data, column, type)) {
+        QLineSeries* line = lineOf(run, seriesColor(column), 2.5);
         QAbstractSeries* piece = line;
         if (type == ChartType::Area) {
+            // The outline is drawn apart, above every area (see buildFlatChart).
             auto* area = new QAreaSeries(line);
             area->setColor(seriesColor(column));
-            area->setBorderColor(seriesColor(column).darker(130));
+            area->setPen(Qt::NoPen);
             area->setOpacity(0.85);
-            QPen border = area->pen();
-            border.setWidthF(2);
-            area->setPen(border);
             piece = area;
         } else {
             line->setPointsVisible(true);
-            QPen pen = line->pen();
-            pen.setWidthF(2.5);
-            line->setPen(pen);
         }
         piece->setName(data.columnLabels[column]);
         pieces.append(piece);
     }
     return pieces;
+}
+
+QList<QAbstractSeries*> areaOutlines(const ChartData& data, int column)
+{
+    QList<QAbstractSeries*> outlines;
+    for (const QList<QPointF>& run : drawnRuns(data, column, ChartType::Area))
+        outlines.append(lineOf(run, seriesColor(column).darker(130), 2));
+    return outlines;
 }
 
 QBarSeries* barSeries(const ChartData& data)
@@ -113,26 +136,14 @@ QBarSeries* barSeries(const ChartData& data)
     return series;
 }
 
-qreal seriesTotal(const ChartData& data, int column)
-{
-    qreal total = 0;
-    for (const QList<std::optional<double>>& row : data.points)
-        total += row.value(column).value_or(0.0);
-    return total;
-}
-
-// Series in column order; areas the largest first, so each lies in front of the larger ones
-// and none is hidden behind another.
+// Series in column order; areas from back to front.
 QList<int> drawingOrder(const ChartData& data, ChartType type)
 {
+    if (type == ChartType::Area)
+        return seriesBackToFront(data);
     QList<int> columns;
     for (int column = 0; column < data.columnCount(); ++column)
         columns.append(column);
-    if (type == ChartType::Area) {
-        std::stable_sort(columns.begin(), columns.end(), [&data](int one, int other) {
-            return seriesTotal(data, one) > seriesTotal(data, other);
-        });
-    }
     return columns;
 }
 
@@ -141,6 +152,19 @@ void attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* rows, QAbstra
     chart->addSeries(series);
     series->attachAxis(rows);
     series->attachAxis(values);
+}
+
+// The legend shows a series once: its first piece, when it has a place there at all.
+void attachPieces(QChart* chart, const QList<QAbstractSeries*>& pieces, QAbstractAxis* rows,
+                  QAbstractAxis* values, bool inLegend)
+{
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        attach(chart, pieces[i], rows, values);
+        if (i > 0 || !inLegend) {
+            for (QLegendMarker* marker : chart->legend()->markers(pieces[i]))
+                marker->setVisible(false);
+        }
+    }
 }
 
 } // namespace
@@ -156,15 +180,14 @@ QChart* buildFlatChart(const ChartData& data, ChartType type)
         attach(chart, barSeries(data), rows, values);
         return chart;
     }
-    for (const int column : drawingOrder(data, type)) {
-        const QList<QAbstractSeries*> pieces = linePieces(data, column, type);
-        for (qsizetype i = 0; i < pieces.size(); ++i) {
-            attach(chart, pieces[i], rows, values);
-            if (i > 0) {
-                for (QLegendMarker* marker : chart->legend()->markers(pieces[i]))
-                    marker->setVisible(false);
-            }
-        }
+    const QList<int> order = drawingOrder(data, type);
+    for (const int column : order)
+        attachPieces(chart, linePieces(data, column, type), rows, values, true);
+    // Areas are drawn largest first, yet a smaller series can pass behind a larger one on some
+    // days; the outlines of all of them lie above every area, so each one's values stay readable.
+    if (type == ChartType::Area) {
+        for (const int column : order)
+            attachPieces(chart, areaOutlines(data, column), rows, values, false);
     }
     return chart;
 }

@@ -111,8 +111,24 @@ void setUpGraph(QAbstract3DGraph* graph)
     graph->activeTheme()->setFont(QFont(QGuiApplication::font().family(), 30));
     graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
     graph->setSelectionMode(QAbstract3DGraph::SelectionNone);
-    graph->scene()->activeCamera()->setCameraPosition(-22, 30, 85);
+    // From the front corner of the last day and the front place, high enough that the names
+    // across the floor stay apart; aimed low, so the labels below the floor have room. How far
+    // away follows the picture (fitThreeDGraphTo).
+    graph->scene()->activeCamera()->setCameraPosition(-112, 50);
+    graph->scene()->activeCamera()->setTarget(QVector3D(0, -1, 0));
 }
+
+void scaleValueAxis(QValue3DAxis* axis, const ChartData& data)
+{
+    const ValueScale scale = valueScale(data);
+    axis->setRange(static_cast<float>(scale.low), static_cast<float>(scale.high));
+    axis->setSegmentCount(scale.steps());
+    axis->setSubSegmentCount(1);
+    axis->setLabelFormat(scale.labelFormat);
+}
+
+// The floor is at least this much as wide across (the series' places) as long along (the days).
+constexpr double minimumAcrossShare = 0.5;
 
 // The bars of one series: the days along the rows, the series' value in its own column.
 QBarDataArray* seriesBars(const ChartData& data, int column, int place)
@@ -127,38 +143,43 @@ QBarDataArray* seriesBars(const ChartData& data, int column, int place)
 }
 
 // One QBar3DSeries per data series, as the graph draws all bars of a series in one colour.
-// Each series has a column of bars of its own, the days running down the rows: bars of
-// several series share a cell side by side across its columns, so only with the days along
-// the rows do the bars of a series meet as a solid band in an area graph. The first series
-// takes the last column and the camera looks from the side of the last day, so the first
-// series stands in front and the days run from left to right.
-Q3DBars* barGraph(const ChartData& data, ChartType type)
+// Each series has a column of bars of its own, the days running down the rows, so the bars
+// of a series stand in a line. The camera looks from the side of the last day and the last
+// column, which is the front: the series stand from back to front, the smallest in front, so
+// that a low series is never hidden behind a tall one.
+Q3DBars* barGraph(const ChartData& data)
 {
     auto* graph = new Q3DBars;
     setUpGraph(graph);
-    QStringList columnNames = data.columnLabels;
-    std::reverse(columnNames.begin(), columnNames.end());
-    for (int column = 0; column < data.columnCount(); ++column) {
+    const QList<int> order = seriesBackToFront(data);
+    QStringList placeNames;
+    for (const int column : order)
+        placeNames.append(data.columnLabels[column]);
+    for (int place = 0; place < order.size(); ++place) {
+        const int column = order[place];
         auto* series = new QBar3DSeries;
-        series->dataProxy()->resetArray(seriesBars(data, column, data.columnCount() - 1 - column),
-                                        data.rowLabels, columnNames);
+        series->dataProxy()->resetArray(seriesBars(data, column, place), data.rowLabels, placeNames);
         series->setMesh(QAbstract3DSeries::MeshBar);
         series->setName(data.columnLabels[column]);
         graph->addSeries(series);
         series->setBaseColor(seriesColor(column)); // after adding: the graph's theme colours it
     }
-    graph->setBarThickness(type == ChartType::Area ? 1.0F : 0.6F);
-    graph->setBarSpacing(type == ChartType::Area ? QSizeF(1.0, 0.0) : QSizeF(1.0, 0.5));
-    graph->valueAxis()->setLabelFormat(QStringLiteral("%g"));
-    // Seen from higher than the ribbons, so the series names on the floor stay apart.
-    graph->scene()->activeCamera()->setCameraPosition(-112, 40, 80);
+    // A bar is 0.6 as wide across as it is deep, or wider where many days would squeeze the
+    // places across (and their names) together.
+    constexpr QSizeF spacing(1.0, 0.5);
+    const double across = data.columnCount() * (1 + spacing.width());
+    const double along = data.rowCount() * (1 + spacing.height());
+    graph->setBarThickness(
+        static_cast<float>(std::max(0.6, minimumAcrossShare * along / std::max(across, 1.0))));
+    graph->setBarSpacing(spacing);
+    scaleValueAxis(graph->valueAxis(), data);
     return graph;
 }
 
-// The ribbon of one run: two edges across the series' place on the depth axis. Where a step
-// jumps, two points share a day; the first moves back a little, as a surface needs its
+// A run's points as a surface takes them: a lone day widened to a short stretch, and where a
+// step jumps (two points on one day) the first moved back a little, as a surface needs its
 // points in increasing order.
-QSurfaceDataArray* ribbon(const QList<QPointF>& run, int column)
+QList<QPointF> surfacePoints(const QList<QPointF>& run)
 {
     QList<QPointF> points =
         run.size() == 1 ? QList<QPointF>{run[0] - QPointF(0.2, 0), run[0] + QPointF(0.2, 0)} : run;
@@ -166,26 +187,83 @@ QSurfaceDataArray* ribbon(const QList<QPointF>& run, int column)
         if (points[i].x() <= points[i - 1].x())
             points[i - 1].rx() = points[i].x() - 0.03;
     }
+    return points;
+}
+
+constexpr float halfWidth = 0.3F; // of a ribbon or a block, across its place
+constexpr float wall = 0.001F;    // how far a block's walls lean: a surface cannot stand upright
+
+// A series' surface runs along the days (the depth axis, as the bars' rows) at its place
+// across (the bars' columns). Each row of the surface is one day: the heights across it, at the
+// given offsets from the place, are the day's value or the floor.
+struct Across
+{
+    float offset;
+    bool onFloor;
+};
+
+QSurfaceDataArray* surfaceAlongDays(const QList<QPointF>& points, float place, const QList<Across>& across)
+{
     auto* array = new QSurfaceDataArray;
-    for (const float depth : {column - 0.3F, column + 0.3F}) {
-        auto* edge = new QSurfaceDataRow;
-        for (const QPointF& point : points)
-            edge->append(QSurfaceDataItem(
-                QVector3D(static_cast<float>(point.x()), static_cast<float>(point.y()), depth)));
-        array->append(edge);
+    for (const QPointF& point : points) {
+        auto* row = new QSurfaceDataRow;
+        for (const Across& edge : across) {
+            const float height = edge.onFloor ? 0.0F : static_cast<float>(point.y());
+            row->append(
+                QSurfaceDataItem(QVector3D(place + edge.offset, height, static_cast<float>(point.x()))));
+        }
+        array->append(row);
     }
     return array;
 }
 
-Q3DSurface* ribbonGraph(const ChartData& data, ChartType type)
+// The ribbon of one run: two edges at the values, either side of the series' place.
+QSurfaceDataArray* ribbon(const QList<QPointF>& run, float place)
+{
+    return surfaceAlongDays(surfacePoints(run), place, {{-halfWidth, false}, {halfWidth, false}});
+}
+
+// The area of one run as a solid block: its top runs from day to day at the values, and its
+// four walls go down to the floor, as the flat area is filled down to zero.
+QSurfaceDataArray* block(const QList<QPointF>& run, float place)
+{
+    QList<QPointF> points = surfacePoints(run);
+    points.prepend(QPointF(points.first().x() - wall, 0));
+    points.append(QPointF(points.last().x() + wall, 0));
+    QSurfaceDataArray* array = surfaceAlongDays(
+        points, place,
+        {{-halfWidth - wall, true}, {-halfWidth, false}, {halfWidth, false}, {halfWidth + wall, true}});
+    for (QSurfaceDataRow* end : {array->first(), array->last()}) {
+        for (QSurfaceDataItem& item : *end)
+            item.setY(0);
+    }
+    return array;
+}
+
+// Ribbons (line, step) or blocks (area), one surface series per run of set points. The places
+// across run from back (0) to front, as the bars' columns do: areas stand from back to front by
+// size as the bars do; ribbons hide little and keep the columns' order, the first in front.
+Q3DSurface* surfaceGraph(const ChartData& data, ChartType type)
 {
     auto* graph = new Q3DSurface;
     setUpGraph(graph);
-    for (int column = 0; column < data.columnCount(); ++column) {
-        for (QList<QPointF> run : pointRuns(data, column)) {
+    QList<int> order;
+    if (type == ChartType::Area) {
+        order = seriesBackToFront(data);
+    } else {
+        for (int column = data.columnCount() - 1; column >= 0; --column)
+            order.append(column);
+    }
+    LabelledAxisFormatter::Labels names;
+    for (int place = 0; place < order.size(); ++place) {
+        const int column = order[place];
+        const auto at = static_cast<float>(place);
+        names.append({at, data.columnLabels[column]});
+        for (const QList<QPointF>& run : pointRuns(data, column)) {
             auto* series = new QSurface3DSeries;
-            series->dataProxy()->resetArray(
-                ribbon(type == ChartType::Step ? steppedPoints(run) : run, column));
+            series->dataProxy()->resetArray(type == ChartType::Area   ? block(run, at)
+                                            : type == ChartType::Step ? ribbon(steppedPoints(run), at)
+                                                                      : ribbon(run, at));
             series->setDrawMode(QSurface3DSeries::DrawSurface);
             series->setFlatShadingEnabled(true);
             series->setBaseColor(seriesColor(column));
@@ -198,16 +276,13 @@ Q3DSurface* ribbonGraph(const ChartData& data, ChartType type)
         if (!data.rowLabels[row].isEmpty())
             days.append({static_cast<float>(row), data.rowLabels[row]});
     }
-    LabelledAxisFormatter::Labels names;
-    for (int column = 0; column < data.columnCount(); ++column)
-        names.append({static_cast<float>(column), data.columnLabels[column]});
-    graph->axisX()->setFormatter(new LabelledAxisFormatter(days));
-    graph->axisX()->setRange(-0.5F, std::max(data.rowCount(), 1) - 0.5F);
-    graph->axisZ()->setFormatter(new LabelledAxisFormatter(names));
-    graph->axisZ()->setRange(-0.5F, std::max(data.columnCount(), 1) - 0.5F);
-    graph->axisY()->setLabelFormat(QStringLiteral("%g"));
-    const auto [low, high] = valueRange(data);
-    graph->axisY()->setRange(static_cast<float>(low), static_cast<float>(high));
+    graph->axisZ()->setFormatter(new LabelledAxisFormatter(days));
+    graph->axisZ()->setRange(-0.5F, std::max(data.rowCount(), 1) - 0.5F);
+    graph->axisX()->setFormatter(new LabelledAxisFormatter(names));
+    graph->axisX()->setRange(-0.5F, std::max(data.columnCount(), 1) - 0.5F);
+    const double share = static_cast<double>(std::max(data.columnCount(), 1)) / std::max(data.rowCount(), 1);
+    graph->setHorizontalAspectRatio(static_cast<float>(std::max(share, minimumAcrossShare)));
+    scaleValueAxis(graph->axisY(), data);
     return graph;
 }
 
@@ -230,11 +305,24 @@ bool threeDChartsAvailable()
     return available;
 }
 
+void fitThreeDGraphTo(QAbstract3DGraph* graph, const QSizeF& picture)
+{
+    // The graph is scaled to the picture's height when the picture is at least 1.6 times as
+    // wide as high, and to its width below that. Measured over a week and a month of five
+    // series and over one series, these zoom levels leave the labels along the front edges
+    // inside a picture of either kind; a surface spreads over a larger floor than the bars.
+    constexpr double scaledByHeightFrom = 1.6;
+    const double aspect = picture.height() > 0 ? picture.width() / picture.height() : 1.0;
+    const double wideZoom = qobject_cast<Q3DBars*>(graph) != nullptr ? 70 : 62;
+    const double zoom = std::min(wideZoom * std::max(1.0, scaledByHeightFrom / aspect), 100.0);
+    graph->scene()->activeCamera()->setZoomLevel(static_cast<float>(zoom));
+}
+
 QAbstract3DGraph* buildThreeDGraph(const ChartData& data, ChartType type)
 {
-    if (type == ChartType::Bar || type == ChartType::Area)
-        return barGraph(data, type);
-    return ribbonGraph(data, type);
+    if (type == ChartType::Bar)
+        return barGraph(data);
+    return surfaceGraph(data, type);
 }
 
 } // namespace corvane

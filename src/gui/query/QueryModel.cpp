@@ -10,6 +10,26 @@ using namespace Qt::StringLiterals;
 
 namespace corvane {
 
+namespace {
+
+// Numbers line up on their last digit, as in a spreadsheet; texts, dates and empty cells start
+// at the left.
+bool isNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return !value.isNull();
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 QueryModel::QueryModel(AuditDatabase& database, QObject* parent)
     : QAbstractTableModel(parent), m_database(database), m_pages(database)
 {}
@@ -73,11 +93,16 @@ int QueryModel::columnCount(const QModelIndex& parent) const
 
 QVariant QueryModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if ((role != Qt::DisplayRole && role != Qt::TextAlignmentRole) ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const QVariantList values = rowValues(index.row());
-    return index.column() < values.size() ? QVariant(CsvWriter::valueText(values[index.column()]))
-                                          : QVariant();
+    if (index.column() >= values.size())
+        return {};
+    const QVariant& value = values[index.column()];
+    if (role == Qt::TextAlignmentRole)
+        return isNumber(value) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+    return CsvWriter::valueText(value);
 }
 
 QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -185,7 +185,7 @@ void QueryOutput::offerToOpen(const QString& path)
         return;
     if (!m_user.openDocument(path)) {
         m_user.beep();
-        m_user.showMessage(m_window, u"Can't open file."_s, u"Corvane"_s, QueryUser::Icon::Warning);
+        m_user.showMessage(m_window, u"Can't open file."_s, MessageBoxes::title, QueryUser::Icon::Warning);
     }
 }
 

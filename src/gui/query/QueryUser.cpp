@@ -4,11 +4,28 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QInputDialog>
-#include <QMessageBox>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace corvane {
+
+namespace {
+
+// What the title bar needs for the whole title: its text, in the bold face window managers
+// commonly use, and room for the bar's icon and three buttons. An input box is no wider than
+// its prompt and line, which cuts a long title.
+int titleBarWidth(const QWidget& box, const QString& title)
+{
+    QFont font = box.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 8 * metrics.height();
+}
+
+} // namespace
 
 QString DesktopQueryUser::showOpenDialog(QWidget* owner, const QString& filter, const QString& title,
                                          const QString& folder)
@@ -25,16 +42,20 @@ QString DesktopQueryUser::showSaveDialog(QWidget* owner, const QString& filter, 
 QString DesktopQueryUser::askText(QWidget* owner, const QString& prompt, const QString& title,
                                   const QString& defaultText)
 {
-    return QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText);
+    QInputDialog box(owner);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(defaultText);
+    box.resize(std::max(box.sizeHint().width(), titleBarWidth(box, title)), box.sizeHint().height());
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 void DesktopQueryUser::showMessage(QWidget* owner, const QString& text, const QString& title, Icon icon)
 {
-    const QMessageBox::Icon boxIcon = icon == Icon::Warning    ? QMessageBox::Warning
-                                      : icon == Icon::Question ? QMessageBox::Question
-                                                               : QMessageBox::NoIcon;
-    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, owner);
-    box.exec();
+    const MessageBoxes::Icon boxIcon = icon == Icon::Warning    ? MessageBoxes::Icon::Warning
+                                       : icon == Icon::Question ? MessageBoxes::Icon::Question
+                                                                : MessageBoxes::Icon::None;
+    MessageBoxes::show(owner, text, boxIcon, title);
 }
 
 bool DesktopQueryUser::askYesNo(QWidget* owner, const QString& question)

@@ -1,6 +1,7 @@
 #include "gui/query/QueryWindow.h"
 
 #include "core/db/DatabaseOpening.h"
+#include "gui/query/GridFontFollower.h"
 #include "gui/query/QueryModel.h"
 #include "gui/query/QueryOutput.h"
 #include "gui/query/QueryUser.h"
@@ -77,8 +78,7 @@ void QueryWindow::placeControls()
     m_status->setFrameShadow(QFrame::Sunken);
     m_grid->setModel(m_model.get());
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    new GridFontFollower(m_grid);
     // In rows one line high, wrapped text would show its last line only: cut at the end instead.
     m_grid->setWordWrap(false);
     m_statementBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

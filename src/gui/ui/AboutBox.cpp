@@ -40,8 +40,9 @@ const QString AboutBox::otherProgramName = localScannerName();
 const QString AboutBox::otherProgramDownload =
     QStringLiteral("https://corvane.example/downloads/corvane-local/");
 
-AboutBox::AboutBox(QWidget* parent, std::unique_ptr<UrlOpener> opener)
-    : QDialog(parent), m_opener(std::move(opener))
+AboutBox::AboutBox(QWidget* parent, std::unique_ptr<UrlOpener> opener,
+                   std::unique_ptr<TextFileOpener> helpOpener)
+    : QDialog(parent), m_opener(std::move(opener)), m_helpOpener(std::move(helpOpener))
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("About Corvane Net"));
@@ -159,8 +160,7 @@ void AboutBox::Label4_Click()
 {
     const QString faq = applicationFolder() + u"faq.fil";
     m_action->setText(u"Open file: " + faq);
-    // As with F1 in the main window, a help file that cannot be opened is not reported.
-    m_opener->open(QUrl::fromLocalFile(faq));
+    showHelpFile(this, faq, *m_helpOpener);
 }
 
 void AboutBox::Label5_Click()

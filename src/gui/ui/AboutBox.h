@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/ui/HelpFile.h"
 #include "gui/ui/UrlOpener.h"
 
 #include <QDialog>
@@ -29,7 +30,8 @@ public:
     static const QString otherProgramDownload;
 
     explicit AboutBox(QWidget* parent = nullptr,
-                      std::unique_ptr<UrlOpener> opener = std::make_unique<DesktopUrlOpener>());
+                      std::unique_ptr<UrlOpener> opener = std::make_unique<DesktopUrlOpener>(),
+                      std::unique_ptr<TextFileOpener> helpOpener = std::make_unique<DesktopTextFileOpener>());
     ~AboutBox() override;
 
 protected:
@@ -50,6 +52,7 @@ private:
     void Label5_Click();
 
     std::unique_ptr<UrlOpener> m_opener;
+    std::unique_ptr<TextFileOpener> m_helpOpener;
     QPlainTextEdit* m_text = nullptr;
     QLabel* m_action = nullptr;
     QList<LinkLabel*> m_links;

@@ -21,6 +21,15 @@ QMessageBox::Icon boxIcon(MessageBoxes::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// A box is centred on its parent's window; one not shown yet (a window that reports a failure
+// while it opens) has no place on the screen, so the box goes to the window it came from.
+QWidget* visibleOwner(QWidget* parent)
+{
+    while (parent != nullptr && !parent->isVisible())
+        parent = parent->parentWidget();
+    return parent;
+}
+
 } // namespace
 
 const QString MessageBoxes::title = QStringLiteral("Corvane Net");
@@ -37,7 +46,7 @@ void MessageBoxes::show(QWidget* parent, const QString& text, Icon icon, const Q
         s_diversion->showMessage(text, icon);
         return;
     }
-    QMessageBox box(boxIcon(icon), boxTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(boxIcon(icon), boxTitle, text, QMessageBox::Ok, visibleOwner(parent));
     box.exec();
 }
 
@@ -45,7 +54,8 @@ MessageBoxes::Answer MessageBoxes::askYesNo(QWidget* parent, const QString& ques
 {
     if (s_diversion != nullptr)
         return s_diversion->askYesNo(question, defaultAnswer);
-    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No,
+                    visibleOwner(parent));
     box.setDefaultButton(defaultAnswer == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }

@@ -8,9 +8,9 @@ class QWidget;
 
 namespace corvane {
 
-// The program's message boxes, all titled "Corvane Net". Tests divert them to a
-// scripted user interface, which records every message and answers every question
-// without a modal loop.
+// The program's message boxes, all titled "Corvane Net" and centred on the window they are
+// about. Tests divert them to a scripted user interface, which records every message and
+// answers every question without a modal loop.
 class MessageBoxes
 {
 public:

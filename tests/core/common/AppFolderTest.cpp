@@ -1,4 +1,5 @@
 #include "core/common/AppFolder.h"
+#include "mock/PermissionOverride.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace corvane;
+using namespace Qt::StringLiterals;
+using corvane::test::modeOf;
 
 namespace {
 
@@ -113,6 +117,55 @@ TEST_F(AppFolderTest, AnInterruptedDemoCopyIsMadeAgainAndMissingCopiesAreAnError
     EXPECT_EQ(failure, QStringLiteral("no installed cv.mdb in ") + temp.filePath(QStringLiteral("none/")) +
                            QStringLiteral(" to start ") + temp.filePath(QStringLiteral("other/")) +
                            QStringLiteral(" from"));
+}
+
+// Who did what to which file is private: what the seeding makes is its user's alone.
+TEST_F(AppFolderTest, WhatAFirstStartMakesIsTheUsersAlone)
+{
+    QString failure;
+    ASSERT_TRUE(seed(&failure)) << failure.toStdString();
+    for (const QString& folder : QStringList{user, user + u"/demo"_s, user + u"/demo/VOL1/PUBLIC"_s})
+        EXPECT_EQ(modeOf(folder), mode_t{0700}) << folder.toStdString();
+    for (const QString& file :
+         QStringList{user + u"/cv.mdb"_s, user + u"/faq.fil"_s, user + u"/demo/VOL1/PUBLIC/README.TXT"_s})
+        EXPECT_EQ(modeOf(file), mode_t{0600}) << file.toStdString();
+}
+
+// A cv.mdb gone from a folder in use was lost: an empty one in its place would hide that. A new
+// folder, or an empty one, is given one.
+TEST_F(AppFolderTest, OnlyANewOrEmptyFolderIsGivenAnEmptyDatabase)
+{
+    QString failure;
+    ASSERT_TRUE(seed(&failure));
+    QFile::remove(user + u"/cv.mdb"_s);
+    QFile::remove(user + u"/faq.fil"_s);
+    ASSERT_TRUE(seed(&failure)) << failure.toStdString();
+    EXPECT_FALSE(QFile::exists(user + u"/cv.mdb"_s));
+    EXPECT_EQ(read(user + u"/faq.fil"), "help") << "what else is missing is still given";
+
+    const QString empty = temp.filePath(QStringLiteral("made-by-hand"));
+    ASSERT_TRUE(QDir().mkpath(empty));
+    ASSERT_TRUE(seedApplicationFolder(empty, copies, machine, &failure)) << failure.toStdString();
+    EXPECT_EQ(read(empty + u"/cv.mdb"), "empty database");
+    // A folder in use needs no installed cv.mdb to be given the rest.
+    EXPECT_TRUE(seedApplicationFolder(user, temp.filePath(QStringLiteral("none")), machine, &failure))
+        << failure.toStdString();
+}
+
+TEST_F(AppFolderTest, AFolderThatCannotBeMadeSaysWhy)
+{
+    const QString home = temp.filePath(QStringLiteral("readonly-home"));
+    ASSERT_TRUE(QDir().mkpath(home));
+    ASSERT_EQ(::chmod(QFile::encodeName(home).constData(), 0555), 0);
+    QString failure;
+    {
+        const test::WithoutPermissionOverride asUser;
+        ASSERT_NE(::mkdir(QFile::encodeName(home + u"/probe"_s).constData(), 0700), 0)
+            << "this process makes folders in a folder of mode 555";
+        EXPECT_FALSE(seedApplicationFolder(home + u"/.local/share/corvane-net"_s, copies, machine, &failure));
+    }
+    ::chmod(QFile::encodeName(home).constData(), 0755);
+    EXPECT_EQ(failure.toStdString(), QString(u"cannot make the folder "_s + home + u"/.local: Permission denied"_s).toStdString());
 }
 
 } // namespace

@@ -82,6 +82,18 @@ TEST_F(JetFunctions, ConversionsRoundHalvesToEven)
               "123,-150,0,0.5");
 }
 
+// Jet has no infinity or NaN: texts Qt reads so are no numbers, results beyond the doubles'
+// range overflow.
+TEST_F(JetFunctions, NoInfinityOrNaN)
+{
+    EXPECT_EQ(eval(u"CDbl('inf')"_s), "error: Data type mismatch in criteria expression.");
+    EXPECT_EQ(eval(u"CDbl('nan')"_s), "error: Data type mismatch in criteria expression.");
+    EXPECT_EQ(eval(u"Val('1e400')"_s), "error: Overflow.");
+    EXPECT_EQ(eval(u"1e308 + 1e308"_s), "error: Overflow.");
+    EXPECT_EQ(eval(u"1e308 / 0.1"_s), "error: Overflow.");
+    EXPECT_EQ(eval(u"CStr(CDbl('1e308'))"_s), "1E+308");
+}
+
 TEST_F(JetFunctions, ArithmeticOfJet)
 {
     EXPECT_EQ(eval(u"7 / 2"_s), "3.5");
@@ -108,6 +120,8 @@ TEST_F(JetFunctions, DateParts)
     // 12/6/2026 is a Sunday.
     EXPECT_EQ(eval(u"Weekday(#12/6/2026#) & Weekday(#12/7/2026#) & Weekday(#12/7/2026#, 2)"_s), "121");
     EXPECT_EQ(eval(u"Year(46362)"_s), "2026"); // a serial number is a date
+    // Arguments are read in their order, whatever order the compiler picks for C++ calls.
+    EXPECT_EQ(eval(u"Weekday('x', 9)"_s), "error: Data type mismatch in criteria expression.");
 }
 
 TEST_F(JetFunctions, DateAddByInterval)
@@ -220,6 +234,18 @@ TEST_F(JetFunctions, FormatDates)
     EXPECT_EQ(eval(u"Format('2026-12-06', 'General Date')"_s), "12/6/2026");
     EXPECT_EQ(eval(u"Format('00:05:00', 'Long Time')"_s), "12:05:00 AM");
     EXPECT_EQ(eval(u"Format(Created, 'yyyy') FROM (SELECT '2026-12-06 10:00:00' AS Created)"_s), "2026");
+}
+
+// A format of any length costs its length: a run of one letter is read token by token.
+TEST_F(JetFunctions, FormatDatesWithLongRunsOfOneLetter)
+{
+    const QString value = u"#12/6/2026 10:05:09 PM#"_s;
+    EXPECT_EQ(eval(u"Format("_s + value + u", String(100000, 'y'))"_s), QString(u"2026"_s).repeated(25000).toStdString());
+    EXPECT_EQ(eval(u"Len(Format("_s + value + u", String(100000, 'y') & 'd'))"_s), "100001");
+    EXPECT_EQ(eval(u"Format("_s + value + u", String(7, 'd') & String(5, '-') & String(3, 'n'))"_s),
+              "Sunday, December 6, 20266-----055");
+    const std::string separators = eval(u"Format("_s + value + u", String(100000, '-'))"_s);
+    EXPECT_EQ(separators, std::string(100000, '-'));
 }
 
 TEST_F(JetFunctions, FormatNumbers)

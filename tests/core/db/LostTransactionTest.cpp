@@ -1,45 +1,20 @@
 #include "AuditDatabaseFixture.h"
+#include "mock/FileSizeLimit.h"
 
 #include <QFileInfo>
 
-#include <csignal>
-
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 using namespace corvane;
 using namespace Qt::StringLiterals;
 using corvane::test::appendRow;
 using corvane::test::appendRows;
 using corvane::test::Fields;
+using corvane::test::FileSizeLimit;
 using corvane::test::rowCount;
 using corvane::test::TempAuditDatabase;
 
 namespace {
-
-// Writes past a size limit fail with EFBIG while it holds (SIGXFSZ ignored), as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(qint64 bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{rlim_t(bytes), m_previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
 
 const Fields detailRow = {{u"Directory"_s, u"\\\\S1\\VOL:DATA"_s}, {u"file"_s, QString(200, u'x')}};
 

@@ -2,8 +2,12 @@
 
 #include "core/db/DatabaseOpening.h"
 #include "mock/FakeUserInterface.h"
+#include "mock/PermissionOverride.h"
+
+#include <QScopeGuard>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace corvane;
 using corvane::test::TempAuditDatabase;
@@ -153,13 +157,41 @@ TEST_F(OpeningTest, AFileHeldByAnotherWriterIsInUse)
     EXPECT_FALSE(openFile(AuditDatabase::Access::ReadWrite).isError());
 }
 
-TEST_F(OpeningTest, AWriteProtectedFileIsRefusedForWritingOnly)
+// SQLite opens a file it may not write read-only, without a word, and would then refuse a run's
+// rows one by one: a writer is refused at the opening instead, with why. Readers still read.
+TEST_F(OpeningTest, AFileThatCannotBeWrittenIsRefusedForWritingOnly)
 {
-    QFile::setPermissions(temp.path, QFile::ReadOwner);
-    if (QFileInfo(temp.path).isWritable())
-        GTEST_SKIP() << "running with rights that ignore file permissions";
-    EXPECT_EQ(openFile(AuditDatabase::Access::ReadWrite).number, DbErrorNumber::PermissionDenied);
+    const QByteArray before = temp.bytes();
+    ASSERT_TRUE(QFile::setPermissions(temp.path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const test::WithoutPermissionOverride asUser;
+    ASSERT_FALSE(test::opensForWriting(temp.path)) << "this process writes a file of mode 444";
+    const DbError refused = openFile(AuditDatabase::Access::ReadWrite);
+    EXPECT_EQ(refused.text(), QStringLiteral("Error -2147217911 : Cannot update. Database or object is read-only: ") +
+                                  quoted(temp.path) + QStringLiteral(" may not be written."));
+    EXPECT_FALSE(database.isOpen());
     EXPECT_FALSE(openFile(AuditDatabase::Access::ReadOnly).isError());
+    database.close();
+    EXPECT_EQ(temp.bytes(), before);
+    EXPECT_EQ(temp.folderEntries(), QStringList{QStringLiteral("cv.mdb")});
+}
+
+// A writable file in a folder that is not: SQLite cannot make its journal beside the file.
+TEST_F(OpeningTest, AFileInAFolderThatCannotBeWrittenIsRefusedForWriting)
+{
+    const QByteArray before = temp.bytes();
+    const QByteArray folder = QFile::encodeName(temp.folder.path());
+    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+    const auto writable = qScopeGuard([&folder] { ::chmod(folder.constData(), 0700); });
+    const test::WithoutPermissionOverride asUser;
+    ASSERT_NE(::mkdir(QByteArray(folder + "/probe").constData(), 0700), 0) << "this process writes a folder of mode 555";
+    const DbError refused = openFile(AuditDatabase::Access::ReadWrite);
+    EXPECT_EQ(refused.number, DbErrorNumber::PermissionDenied);
+    EXPECT_EQ(refused.description, QStringLiteral("Cannot update. Database or object is read-only: the folder of ") +
+                                       quoted(temp.path) + QStringLiteral(", where the journal is made, may not be written."));
+    EXPECT_FALSE(database.isOpen());
+    EXPECT_FALSE(openFile(AuditDatabase::Access::ReadOnly).isError());
+    database.close();
+    EXPECT_EQ(temp.bytes(), before);
 }
 
 TEST(FileExistsTest, OnlyAFileWhoseLengthCanBeReadExists)

@@ -1,9 +1,8 @@
-#include "EmulatedNetwork.h"
+#include "AuditTrailFixture.h"
 #include "SambaRecords.h"
 
 #include "core/netware/samba/AuditLogLines.h"
 #include "core/netware/samba/AuditRecord.h"
-#include "core/netware/samba/AuditTrailReader.h"
 
 #include <QDateTime>
 
@@ -13,71 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace corvane {
 namespace {
-
-// A share folder, its logs and its store in a temporary folder.
-class Trail
-{
-public:
-    explicit Trail(const QByteArray& prefix = "%u|%I")
-    {
-        m_settings.share.name = "data";
-        m_settings.share.path = root() + "/share";
-        m_settings.share.auditPrefix = prefix;
-        m_settings.share.recycle = true;
-        m_settings.share.recycleRepository = ".recycle/%U";
-        m_settings.share.keepTree = true;
-        m_settings.storeFile = m_folder.path() + u"/store/SRV/DATA.sqlite"_s;
-        QDir().mkpath(QFile::decodeName(m_settings.share.path));
-    }
-
-    QByteArray root() const { return QFile::encodeName(m_folder.path()); }
-    QString path(const QString& name) const { return m_folder.path() + u'/' + name; }
-    SambaVolumeSettings& settings() { return m_settings; }
-
-    void addSource(AuditSource::Kind kind, const QString& name)
-    {
-        m_settings.sources.append(AuditSource{kind, name.isEmpty() ? name : path(name)});
-    }
-    void write(const QString& name, const QByteArray& text, QIODevice::OpenMode mode = QIODevice::WriteOnly) const
-    {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(mode));
-        file.write(QByteArray(text).replace("@ROOT@", root()));
-    }
-    void append(const QString& name, const QByteArray& text) const
-    {
-        write(name, text, QIODevice::Append);
-    }
-
-    AuditReading read() { return readAuditTrail(u"SRV/DATA"_s, m_settings); }
-
-    QHash<QByteArray, PathFacts> facts() const
-    {
-        AuditStore store;
-        EXPECT_TRUE(store.openForReading(m_settings.storeFile));
-        return store.allFacts();
-    }
-    QList<PathDeletion> deletions() const
-    {
-        AuditStore store;
-        EXPECT_TRUE(store.openForReading(m_settings.storeFile));
-        return store.allDeletions();
-    }
-
-private:
-    QTemporaryDir m_folder;
-    SambaVolumeSettings m_settings;
-};
-
-QByteArray syslogLine(const QByteArray& record)
-{
-    return "Dec  8 05:24:24 fileserver smbd_audit: " + record + '\n';
-}
-
-QByteArray smbdLogRecord(const QByteArray& record)
-{
-    return "[2026/12/08 05:23:44.586998,  1] ../../source3/modules/vfs_full_audit.c:643(do_log)\n  " + record + '\n';
-}
 
 TEST(AuditRecords, ParsesWhatThePrefixAndOperationDefine)
 {
@@ -113,6 +47,36 @@ TEST(AuditRecords, ParsesWhatThePrefixAndOperationDefine)
         EXPECT_EQ(parser.parse(garbled, record), Outcome::Garbled) << garbled;
 }
 
+TEST(AuditRecords, ARenameThatSplitsMoreThanOneWayCarriesEveryReading)
+{
+    const AuditMessageParser parser("%u|%I", {"/S"});
+    AuditRecord record;
+    ASSERT_EQ(parser.parse("al|1|renameat|ok|/S/v.txt|/S/x|/S/z", record), AuditMessageParser::Outcome::Record);
+    EXPECT_EQ(record.path, "/S/v.txt");
+    EXPECT_EQ(record.target, "/S/x|/S/z");
+    ASSERT_EQ(record.otherRenameReadings.size(), 1);
+    EXPECT_EQ(record.otherRenameReadings[0].first, "/S/v.txt|/S/x");
+    EXPECT_EQ(record.otherRenameReadings[0].second, "/S/z");
+    // The next record starts afresh.
+    ASSERT_EQ(parser.parse("al|1|renameat|ok|/S/a|/S/b", record), AuditMessageParser::Outcome::Record);
+    EXPECT_TRUE(record.otherRenameReadings.isEmpty());
+}
+
+// %U is whatever name the client typed; %u the Unix account smbd works as.
+TEST(AuditRecords, TheUserIsTheUnixAccountWhereThePrefixNamesIt)
+{
+    AuditRecord record;
+    for (const QByteArray& prefix : {QByteArray("%U|%u|%I"), QByteArray("%u|%U|%I")}) {
+        const AuditMessageParser parser(prefix, {"/S"});
+        EXPECT_FALSE(parser.userIsTyped()) << prefix.constData();
+        const QByteArray message = prefix.startsWith("%U") ? "root|nobody|1|unlinkat|ok|/S/a" : "nobody|root|1|unlinkat|ok|/S/a";
+        ASSERT_EQ(parser.parse(message, record), AuditMessageParser::Outcome::Record);
+        EXPECT_EQ(record.user, "nobody") << prefix.constData();
+    }
+    EXPECT_TRUE(AuditMessageParser("%U|%I|%S", {}).userIsTyped());
+    EXPECT_FALSE(AuditMessageParser("%I|%S", {}).userIsTyped());
+}
+
 TEST(AuditRecords, ReadsSyslogLinesInEveryForm)
 {
     const qint64 now = QDateTime(QDate(2026, 12, 8), QTime(12, 0)).toSecsSinceEpoch();
@@ -120,9 +84,11 @@ TEST(AuditRecords, ReadsSyslogLinesInEveryForm)
     qint64 time = 0;
     QByteArray message;
     using Outcome = SyslogLineReader::Outcome;
+    // The message as written: whether "#012" is an escape depends on the names on disk.
     ASSERT_EQ(reader.read("Dec  8 05:24:24 host smbd_audit: a|b#012c", time, message), Outcome::Message);
     EXPECT_EQ(time, QDateTime(QDate(2026, 12, 8), QTime(5, 24, 24)).toSecsSinceEpoch());
-    EXPECT_EQ(message, "a|b\nc");
+    EXPECT_EQ(message, "a|b#012c");
+    EXPECT_EQ(decodedSyslogEscapes("a|b#012c #35 #200 #177#0 #8"), "a|b\nc #35 #200 \x7f#0 #8");
     ASSERT_EQ(reader.read("<173>Dec  8 05:24:24 smbd_audit: x", time, message), Outcome::Message);
     EXPECT_EQ(message, "x");
     ASSERT_EQ(reader.read("2026-12-08T05:24:24.123456+01:00 host smbd_audit[77]: y #35 z", time, message),
@@ -214,6 +180,7 @@ TEST(AuditTrail, NamesWithBarsNewlinesQuotesAndForeignBytes)
 {
     Trail trail;
     const QByteArray odd = "odd|na\"me 'q'\xe9\xff";
+    trail.write(u"share/two\nlines"_s, "");
     trail.write(u"audit.log"_s, syslogLine("al|1|openat|ok|w|@ROOT@/share/" + odd) +
                                     syslogLine("al|1|renameat|ok|@ROOT@/share/" + odd + "|@ROOT@/share/x|y") +
                                     syslogLine("bo|1|pwrite|ok|@ROOT@/share/two#012lines"));
@@ -285,11 +252,13 @@ TEST(AuditTrail, ReadsTheJournalAfterItsCursor)
         bytes += QByteArray::number(static_cast<quint8>(c)) + ',';
     bytes.chop(1);
     trail.write(u"entries.json"_s,
-                R"({"__CURSOR":"s=1","__REALTIME_TIMESTAMP":"1765171464000000","SYSLOG_IDENTIFIER":"smbd_audit","MESSAGE":"al|1|pwrite|ok|@ROOT@/share/a"})"
+                R"({"__CURSOR":"s=1","__REALTIME_TIMESTAMP":"1765171464000000","SYSLOG_IDENTIFIER":"smbd_audit",)"
+                R"("_UID":"0","_COMM":"smbd","_EXE":"/usr/sbin/smbd","MESSAGE":"al|1|pwrite|ok|@ROOT@/share/a"})"
                 "\n"
                 R"({"__CURSOR":"s=2","__REALTIME_TIMESTAMP":"1765171465000000","MESSAGE":"no identifier"})"
                 "\n"
-                R"({"__CURSOR":"s=3","__REALTIME_TIMESTAMP":"1765171466000000","SYSLOG_IDENTIFIER":"smbd_audit","MESSAGE":[)" +
+                R"({"__CURSOR":"s=3","__REALTIME_TIMESTAMP":"1765171466000000","SYSLOG_IDENTIFIER":"smbd_audit",)"
+                R"("_UID":"0","_COMM":"smbd","_EXE":"/usr/sbin/smbd","MESSAGE":[)" +
                     bytes + "]}\n{not json\n");
     const AuditReading first = trail.read();
     EXPECT_EQ(first.records, 2);
@@ -303,8 +272,118 @@ TEST(AuditTrail, ReadsTheJournalAfterItsCursor)
     const QList<QByteArray> calls = arguments.readAll().trimmed().split('\n');
     ASSERT_EQ(calls.size(), 2);
     EXPECT_TRUE(calls[0].contains(QByteArray("--directory=" + QFile::encodeName(trail.path(u"journal"_s)))));
-    EXPECT_FALSE(calls[0].contains("--after-cursor"));
-    EXPECT_TRUE(calls[1].contains("--after-cursor=s=3")) << calls[1].constData();
+    EXPECT_FALSE(calls[0].contains("--cursor"));
+    EXPECT_TRUE(calls[1].contains("--cursor=s=3")) << calls[1].constData();
+}
+
+// A stand-in for journalctl that prints the entries of entries.json and notes its arguments.
+void useJournalOf(Trail& trail)
+{
+    const QString script = trail.path(u"journalctl"_s);
+    trail.write(u"journalctl"_s, "#!/bin/sh\necho \"$@\" >> " + QFile::encodeName(trail.path(u"arguments"_s)) +
+                                     "\ncat " + QFile::encodeName(trail.path(u"entries.json"_s)) + "\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    trail.settings().journalctl = script;
+    trail.addSource(AuditSource::Kind::Journal, {});
+}
+
+QByteArray journalEntry(int number, const QByteArray& trustedFields, const QByteArray& record)
+{
+    return R"({"__CURSOR":"s=)" + QByteArray::number(number) + R"(","__REALTIME_TIMESTAMP":")" +
+           QByteArray::number(1765171464000000 + number * 1000000) + R"(","SYSLOG_IDENTIFIER":"smbd_audit",)" +
+           trustedFields + R"("MESSAGE":")" + record + "\"}\n";
+}
+
+// Anyone may write under smbd's identifier; what the journal itself knows of the writer decides.
+TEST(AuditTrail, TakesJournalRecordsOnlyFromSmbd)
+{
+    Trail trail;
+    useJournalOf(trail);
+    trail.write(u"entries.json"_s,
+                journalEntry(1, R"("_UID":"0","_COMM":"smbd","_EXE":"/usr/sbin/smbd",)", "al|1|pwrite|ok|@ROOT@/share/a") +
+                    // smbd whose path the journal could no longer read
+                    journalEntry(2, R"("_UID":"0","_COMM":"smbd",)", "al|1|pwrite|ok|@ROOT@/share/b") +
+                    // logger run by a user, by root, and a writer the journal knows nothing of
+                    journalEntry(3, R"("_UID":"1000","_COMM":"logger","_EXE":"/usr/bin/logger",)",
+                                 "bob|1|pwrite|ok|@ROOT@/share/payroll.xls") +
+                    journalEntry(4, R"("_UID":"0","_COMM":"logger","_EXE":"/usr/bin/logger",)",
+                                 "bob|1|pwrite|ok|@ROOT@/share/payroll.xls") +
+                    journalEntry(5, R"("_UID":"1000","_COMM":"smbd","_EXE":"/home/eve/smbd",)",
+                                 "bob|1|pwrite|ok|@ROOT@/share/payroll.xls") +
+                    journalEntry(6, {}, "bob|1|pwrite|ok|@ROOT@/share/payroll.xls"));
+    const AuditReading reading = trail.read();
+    EXPECT_EQ(reading.records, 2);
+    EXPECT_EQ(reading.notFromSmbd, 4);
+    EXPECT_TRUE(reading.summary(u"V"_s).contains(u"4 journal records not written by smbd were passed over"_s))
+        << reading.summary(u"V"_s).toStdString();
+    const QHash<QByteArray, PathFacts> facts = trail.facts();
+    EXPECT_TRUE(facts.contains("a") && facts.contains("b"));
+    EXPECT_FALSE(facts.contains("payroll.xls"));
+    QFile arguments(trail.path(u"arguments"_s));
+    ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
+    const QByteArray call = arguments.readAll();
+    const qsizetype fields = call.indexOf("--output-fields=");
+    ASSERT_GE(fields, 0) << call.constData();
+    const QByteArrayList asked = call.mid(fields + 16).split(' ').first().trimmed().split(',');
+    for (const char* field : {"MESSAGE", "SYSLOG_IDENTIFIER", "_UID", "_COMM", "_EXE"})
+        EXPECT_TRUE(asked.contains(field)) << field;
+}
+
+// Where any name may be typed by a guest, no typed name is taken for a person.
+TEST(AuditTrail, WarnsWhereTheRecordedUserProvesNoOneAndRecordsGuestsAsTheGuestAccount)
+{
+    Trail typed("%U|%I");
+    typed.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    typed.write(u"audit.log"_s, syslogLine("root|1|openat|ok|w|@ROOT@/share/a"));
+    AuditReading reading = typed.read();
+    ASSERT_EQ(reading.warnings.size(), 1);
+    EXPECT_TRUE(reading.summary(u"V"_s).contains(u"; warning: the records of share data name users by %U"_s));
+    EXPECT_EQ(typed.facts().value("a").creator, "root"); // no guest can type it
+
+    typed.settings().share.guestsAllowed = true;
+    typed.settings().share.failedLogonsAsGuests = true;
+    typed.settings().share.guestAccount = "smbguest";
+    typed.append(u"audit.log"_s, syslogLine("root|1|openat|ok|w|@ROOT@/share/b") +
+                                     syslogLine("cvtestalice|1|pwrite|ok|@ROOT@/share/a"));
+    reading = typed.read();
+    EXPECT_EQ(reading.warnings.size(), 2);
+    EXPECT_TRUE(reading.summary(u"V"_s).contains(
+        u"share data lets guests in, so every user its records name is taken as its guest account smbguest"_s));
+    EXPECT_EQ(typed.facts().value("b").creator, "smbguest");
+    EXPECT_EQ(typed.facts().value("a").modifier, "smbguest");
+
+    Trail unix("%u|%I");
+    unix.settings().share.guestsAllowed = true;
+    unix.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    unix.write(u"audit.log"_s, syslogLine("nobody|1|openat|ok|w|@ROOT@/share/a") +
+                                   syslogLine("cvtestalice|1|pwrite|ok|@ROOT@/share/a"));
+    reading = unix.read();
+    ASSERT_EQ(reading.warnings.size(), 1);
+    EXPECT_TRUE(reading.warnings[0].contains(u"share data lets guests in: what they do is recorded as its guest account nobody"_s));
+    EXPECT_EQ(unix.facts().value("a").creator, "nobody");
+    EXPECT_EQ(unix.facts().value("a").modifier, "cvtestalice");
+}
+
+// Both readings of the rename fit what is on disk: nothing under either name is known any more,
+// whether it was read in the same batch or before.
+TEST(AuditTrail, ARenameTheDiskCannotDecideForgetsEverySideAndWhatLiesUnderIt)
+{
+    Trail trail;
+    trail.addSource(AuditSource::Kind::Syslog, u"audit.log"_s);
+    const QByteArray share = trail.root() + "/share";
+    QDir().mkpath(QFile::decodeName(share + "/g"));
+    QDir().mkpath(QFile::decodeName(share + "/e|" + share + "/g"));
+    trail.write(u"audit.log"_s, syslogLine("al|1|mkdirat|ok|@ROOT@/share/d") + syslogLine("al|1|openat|ok|w|@ROOT@/share/d/f"));
+    ASSERT_EQ(trail.read().records, 2);
+    trail.append(u"audit.log"_s, syslogLine("al|1|openat|ok|w|@ROOT@/share/d/h") +
+                                     syslogLine("al|1|openat|ok|w|@ROOT@/share/g/old") +
+                                     syslogLine("al|1|renameat|ok|@ROOT@/share/d|@ROOT@/share/e|@ROOT@/share/g") +
+                                     syslogLine("bo|1|openat|ok|w|@ROOT@/share/g/new"));
+    const AuditReading reading = trail.read();
+    EXPECT_EQ(reading.ambiguousRenames, 1);
+    EXPECT_TRUE(reading.problems.isEmpty());
+    const QHash<QByteArray, PathFacts> facts = trail.facts();
+    EXPECT_EQ(facts.keys(), QList<QByteArray>{"g/new"});
 }
 
 TEST(AuditTrail, SetsADamagedStoreAsideAndRebuildsIt)

@@ -480,6 +480,62 @@ TEST_F(EmulatedClient, VersionRecordCarriesNameAndVersion)
     EXPECT_EQ(version[VersionField::MinorVersion], 11);
 }
 
+// Server FILES made of the two shares ALPHA and BETA of a Samba configuration, whose records are in
+// smbd's log.
+class EmulatedSambaClient : public EmulatedClient
+{
+protected:
+    EmulatedSambaClient()
+    {
+        const QByteArray root = network.bytePath("");
+        network.writeFile(u"smb.conf"_s, "[global]\n  vfs objects = full_audit\n  full_audit:prefix = %u|%I|%S\n"
+                                         "[alpha]\n  path = " + root + "shares/a\n[beta]\n  path = " + root + "shares/b\n");
+        network.writeFile(u"netware.conf"_s, "[server FILES]\nversion = 4.11\nsamba config = smb.conf\n"
+                                             "audit source = smbd-log log.smbd\n");
+    }
+
+    void log(const QByteArray& record)
+    {
+        m_log += "[" + QDateTime::currentDateTime().toString(u"yyyy/MM/dd HH:mm:ss"_s).toLatin1() +
+                 ".000001,  1] ../../source3/modules/vfs_full_audit.c:643(do_log)\n  " +
+                 QByteArray(record).replace("@ROOT@", network.bytePath("shares")) + '\n';
+        network.writeFile(u"log.smbd"_s, m_log);
+    }
+
+    QString nameOfObject(quint32 id)
+    {
+        BinderyNameBuffer name{};
+        quint16 type = 0;
+        if (client().NWGetObjectName(connection, id, name, type) != NWResult::Success)
+            return u"?"_s;
+        return QString::fromLatin1(name.data());
+    }
+
+    QString ownerOf(const QByteArray& directory, const QByteArray& file)
+    {
+        open(directory, "FILES");
+        return nameOfObject(recordValue32(entryOf(file), EntryField::OwnerId));
+    }
+
+private:
+    QByteArray m_log;
+};
+
+// Users the system does not know are numbered once for the whole server: each share names its own.
+TEST_F(EmulatedSambaClient, UsersUnknownToTheSystemKeepTheirNamesOnEveryShare)
+{
+    network.writeFile(u"shares/a/DOCS/ONE.TXT"_s);
+    network.writeFile(u"shares/b/DOCS/TWO.TXT"_s);
+    log("cvghostann|1|alpha|openat|ok|w|@ROOT@/a/DOCS/ONE.TXT");
+    log("cvghostben|1|beta|openat|ok|w|@ROOT@/b/DOCS/TWO.TXT");
+    const QList<ServerLogReading> readings = client().readServerLogs({});
+    ASSERT_EQ(readings.size(), 2);
+    EXPECT_TRUE(readings[0].complete && readings[1].complete) << readings[0].summary.toStdString();
+    EXPECT_EQ(ownerOf("ALPHA:DOCS", "ONE.TXT"), u"CVGHOSTANN"_s);
+    EXPECT_EQ(ownerOf("BETA:DOCS", "TWO.TXT"), u"CVGHOSTBEN"_s);
+    EXPECT_EQ(ownerOf("ALPHA:DOCS", "ONE.TXT"), u"CVGHOSTANN"_s);
+}
+
 TEST(EmulatedClientStart, ConfigurationErrorFailsInitialisationWithFileAndLine)
 {
     test::EmulatedNetwork network("[server SRV1]\nversion = 3.12\nvolume VOL1 vol1\n");

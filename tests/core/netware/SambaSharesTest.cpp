@@ -77,6 +77,36 @@ TEST(SambaShares, ReadsDiskSharesThroughTestparmAndByHand)
     EXPECT_FALSE(readSambaShares(folder.path() + u"/missing.conf"_s).error.isEmpty());
 }
 
+// Anonymous guests get in where the share lets them, and so do logons that fail where they are
+// mapped to the guest account.
+TEST(SambaShares, TellsWhichSharesLetGuestsIn)
+{
+    QTemporaryDir folder;
+    const QByteArray shares = "[open]\n  path = /srv/open\n  guest ok = yes\n"
+                              "[public]\n  path = /srv/public\n  Public = Yes\n"
+                              "[closed]\n  path = /srv/closed\n";
+    const QByteArray mapped = "[global]\n  map to guest = Bad User\n  guest account = smbguest\n" + shares;
+    QFile conf(folder.path() + u"/smb.conf"_s);
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write(mapped);
+    conf.close();
+    const SambaSharesRead byTestparm = readSambaShares(conf.fileName());
+    ASSERT_TRUE(byTestparm.error.isEmpty()) << byTestparm.error.toStdString();
+    for (const QList<SambaShare>& read : {byTestparm.shares, parseSambaConfiguration(mapped)}) {
+        ASSERT_EQ(read.size(), 3);
+        EXPECT_TRUE(read[0].guestsAllowed);
+        EXPECT_TRUE(read[1].guestsAllowed);
+        EXPECT_FALSE(read[2].guestsAllowed);
+        EXPECT_TRUE(read[0].failedLogonsAsGuests);
+        EXPECT_EQ(read[0].guestAccount, "smbguest");
+    }
+    const QList<SambaShare> unmapped = parseSambaConfiguration(shares);
+    ASSERT_EQ(unmapped.size(), 3);
+    EXPECT_TRUE(unmapped[0].guestsAllowed);
+    EXPECT_FALSE(unmapped[0].failedLogonsAsGuests);
+    EXPECT_EQ(unmapped[0].guestAccount, "nobody");
+}
+
 TEST(SambaShares, ReadsTheConfigurationOfARealCapture)
 {
     const QList<SambaShare> shares = parseSambaConfiguration(test::sambaRecordsFile("smb-share-prefix.conf"));

@@ -66,7 +66,7 @@ public:
     std::unique_ptr<EmulatedVolume> volume()
     {
         return std::make_unique<EmulatedVolume>(m_volume, m_times,
-                                                std::make_unique<SambaKnowledge>(*m_volume.samba, m_times));
+                                                std::make_unique<SambaKnowledge>(*m_volume.samba, m_times, m_users));
     }
     NetWareVolume& configuration() { return m_volume; }
     LocalTimePacker& times() { return m_times; }
@@ -75,6 +75,7 @@ private:
     QTemporaryDir m_folder;
     NetWareVolume m_volume;
     LocalTimePacker m_times;
+    AuditUserIds m_users;
     QByteArray m_log;
 };
 

@@ -68,6 +68,8 @@ TEST(QueryTextsTest, CaptionsAndNames)
     EXPECT_EQ(timingCaption(120, 0.0625), u"120 records in 0.0625 seconds."_s);
     EXPECT_EQ(timingCaption(0, 12.5), u"0 records in 12.5000 seconds."_s);
     EXPECT_EQ(countCaption(0), u"0 records"_s);
+    EXPECT_EQ(countCaption(1), u"1 record"_s);
+    EXPECT_EQ(timingCaption(1, 0.00094), u"1 record in 0.0009 seconds."_s);
     EXPECT_EQ(positionCaption(5, 120), u"Record 5 of 120"_s);
     EXPECT_EQ(csvFileName(u"Report"_s), u"report.csv"_s);
     EXPECT_EQ(csvFileName(u"data.CSV"_s), u"data.csv"_s);

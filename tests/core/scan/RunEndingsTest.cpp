@@ -153,7 +153,7 @@ TEST_F(RunEndingsTest, ARepeatedRunAsksTheSameDayQuestionWhenKeepRunningIsHidden
             clock.advanceSeconds(30);
     };
     // Yes (the default) ends the repetition, and the window becomes idle.
-    EXPECT_EQ(run().ending, Ending::Declined);
+    EXPECT_EQ(run().ending, Ending::AlreadyScannedToday);
     EXPECT_EQ(ui.questions.size(), 1);
     EXPECT_EQ(ui.busyHistory, (QList<bool>{true, false}));
     EXPECT_FALSE(ui.busy);

@@ -1,6 +1,8 @@
 #include "ScanRunFixture.h"
 
 #include "core/scan/ScanTexts.h"
+#include "mock/PermissionOverride.h"
+#include "mock/RefusedRows.h"
 
 #include <QFile>
 
@@ -84,7 +86,7 @@ TEST_F(ScanRunTest, TheSameDayAsksWhetherToPurgeFirstAndYesEndsTheRun)
     addPath(u"F:\\DOCS"_s);
     setLastScan(u"12/07/2026 08:00 am"_s);
     const ScanRun::Outcome declined = run();
-    EXPECT_EQ(declined.ending, Ending::Declined);
+    EXPECT_EQ(declined.ending, Ending::AlreadyScannedToday);
     EXPECT_EQ(ui.questions, QStringList{alreadyRun});
     EXPECT_TRUE(ui.busyHistory.isEmpty());
     EXPECT_TRUE(rows(u"Detail"_s).isEmpty());
@@ -149,8 +151,12 @@ TEST_F(ScanRunTest, AMissingDatabaseIsReportedWithABeep)
     QFile::remove(databaseFile.path);
     EXPECT_EQ(run().ending, Ending::Failed);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text,
-              u"Database file "_s + databaseFile.folder.path() + u"/cv.mdb does not exist."_s);
+    // The words of the check, then what to do.
+    EXPECT_TRUE(ui.messages[0].text.startsWith(u"Database file "_s + databaseFile.folder.path() +
+                                               u"/cv.mdb does not exist.\r\nRestore it from a backup, or start "
+                                               "afresh with an empty audit database: copy "_s))
+        << ui.messages[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(databaseFile.path));
     EXPECT_EQ(ui.messages[0].icon, UserInterfacePort::Icon::Warning);
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_TRUE(ui.busyHistory.isEmpty());
@@ -167,6 +173,47 @@ TEST_F(ScanRunTest, ADatabaseThatCannotBeOpenedShowsTheTwoLineStatus)
         << ui.status.toStdString();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(ui.busyHistory.isEmpty());
+}
+
+// A file this user may not write: SQLite would open it read-only and refuse every row, while the
+// run reported its files found. The run ends at the opening instead, as for a locked file.
+TEST_F(ScanRunTest, ADatabaseThatCannotBeWrittenEndsTheRunAtItsStart)
+{
+    writeFile(u"DOCS/A.DOC"_s);
+    addPath(u"F:\\DOCS"_s);
+    ASSERT_TRUE(QFile::setPermissions(databaseFile.path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ScanRun::Outcome outcome;
+    {
+        const WithoutPermissionOverride asUser;
+        ASSERT_FALSE(opensForWriting(databaseFile.path)) << "this process writes a file of mode 444";
+        outcome = run();
+    }
+    EXPECT_EQ(outcome.ending, Ending::Failed);
+    EXPECT_EQ(ui.status, u"Unable to open database "_s + databaseFile.path +
+                             u".\r\nError -2147217911 : Cannot update. Database or object is read-only: '"_s +
+                             databaseFile.path + u"' may not be written."_s);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.busyHistory.isEmpty());
+    EXPECT_EQ(lastScan(), u"<unset>"_s);
+}
+
+// Rows SQLite refuses one by one while the transaction goes on (here a trigger refuses some): the
+// rest is kept, and the summary says how many were lost and why.
+TEST_F(ScanRunTest, RowsThatCouldNotBeRecordedAreCountedAfterTheSummary)
+{
+    refuseDetailRowsOfBadFiles(databaseFile.path);
+    for (const char* file : {"DOCS/A.DOC", "DOCS/BAD1.DOC", "DOCS/BAD2.DOC"})
+        writeFile(QString::fromLatin1(file));
+    addPath(u"F:\\DOCS"_s);
+    const ScanRun::Outcome outcome = run();
+    EXPECT_EQ(outcome.ending, Ending::Completed);
+    EXPECT_EQ(outcome.lostRows, 2);
+    EXPECT_EQ(outcome.text, u"3 files found. Total of 0.0 KB.\r\n2 rows of this run could not be recorded; the "
+                            "first failed with Error -2147467259 : row refused"_s);
+    EXPECT_EQ(ui.status, outcome.text);
+    EXPECT_EQ(column(u"Detail"_s, u"file"_s), QStringList{u"A.DOC"_s});
+    EXPECT_EQ(rows(u"EditedFiles"_s).size(), 3) << "what could be recorded is kept";
+    EXPECT_EQ(lastScan(), u"12/07/2026 10:00 am"_s);
 }
 
 class AutoPurgeTest : public ScanRunTest

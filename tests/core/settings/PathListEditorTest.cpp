@@ -41,6 +41,24 @@ TEST_F(PathListEditorTest, AFolderListedInOtherLettersIsRefusedWithABeepAndTheCu
     EXPECT_FALSE(settings.PathsChanged);
 }
 
+TEST_F(PathListEditorTest, AFolderAlreadyScannedAsASubdirectoryIsRefusedWithABeep)
+{
+    listFour();
+    editor.setCurrent(1);
+    EXPECT_FALSE(editor.Add(u"\\\\SRV1\\VOL1\\C\\REPORTS"_s));
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.status,
+              u"Directory not added. It already exists in list, as a subdirectory of \\\\SRV1\\VOL1\\C."_s);
+    EXPECT_EQ(editor.count(), 4);
+    EXPECT_EQ(editor.current(), 1);
+
+    // A folder around a listed one is added; the status says what the two entries share.
+    EXPECT_TRUE(editor.Add(u"\\\\SRV1\\VOL1"_s));
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_TRUE(ui.status.startsWith(u"Directory added. It holds \\\\SRV1\\VOL1\\A, "_s));
+    EXPECT_EQ(editor.current(), 4);
+}
+
 TEST_F(PathListEditorTest, NoToADeleteQuestionChangesNothing)
 {
     listFour();

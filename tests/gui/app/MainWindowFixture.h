@@ -3,6 +3,7 @@
 #include "core/settings/SettingsStore.h"
 #include "gui/app/MainWindow.h"
 #include "mock/FakeClock.h"
+#include "mock/ScriptedHelpOpener.h"
 #include "mock/ScriptedMessageBoxes.h"
 #include "mock/TempRegistry.h"
 
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 #include <memory>
 
@@ -37,17 +37,6 @@ struct ScriptedFolderChooser : FolderChooser
     QStringList answers;
     QStringList titles;
     QStringList startFolders;
-};
-
-struct RecordingOpener : UrlOpener
-{
-    Result open(const QUrl& url) override
-    {
-        opened.append(url);
-        return Result::Opened;
-    }
-
-    QList<QUrl> opened;
 };
 
 // A main window over a temporary registry, application folder and autostart folder, with a
@@ -75,7 +64,7 @@ protected:
         auto scriptedChooser = std::make_unique<ScriptedFolderChooser>();
         chooser = scriptedChooser.get();
         services.folderChooser = std::move(scriptedChooser);
-        auto recordingOpener = std::make_unique<RecordingOpener>();
+        auto recordingOpener = std::make_unique<ScriptedHelpOpener>();
         opener = recordingOpener.get();
         services.helpOpener = std::move(recordingOpener);
         services.autostartFolder = autostart.path();
@@ -134,7 +123,7 @@ protected:
     bool loaded = false;
     FakeClock* clock = nullptr;
     ScriptedFolderChooser* chooser = nullptr;
-    RecordingOpener* opener = nullptr;
+    ScriptedHelpOpener* opener = nullptr;
 };
 
 } // namespace corvane::test

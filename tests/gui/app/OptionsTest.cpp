@@ -3,6 +3,7 @@
 #include "core/settings/RegistryData.h"
 #include "core/settings/StartAtBootEntry.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -78,6 +79,27 @@ TEST_F(OptionsTest, ChoosingAStartTimeStoresIt)
     EXPECT_EQ(startTimes->currentText(), u"12:00 am"_s);
     ASSERT_TRUE(closeWindow());
     EXPECT_EQ(stored(u"Misc"_s, u"StartTime"_s), u"12:00 am"_s);
+}
+
+// Esc belongs to an open drop-down first, as everywhere else; only the next one closes the program.
+TEST_F(OptionsTest, EscapeOnTheOpenStartTimeListClosesOnlyTheList)
+{
+    open();
+    auto* startTimes = control<QComboBox>("Combo1");
+    startTimes->showPopup();
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(stored(u"Options"_s, u"Width"_s), u"<missing>"_s)
+        << "the settings were saved: the window closed";
+
+    QTest::keyClick(startTimes, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+
+    open(); // the days box, a text box, leaves Esc to the window too
+    QTest::keyClick(days(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
 }
 
 // The darkest text pixel of the combo box's left half, where its text is drawn.

@@ -99,8 +99,9 @@ TEST_F(MainWindowTest, OnlyMinusTInAnyCaseAndWithBlanksStartsAScan)
     EXPECT_TRUE(window->isVisible());
     QTest::qWait(20);
     ASSERT_EQ(boxes.messages.size(), 1);
-    EXPECT_EQ(boxes.messages.first().text,
-              u"Database file "_s + homePath(u"cv.mdb"_s) + u" does not exist."_s);
+    EXPECT_TRUE(boxes.messages.first().text.startsWith(u"Database file "_s + homePath(u"cv.mdb"_s) +
+                                                       u" does not exist.\r\nRestore it from a backup"_s))
+        << boxes.messages.first().text.toStdString();
     ASSERT_TRUE(closeWindow());
     boxes.messages.clear();
 
@@ -151,9 +152,36 @@ TEST_F(MainWindowTest, F1OpensTheHelpFileOfTheApplicationFolder)
     open();
     QTest::keyClick(control("Text3"), Qt::Key_F1);
     ASSERT_EQ(opener->opened.size(), 1);
-    EXPECT_EQ(opener->opened.first(), QUrl::fromLocalFile(homePath(u"faq.fil"_s)));
+    EXPECT_EQ(opener->opened.first(), homePath(u"faq.fil"_s));
+    EXPECT_EQ(test::openTextFileWindow(), nullptr);
     QTest::keyClick(control("Text3"), Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_EQ(opener->opened.size(), 1);
+}
+
+TEST_F(MainWindowTest, WithoutAProgramForTextFilesF1ShowsTheHelpFileItselfOrSaysWhyNot)
+{
+    open();
+    opener->programTakesIt = false;
+    QTest::keyClick(control("Text3"), Qt::Key_F1);
+    ASSERT_EQ(test::openTextFileWindow(), nullptr);
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages.first().text, u"The help file "_s + homePath(u"faq.fil"_s) +
+                                               u" cannot be shown: No such file or directory."_s);
+
+    QFile faq(homePath(u"faq.fil"_s));
+    ASSERT_TRUE(faq.open(QIODevice::WriteOnly));
+    faq.write("QUESTIONS\r\n=========\r\n");
+    faq.close();
+    QTest::keyClick(control("Text3"), Qt::Key_F1);
+    QDialog* shown = test::openTextFileWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(test::textOf(*shown), u"QUESTIONS\n=========\n"_s);
+    EXPECT_EQ(shown->windowTitle(), u"faq.fil - Corvane Net"_s);
+    EXPECT_TRUE(shown->findChild<QPlainTextEdit*>()->isReadOnly());
+    EXPECT_EQ(boxes.messages.size(), 1);
+    QTest::keyClick(shown, Qt::Key_Escape);
+    EXPECT_EQ(test::openTextFileWindow(), nullptr);
+    EXPECT_TRUE(window->isVisible()); // Esc in the help window closes only that one
 }
 
 TEST_F(MainWindowTest, QueryWithoutTheDatabaseSaysWhereItWasLookedFor)

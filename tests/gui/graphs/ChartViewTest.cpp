@@ -1,5 +1,5 @@
-#include "gui/graphs/ChartSeries.h"
 #include "gui/graphs/ChartView.h"
+#include "gui/graphs/ChartSeries.h"
 
 #include <QAreaSeries>
 #include <QBarSeries>
@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
 
@@ -87,25 +88,66 @@ TEST_F(ChartViewTest, LineChartNamesSeriesAfterFieldsLabelsFirstAndLastDayAndLea
     EXPECT_EQ(series[2]->points(), QList<QPointF>({{2, 6}}));
 }
 
-// A small series that comes first must not vanish behind a larger one drawn over it: the
-// middle of its area shows its own colour, not a blend.
-TEST_F(ChartViewTest, AFlatAreaChartShowsASmallSeriesInItsOwnColour)
+// The colour a flat area chart of three days of two series shows at a point of its values.
+QColor areaColourAt(ChartView& view, const QList<QList<std::optional<double>>>& points, const QPointF& at)
 {
     ChartData data;
-    data.columnLabels = {u"Small"_s, u"Large"_s};
+    data.columnLabels = {u"First"_s, u"Second"_s};
     data.rowLabels = {u"12/01/2026"_s, QString(), u"12/03/2026"_s};
-    data.points = {{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}};
+    data.points = points;
     view.setChartData(data);
     view.setChartType(chartTypeCode(ChartType::Area, false));
     view.resize(600, 400);
     QCoreApplication::processEvents();
     auto* flat = view.findChild<QChartView*>(u"flatChart"_s);
-    const QImage image = flat->grab().toImage();
-    const QPointF inside = chart()->mapToPosition(QPointF(1, 1)); // day 2, half the small value
-    const QColor shown = image.pixelColor(flat->mapFromScene(inside));
+    return flat->grab().toImage().pixelColor(flat->mapFromScene(flat->chart()->mapToPosition(at)));
+}
+
+// A small series that comes first must not vanish behind a larger one drawn over it: the
+// middle of its area shows its own colour, not a blend.
+TEST_F(ChartViewTest, AFlatAreaChartShowsASmallSeriesInItsOwnColour)
+{
+    // Day 2, half the small value.
+    const QColor shown = areaColourAt(view, {{2.0, 10.0}, {2.0, 10.0}, {2.0, 10.0}}, QPointF(1, 1));
     const QColor small = seriesColor(0);
     EXPECT_LT(std::abs(shown.hslHue() - small.hslHue()), 15) << shown.name().toStdString();
     EXPECT_GT(shown.hslSaturation(), small.hslSaturation() * 3 / 4) << shown.name().toStdString();
+}
+
+// The areas are drawn largest first, yet on its second day First (the larger in all) lies
+// behind Second: its outline still shows there, above every area.
+TEST_F(ChartViewTest, AFlatAreaBehindALargerOneOnSomeDayStillShowsItsOutline)
+{
+    const QColor shown = areaColourAt(view, {{10.0, 2.0}, {2.0, 6.0}, {2.0, 2.0}}, QPointF(1, 2));
+    EXPECT_EQ(legendNames(), QStringList({u"First"_s, u"Second"_s}));
+    EXPECT_LT(std::abs(shown.hslHue() - seriesColor(0).hslHue()), 15) << shown.name().toStdString();
+}
+
+// Counts take whole-number steps labelled without decimals; other values take round steps.
+TEST_F(ChartViewTest, TheValueAxisStepsAreRoundAndWholeForCounts)
+{
+    const auto valueAxis = [this] { return qobject_cast<QValueAxis*>(chart()->axes(Qt::Vertical).value(0)); };
+    view.setChartType(chartTypeCode(ChartType::Line, false));
+    ASSERT_NE(valueAxis(), nullptr);
+    EXPECT_EQ(valueAxis()->tickType(), QValueAxis::TicksDynamic);
+    EXPECT_EQ(valueAxis()->min(), 0.0);
+    EXPECT_EQ(valueAxis()->max(), 6.0);
+    EXPECT_EQ(valueAxis()->tickInterval(), 2.0);
+    EXPECT_EQ(valueAxis()->labelFormat(), u"%.0f"_s);
+
+    ChartData data;
+    data.columnLabels = {u"Deleted"_s};
+    data.rowLabels = {u"12/01/2026"_s, u"12/02/2026"_s};
+    data.points = {{1.0}, {2.0}}; // a per-user chart: 0.5 and 1.5 files make no sense
+    view.setChartData(data);
+    EXPECT_EQ(valueAxis()->max(), 2.0);
+    EXPECT_EQ(valueAxis()->tickInterval(), 1.0);
+
+    data.points = {{0.25}, {0.5}};
+    view.setChartData(data);
+    EXPECT_EQ(valueAxis()->max(), 1.0);
+    EXPECT_NEAR(valueAxis()->tickInterval(), 0.2, 1e-12);
+    EXPECT_EQ(valueAxis()->labelFormat(), u"%.1f"_s);
 }
 
 // Labels from a custom statement's first column may be long: each stays within the chart.
@@ -113,7 +155,8 @@ TEST_F(ChartViewTest, LongRowLabelsStayWithinTheChart)
 {
     ChartData data;
     data.columnLabels = {u"Files"_s};
-    data.rowLabels = {u"\\\\CORVANE\\VOL1:\\Projects\\Reports"_s, u"\\\\CORVANE4\\DATA:\\Archive\\Year End"_s};
+    data.rowLabels = {u"\\\\CORVANE\\VOL1:\\Projects\\Reports"_s,
+                      u"\\\\CORVANE4\\DATA:\\Archive\\Year End"_s};
     data.points = {{3.0}, {5.0}};
     view.setChartData(data);
     view.setChartType(chartTypeCode(ChartType::Line, false));

@@ -2,6 +2,7 @@
 
 #include "core/db/AuditDatabaseFixture.h"
 #include "gui/graphs/ChartView.h"
+#include "mock/NextMessageBox.h"
 #include "mock/ScriptedMessageBoxes.h"
 #include "mock/TempRegistry.h"
 
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -134,6 +136,28 @@ TEST_F(ChartWindowTest, NoRowsOrABadStatementShowTheMessageAndNoWindow)
     EXPECT_FALSE(boxes.messages[1].text.isEmpty());
     EXPECT_EQ(boxes.messages[1].icon, UserInterfacePort::Icon::None);
     EXPECT_EQ(chartWindowsShown(), 0);
+}
+
+// The window that fails never shows, so its message goes over the window that asked for the
+// chart, under the program's full name.
+TEST_F(ChartWindowTest, TheMessageOfAFailedStatementIsCentredOnTheOptionsWindowAndFullyTitled)
+{
+    QWidget options;
+    options.setGeometry(150, 100, 500, 400);
+    options.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
+    MessageBoxes::divertTo(nullptr);
+    choice.kind = u"Custom"_s;
+    choice.customStatement = u"SELECT Nothing FROM NoSuchTable"_s;
+    test::SeenBox seen;
+    test::closeNextMessageBox(seen);
+    showChartWindow(&options, store, choice);
+    MessageBoxes::divertTo(&boxes);
+    EXPECT_EQ(seen.title, u"Corvane Net"_s);
+    EXPECT_FALSE(seen.text.isEmpty());
+    EXPECT_EQ(seen.ownerGeometry, options.frameGeometry());
+    EXPECT_LE((seen.geometry.center() - options.frameGeometry().center()).manhattanLength(), 4)
+        << seen.geometry.center().x() << "," << seen.geometry.center().y();
 }
 
 TEST_F(ChartWindowTest, ShownModallyAndClosedWithEscRemembersItsSize)

@@ -8,6 +8,7 @@
 #include "mock/CaptionFit.h"
 #include "mock/TempRegistry.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -242,4 +243,16 @@ TEST_F(GraphOptionsWindowTest, EscapeClosesTheWindowAndTheNextOneOpensAtItsSize)
     EXPECT_FALSE(store.get(u"Options"_s, u"Width4"_s, {}).isEmpty());
     openWindow();
     EXPECT_EQ(window->size(), enlarged);
+}
+
+TEST_F(GraphOptionsWindowTest, EscapeOnAnOpenListClosesOnlyTheList)
+{
+    for (const QString& list : {u"Combo1"_s, u"Combo2"_s}) {
+        control<QComboBox>(list)->showPopup();
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr) << list.toStdString();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << list.toStdString();
+        EXPECT_TRUE(window->isVisible()) << list.toStdString();
+    }
+    EXPECT_TRUE(charts.isEmpty());
 }

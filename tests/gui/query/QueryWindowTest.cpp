@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,7 +105,7 @@ TEST_F(QueryWindowTest, ARunStatementSelectsTheTableItReadsWithoutRunningThePick
 
     run(u"SELECT COUNT(*) FROM DeletedFiles"_s);
     EXPECT_EQ(picker(), u"Deleted Files"_s);
-    EXPECT_EQ(caption().left(10), u"1 records "_s);
+    EXPECT_EQ(caption().left(12), u"1 record in "_s);
 
     run(u"SELECT * FROM Detail, NewFiles"_s);
     EXPECT_EQ(picker(), u"Deleted Files"_s);
@@ -200,7 +201,7 @@ TEST_F(QueryWindowTest, CsvFilesAreNamedInLowerCaseInTheApplicationFolderAndOffe
     EXPECT_TRUE(QFile::exists(folder.inFolder(u"data.csv"_s)));
     EXPECT_EQ(user.opened, QStringList{folder.inFolder(u"data.csv"_s)});
     EXPECT_EQ(lastMessage(), u"Can't open file."_s);
-    EXPECT_EQ(user.messages.last().title, u"Corvane"_s);
+    EXPECT_EQ(user.messages.last().title, u"Corvane Net"_s);
     EXPECT_EQ(user.beeps, 1);
 }
 
@@ -315,6 +316,57 @@ TEST_F(QueryWindowTest, ColumnsFitTheRowsOnShowUpToACap)
     EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
 }
 
+// The window scales its font with its size; the cells grow with the text they hold, and so do
+// the headers, also where the desktop gives headers a font of their own.
+TEST_F(QueryWindowTest, RowsAndColumnsFollowTheFontAsTheWindowGrowsAndKeepAWidenedColumn)
+{
+    QFont themeHeaders = QApplication::font();
+    themeHeaders.setPointSizeF(7);
+    QApplication::setFont(themeHeaders, "QHeaderView");
+    window = std::make_unique<QueryWindow>(nullptr, store, user);
+    window->show();
+    QApplication::setFont(QApplication::font(), "QHeaderView");
+    const QString directory = u"\\\\CORVANE\\VOL1:\\Projects\\Quarterly Reports"_s;
+    run(u"SELECT '"_s + directory + u"' AS Directory, file, Bytes FROM Detail"_s);
+    auto* grid = control<QTableView>(u"DataGrid1"_s);
+    const int designWidth = grid->columnWidth(0);
+    const int designText = grid->fontMetrics().horizontalAdvance(directory);
+    grid->setColumnWidth(1, 150); // widened by the user
+
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); // whatever the test screen's size
+    window->resize(window->size() * 2);
+    const QFontMetrics metrics(grid->font());
+    ASSERT_GT(metrics.height(), QFontMetrics(window->font()).height() * 3 / 2) << "the font did not grow";
+    const double growth = static_cast<double>(metrics.horizontalAdvance(directory)) / designText;
+    EXPECT_GE(grid->columnWidth(0), metrics.horizontalAdvance(directory));
+    EXPECT_NEAR(grid->columnWidth(0), designWidth * growth, 4);
+    EXPECT_NEAR(grid->columnWidth(1), 150 * growth, 4);
+    EXPECT_GE(grid->rowHeight(0), metrics.height());
+    EXPECT_GE(grid->horizontalHeader()->height(), metrics.height());
+    EXPECT_EQ(grid->horizontalHeader()->font(), grid->font());
+    EXPECT_GE(grid->verticalHeader()->width(), metrics.horizontalAdvance(u"3"_s));
+
+    for (int step = 0; step < 20; ++step) // a window edge dragged back in small steps
+        window->resize(window->size() - QSize(window->width() / 40, window->height() / 40));
+    window->resize(window->minimumSize());
+    EXPECT_NEAR(grid->columnWidth(0), designWidth, 2);
+    EXPECT_NEAR(grid->columnWidth(1), 150, 2);
+    EXPECT_EQ(grid->rowHeight(0), QFontMetrics(grid->font()).height() + 4);
+}
+
+TEST_F(QueryWindowTest, NumbersAreAlignedRightAndTextsLeft)
+{
+    run(u"SELECT file, Bytes, Created FROM Detail ORDER BY file"_s);
+    const auto alignment = [this](int column) {
+        return model()->index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(model()->index(0, 1).data().toString(), u"10"_s);
+    EXPECT_EQ(alignment(1), Qt::AlignRight);
+    EXPECT_EQ(alignment(0), Qt::Alignment());
+    EXPECT_EQ(alignment(2), Qt::Alignment()); // unset
+}
+
 TEST_F(QueryWindowTest, ASortTheEngineRejectsSaysSoAndKeepsTheRows)
 {
     run(u"SELECT * FROM (SELECT * FROM Detail ORDER BY file) AS x"_s);
@@ -331,6 +383,15 @@ TEST_F(QueryWindowTest, EscapeClosesTheWindowAndItsSizeIsRemembered)
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(store.get(u"Options"_s, u"Width2"_s, {}).isEmpty());
     EXPECT_FALSE(store.get(u"Options"_s, u"Height2"_s, {}).isEmpty());
+}
+
+TEST_F(QueryWindowTest, EscapeOnTheOpenTableListClosesOnlyTheList)
+{
+    control<QComboBox>(u"Combo1"_s)->showPopup();
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(QueryWindowTest, WithoutADatabaseTheWindowOpensEmptyAndEveryRunReportsWhy)

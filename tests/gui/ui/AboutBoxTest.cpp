@@ -1,12 +1,14 @@
 #include "gui/ui/AboutBox.h"
 #include "gui/ui/LinkLabel.h"
-#include "mock/ScriptedMessageBoxes.h"
 #include "mock/CaptionFit.h"
+#include "mock/ScriptedHelpOpener.h"
+#include "mock/ScriptedMessageBoxes.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFile>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,7 +45,10 @@ protected:
 
     std::unique_ptr<AboutBox> openBox(Result result = Result::Opened)
     {
-        auto box = std::make_unique<AboutBox>(nullptr, std::make_unique<ScriptedOpener>(result, opened));
+        auto help = std::make_unique<test::ScriptedHelpOpener>();
+        helpOpener = help.get();
+        auto box = std::make_unique<AboutBox>(nullptr, std::make_unique<ScriptedOpener>(result, opened),
+                                              std::move(help));
         box->show();
         return box;
     }
@@ -75,6 +80,7 @@ protected:
     QTemporaryDir home;
     test::ScriptedMessageBoxes boxes;
     QList<QUrl> opened;
+    test::ScriptedHelpOpener* helpOpener = nullptr;
 };
 
 TEST_F(AboutBoxTest, ShowsItsTextsAndCaptions)
@@ -136,8 +142,9 @@ TEST_F(AboutBoxTest, TheLinksGoToTheMakerAndTheHelpFileOfTheApplicationFolder)
     click(*box, "Label4");
     const QString faq = home.path() + u"/faq.fil";
     EXPECT_EQ(action(*box), u"Open file: "_s + faq);
-    EXPECT_EQ(opened, (QList<QUrl>{QUrl(u"mailto:support@corvane.example"_s),
-                                   QUrl(u"https://corvane.example/"_s), QUrl::fromLocalFile(faq)}));
+    EXPECT_EQ(opened,
+              (QList<QUrl>{QUrl(u"mailto:support@corvane.example"_s), QUrl(u"https://corvane.example/"_s)}));
+    EXPECT_EQ(helpOpener->opened, QStringList{faq});
     EXPECT_EQ(warnings(), QStringList());
 }
 
@@ -145,8 +152,23 @@ TEST_F(AboutBoxTest, EachWayOfFailingHasItsMessage)
 {
     const auto box = openBox(Result::NoHandler);
     click(*box, "Label2");
-    click(*box, "Label4"); // like F1, the help file is opened quietly
     EXPECT_EQ(warnings(), QStringList{u"Could not find associated browser."_s});
+
+    // Where no program takes the help file, the program shows it itself, or says why it cannot.
+    boxes.messages.clear();
+    helpOpener->programTakesIt = false;
+    click(*box, "Label4");
+    EXPECT_EQ(warnings(), QStringList{u"The help file "_s + home.path() +
+                                      u"/faq.fil cannot be shown: No such file or directory."_s});
+    QFile faq(home.filePath(u"faq.fil"_s));
+    ASSERT_TRUE(faq.open(QIODevice::WriteOnly));
+    faq.write("1. WHAT DOES IT RECORD?\n");
+    faq.close();
+    click(*box, "Label4");
+    QDialog* shown = test::openTextFileWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(test::textOf(*shown), u"1. WHAT DOES IT RECORD?\n"_s);
+    EXPECT_EQ(shown->parentWidget(), box.get());
 
     boxes.messages.clear();
     const auto failing = openBox(Result::Failed);

@@ -171,7 +171,7 @@ SyslogLineReader::Outcome SyslogLineReader::read(QByteArrayView line, qint64& ti
     if (rest.startsWith(' '))
         rest = rest.sliced(1);
     time = *stamp;
-    message = rest.contains('#') ? decodedSyslogEscapes(rest) : rest.toByteArray();
+    message = rest.toByteArray();
     return Outcome::Message;
 }
 

@@ -23,7 +23,8 @@ private:
 // A line a syslog daemon wrote: "Dec  8 05:24:24 host smbd_audit: MESSAGE" (the traditional
 // form, whose year is the one that puts the line no later than a day after now), or
 // "2026-12-08T05:24:24.123456+01:00 host smbd_audit: MESSAGE", with or without the host and
-// with an optional "<PRI>" in front. Control characters the daemon wrote as "#ooo" are decoded.
+// with an optional "<PRI>" in front. The message is given as written: "#ooo" may be a control
+// character the daemon escaped or text of a name (see decodedSyslogEscapes).
 class SyslogLineReader
 {
 public:
@@ -51,7 +52,8 @@ private:
 // nullopt when the line is no header; auditRecord tells whether the message is a full_audit one.
 std::optional<qint64> smbdLogHeaderTime(QByteArrayView line, LocalLogClock& clock, bool& auditRecord);
 
-// Decodes rsyslog's "#ooo" escapes of control characters.
+// Decodes rsyslog's "#ooo" escapes of control characters (codes 0-31 and 127; every other "#"
+// stays as it is).
 QByteArray decodedSyslogEscapes(QByteArrayView text);
 
 } // namespace corvane

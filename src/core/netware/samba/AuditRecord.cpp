@@ -82,8 +82,14 @@ AuditMessageParser::AuditMessageParser(const QByteArray& prefix, QByteArrayList 
             continue;
         }
         const char letter = field[macro + 1];
-        if ((letter == 'u' || letter == 'U') && m_userField < 0)
+        // %U is the name the client typed, %u the account smbd works as: %u wins.
+        if (letter == 'u' && (m_userField < 0 || m_userTyped)) {
             m_userField = i;
+            m_userTyped = false;
+        } else if (letter == 'U' && m_userField < 0) {
+            m_userField = i;
+            m_userTyped = true;
+        }
         if (letter == 'S' && m_shareField < 0)
             m_shareField = i;
         m_fields.append(PrefixField{field.left(macro), field.mid(macro + 2)});
@@ -116,21 +122,25 @@ bool AuditMessageParser::readPrefix(QByteArrayView& rest, AuditRecord& record) c
     return m_userField < 0 || !record.user.isEmpty();
 }
 
-// The "|" before the second path: where a share folder starts again, else the only "|/".
-qsizetype AuditMessageParser::renameSplit(QByteArrayView paths) const
+// The "|"s that may stand before the second path: those where a share folder starts again on
+// both sides, else the only "|/".
+QList<qsizetype> AuditMessageParser::renameSplits(QByteArrayView paths) const
 {
-    qsizetype onlyCandidate = -1;
-    int candidates = 0;
+    QList<qsizetype> splits;
+    QList<qsizetype> slashes;
     for (qsizetype bar = paths.indexOf("|/"); bar >= 0; bar = paths.indexOf("|/", bar + 1)) {
+        slashes.append(bar);
         const QByteArrayView second = paths.sliced(bar + 1);
         for (const QByteArray& root : m_shareRoots) {
-            if (startsWithRoot(second, root) && startsWithRoot(paths, root))
-                return bar;
+            if (startsWithRoot(second, root) && startsWithRoot(paths, root)) {
+                splits.append(bar);
+                break;
+            }
         }
-        onlyCandidate = bar;
-        ++candidates;
     }
-    return candidates == 1 ? onlyCandidate : -1;
+    if (splits.isEmpty() && slashes.size() == 1)
+        splits = slashes;
+    return splits;
 }
 
 AuditMessageParser::Outcome AuditMessageParser::parse(QByteArrayView message, AuditRecord& record) const
@@ -145,17 +155,20 @@ AuditMessageParser::Outcome AuditMessageParser::parse(QByteArrayView message, Au
     if (rest.isEmpty())
         return Outcome::Garbled;
     record.target.clear();
+    record.otherRenameReadings.clear();
     Outcome outcome = Outcome::Ignored;
     if (operation == "openat") {
         outcome = readOpen(rest, record);
     } else if (operation == "create_file") {
         outcome = readCreateFile(rest, record);
     } else if (operation == "renameat") {
-        const qsizetype split = renameSplit(rest);
-        if (split < 0)
+        const QList<qsizetype> splits = renameSplits(rest);
+        if (splits.isEmpty())
             return Outcome::Garbled;
-        record.path = rest.first(split).toByteArray();
-        record.target = rest.sliced(split + 1).toByteArray();
+        record.path = rest.first(splits.first()).toByteArray();
+        record.target = rest.sliced(splits.first() + 1).toByteArray();
+        for (qsizetype i = 1; i < splits.size(); ++i)
+            record.otherRenameReadings.append({rest.first(splits[i]).toByteArray(), rest.sliced(splits[i] + 1).toByteArray()});
         record.action = AuditAction::Rename;
         outcome = Outcome::Record;
     } else {

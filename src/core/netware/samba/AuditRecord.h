@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QByteArrayView>
+#include <QList>
+
+#include <utility>
 
 namespace corvane {
 
@@ -27,12 +30,16 @@ struct AuditRecord
     AuditAction action = AuditAction::Read;
     QByteArray path;   // as logged: absolute
     QByteArray target; // the new path of a rename
+    // A rename whose paths can be split at more than one "|" that starts a share folder again:
+    // every other (path, target) they may mean. Empty for every other record.
+    QList<std::pair<QByteArray, QByteArray>> otherRenameReadings;
 };
 
 // Reads the text of full_audit records, "PREFIX|operation|ok|arguments", for one prefix
 // (full_audit:prefix, whose fields are separated by "|"). Arguments hold paths, which may
 // themselves contain "|": a rename's two paths are told apart by the share folders they start
-// with, not by counting separators.
+// with, not by counting separators; where that leaves more than one reading, the record carries
+// them all. The user is the prefix's %u (the authenticated Unix user) where it has one, else %U.
 class AuditMessageParser
 {
 public:
@@ -46,6 +53,8 @@ public:
     AuditMessageParser(const QByteArray& prefix, QByteArrayList shareRoots);
 
     Outcome parse(QByteArrayView message, AuditRecord& record) const;
+    // Whether the user of a record is only the name the client typed (%U, no %u).
+    bool userIsTyped() const { return m_userTyped; }
 
 private:
     struct PrefixField
@@ -56,11 +65,12 @@ private:
 
     bool readPrefix(QByteArrayView& rest, AuditRecord& record) const;
     QByteArrayView fieldValue(QByteArrayView field, int index) const;
-    qsizetype renameSplit(QByteArrayView paths) const;
+    QList<qsizetype> renameSplits(QByteArrayView paths) const;
 
     int m_fieldCount = 0;
     int m_userField = -1;
     int m_shareField = -1;
+    bool m_userTyped = false;
     QList<PrefixField> m_fields;
     QByteArrayList m_shareRoots;
 };

@@ -17,23 +17,34 @@ enum Slot
     ReplaceFacts,
     DeleteFacts,
     MoveFolder,
+    EraseFolder,
     InsertDeletion,
     SelectPosition,
     ReplacePosition,
     SlotCount
 };
 
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
 
 const char* const Schema = R"(
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 CREATE TABLE IF NOT EXISTS facts(path BLOB PRIMARY KEY, creator BLOB, created INTEGER, modifier BLOB,
     modified INTEGER, reader BLOB, read INTEGER, archiver BLOB, archived INTEGER, folder INTEGER)
     WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS deletions(path BLOB, deletor BLOB, deleted INTEGER, folder INTEGER);
 CREATE INDEX IF NOT EXISTS deletions_by_path ON deletions(path);
 CREATE TABLE IF NOT EXISTS positions(source TEXT PRIMARY KEY, device INTEGER, inode INTEGER,
-    offset INTEGER, head BLOB, cursor BLOB);
+    offset INTEGER, head BLOB, cursor BLOB, tail BLOB, within INTEGER DEFAULT 0);
+)";
+
+// A store of the first version names a file by its device, inode and first 64 bytes; its
+// positions are kept and read the way they were written once more.
+const char* const FromVersion1 = R"(
+BEGIN IMMEDIATE;
+ALTER TABLE positions ADD COLUMN tail BLOB;
+ALTER TABLE positions ADD COLUMN within INTEGER DEFAULT 0;
+PRAGMA user_version = 2;
+COMMIT;
 )";
 
 void bindBlob(sqlite3_stmt* statement, int index, const QByteArray& value)
@@ -170,6 +181,8 @@ bool AuditStore::createSchema()
         return fail();
     const int version = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
     sqlite3_finalize(statement);
+    if (version == 1)
+        return exec(FromVersion1);
     if (version != 0 && version != SchemaVersion) {
         m_error = u"the store has an unknown layout"_s;
         return false;
@@ -257,6 +270,16 @@ bool AuditStore::moveFolderContents(const QByteArray& folder, const QByteArray& 
     return sqlite3_step(statement) == SQLITE_DONE || fail();
 }
 
+bool AuditStore::eraseFolderContents(const QByteArray& folder)
+{
+    sqlite3_stmt* statement = prepared(EraseFolder, "DELETE FROM facts WHERE path > ?1 AND path < ?2");
+    if (!statement)
+        return false;
+    bindBlob(statement, 1, folder + '/');
+    bindBlob(statement, 2, folderEnd(folder));
+    return sqlite3_step(statement) == SQLITE_DONE || fail();
+}
+
 bool AuditStore::addDeletion(const PathDeletion& deletion)
 {
     sqlite3_stmt* statement = prepared(InsertDeletion, "INSERT INTO deletions VALUES (?,?,?,?)");
@@ -272,21 +295,29 @@ bool AuditStore::addDeletion(const PathDeletion& deletion)
 std::optional<SourcePosition> AuditStore::position(const QString& source)
 {
     sqlite3_stmt* statement =
-        prepared(SelectPosition, "SELECT device, inode, offset, head, cursor FROM positions WHERE source = ?");
+        prepared(SelectPosition, "SELECT device, inode, offset, head, cursor, tail, within FROM positions "
+                                 "WHERE source = ?");
     if (!statement)
         return std::nullopt;
     const QByteArray name = source.toUtf8();
     sqlite3_bind_text(statement, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
     if (sqlite3_step(statement) != SQLITE_ROW)
         return std::nullopt;
+    const int within = sqlite3_column_int(statement, 6);
     return SourcePosition{static_cast<quint64>(sqlite3_column_int64(statement, 0)),
                           static_cast<quint64>(sqlite3_column_int64(statement, 1)),
-                          sqlite3_column_int64(statement, 2), blobColumn(statement, 3), blobColumn(statement, 4)};
+                          sqlite3_column_int64(statement, 2),
+                          blobColumn(statement, 3),
+                          blobColumn(statement, 4),
+                          blobColumn(statement, 5),
+                          within >= 0 && within <= static_cast<int>(SourcePosition::Within::PassedOverMessage)
+                              ? static_cast<SourcePosition::Within>(within)
+                              : SourcePosition::Within::Lines};
 }
 
 bool AuditStore::setPosition(const QString& source, const SourcePosition& position)
 {
-    sqlite3_stmt* statement = prepared(ReplacePosition, "INSERT OR REPLACE INTO positions VALUES (?,?,?,?,?,?)");
+    sqlite3_stmt* statement = prepared(ReplacePosition, "INSERT OR REPLACE INTO positions VALUES (?,?,?,?,?,?,?,?)");
     if (!statement)
         return false;
     const QByteArray name = source.toUtf8();
@@ -296,6 +327,8 @@ bool AuditStore::setPosition(const QString& source, const SourcePosition& positi
     sqlite3_bind_int64(statement, 4, position.offset);
     bindBlob(statement, 5, position.head);
     bindBlob(statement, 6, position.cursor);
+    bindBlob(statement, 7, position.tail);
+    sqlite3_bind_int(statement, 8, static_cast<int>(position.within));
     return sqlite3_step(statement) == SQLITE_DONE || fail();
 }
 

@@ -34,15 +34,26 @@ struct PathDeletion
     bool folder = false;
 };
 
-// Where reading of one source stopped: a file by identity and offset (head holds its first bytes,
-// which tell a truncated and refilled file from the one read before), a journal by cursor.
+// Where reading of one source stopped: a file by offset and by the bytes that tell it from any
+// other (its first bytes in head, the bytes before the offset in tail; a store of an earlier
+// version knows only 64 bytes of head and the file's device and inode), a journal by cursor.
 struct SourcePosition
 {
+    // Where in the text the offset lies.
+    enum class Within
+    {
+        Lines,             // between lines
+        LongLine,          // inside a line too long to be read
+        PassedOverMessage, // among the lines of a message of smbd's log that is passed over
+    };
+
     quint64 device = 0;
     quint64 inode = 0;
     qint64 offset = 0;
     QByteArray head;
     QByteArray cursor;
+    QByteArray tail;
+    Within within = Within::Lines;
 };
 
 // The server's own store for one volume: an SQLite file beside the configuration, never the
@@ -73,6 +84,8 @@ public:
     bool eraseFacts(const QByteArray& path);
     // Moves every path under folder/ to target/.
     bool moveFolderContents(const QByteArray& folder, const QByteArray& target);
+    // Forgets every path under folder/.
+    bool eraseFolderContents(const QByteArray& folder);
     bool addDeletion(const PathDeletion& deletion);
 
     std::optional<SourcePosition> position(const QString& source);

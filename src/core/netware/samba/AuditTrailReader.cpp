@@ -1,5 +1,7 @@
 #include "core/netware/samba/AuditTrailReader.h"
 
+#include "core/common/FileWriting.h"
+#include "core/netware/samba/AuditLogFiles.h"
 #include "core/netware/samba/AuditLogLines.h"
 #include "core/netware/samba/RecycleRepository.h"
 
@@ -25,8 +27,6 @@ namespace corvane {
 
 namespace {
 
-constexpr qsizetype HeadBytes = 64;
-constexpr qsizetype BlockBytes = 4 << 20;
 // Paths changed since the last write, and paths kept in memory at all: the bounds of a batch.
 constexpr qsizetype ChangedPathsBeforeWrite = 50000;
 constexpr qsizetype RememberedPaths = 100000;
@@ -61,52 +61,56 @@ private:
     int m_descriptor = -1;
 };
 
-struct FileIdentity
+// Whether stream holds the text the position was taken in, up to its offset: its first bytes and
+// the bytes before the offset are the same (a store of an earlier version knows only 64 bytes of
+// head, so the file must be the same one as well). Leaves stream at the offset and the bytes
+// before it in before.
+bool resumes(LogStream& stream, const SourcePosition& position, QByteArray& before)
 {
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = 0;
-};
+    const bool earlierStore = position.tail.isEmpty() && position.offset > 0;
+    if (earlierStore && (stream.file().device != position.device || stream.file().inode != position.inode))
+        return false;
+    if (!stream.head().startsWith(position.head))
+        return false;
+    const qint64 tailStart = position.offset - std::min<qint64>(position.offset, LogLines::TailBytes);
+    if (!stream.skipTo(tailStart))
+        return false;
+    before.resize(position.offset - tailStart);
+    for (qsizetype got = 0; got < before.size();) {
+        const qint64 part = stream.read(before.data() + got, before.size() - got);
+        if (part <= 0)
+            return false;
+        got += part;
+    }
+    return before.endsWith(position.tail);
+}
 
-std::optional<FileIdentity> identityOf(const QString& path)
+// The rotated logs to try as the one a position was taken in, the likeliest first: the newest
+// generation first, and the very file the position names before all.
+QList<qsizetype> formerCandidates(const QList<RotatedLog>& rotated, const SourcePosition& position)
+{
+    QList<qsizetype> order;
+    for (qsizetype i = rotated.size() - 1; i >= 0; --i) {
+        if (rotated[i].rotation)
+            order.append(i);
+    }
+    for (qsizetype i = 0; i < rotated.size(); ++i) {
+        if (!rotated[i].rotation)
+            order.append(i);
+    }
+    std::stable_partition(order.begin(), order.end(), [&](qsizetype i) {
+        struct stat status;
+        return ::stat(QFile::encodeName(rotated[i].path).constData(), &status) == 0 &&
+               static_cast<quint64>(status.st_dev) == position.device &&
+               static_cast<quint64>(status.st_ino) == position.inode;
+    });
+    return order;
+}
+
+bool isOnDisk(const QByteArray& path)
 {
     struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return FileIdentity{static_cast<quint64>(status.st_dev), static_cast<quint64>(status.st_ino),
-                        static_cast<qint64>(status.st_size)};
-}
-
-bool isCompressed(const QString& name)
-{
-    for (const char* suffix : {".gz", ".xz", ".bz2", ".zst", ".lz4", ".Z"}) {
-        if (name.endsWith(QLatin1String(suffix)))
-            return true;
-    }
-    return false;
-}
-
-// The file a log was renamed to by logrotate ("log.1", "log-20261208") or by smbd ("log.old").
-std::optional<QString> renamedLog(const QString& path, const SourcePosition& position)
-{
-    const QFileInfo info(path);
-    const QDir folder = info.absoluteDir();
-    for (const QString& name : folder.entryList({info.fileName() + u".*"_s, info.fileName() + u"-*"_s}, QDir::Files)) {
-        const QString candidate = folder.filePath(name);
-        const std::optional<FileIdentity> identity = identityOf(candidate);
-        if (!isCompressed(name) && identity && identity->device == position.device && identity->inode == position.inode)
-            return candidate;
-    }
-    return std::nullopt;
-}
-
-QByteArray headOf(QFile& file, qsizetype length)
-{
-    const qint64 at = file.pos();
-    file.seek(0);
-    const QByteArray head = file.read(length);
-    file.seek(at);
-    return head;
+    return !path.isEmpty() && !path.contains('\0') && ::lstat(path.constData(), &status) == 0;
 }
 
 // Folds records into what the store knows, path by path, and writes in batches.
@@ -114,7 +118,9 @@ class RecordFolder
 {
 public:
     RecordFolder(AuditStore& store, const SambaShare& share, AuditReading& reading)
-        : m_store(store), m_share(share), m_reading(reading)
+        : m_store(store), m_share(share), m_reading(reading),
+          m_everyoneAsGuest(share.guestsAllowed && share.failedLogonsAsGuests &&
+                            AuditMessageParser(share.auditPrefix, {}).userIsTyped())
     {
         m_roots.append(share.path);
         const QString canonical = QFileInfo(QFile::decodeName(share.path)).canonicalFilePath();
@@ -130,10 +136,20 @@ public:
     {
         if (!record.share.isEmpty() && record.share.compare(m_share.name, Qt::CaseInsensitive) != 0)
             return;
+        if (m_everyoneAsGuest && record.user != m_share.guestAccount) {
+            AuditRecord asGuest = record;
+            asGuest.user = m_share.guestAccount;
+            apply(asGuest);
+            return;
+        }
+        if (!record.otherRenameReadings.isEmpty()) {
+            applyRenameOfManyReadings(record);
+            return;
+        }
         const std::optional<QByteArray> path = relativePath(record.path);
         if (!path || isRepositoryPath(*path))
             return;
-        ++m_reading.records;
+        ++m_unsaved;
         switch (record.action) {
         case AuditAction::Create:
             if (Pending& entry = entryOf(*path); !entry.present || entry.facts.creator.isEmpty())
@@ -176,6 +192,8 @@ public:
     // looked up in the store once, until too many are remembered.
     bool write()
     {
+        if (m_storeFailed)
+            return false;
         for (auto entry = m_pending.begin(); entry != m_pending.end(); ++entry) {
             if (!entry->changed)
                 continue;
@@ -199,9 +217,18 @@ public:
 
     void forget()
     {
+        m_storeFailed = false;
         m_pending.clear();
         m_deletions.clear();
         m_changed = 0;
+        m_unsaved = 0;
+    }
+
+    // The records applied since the last commit are kept: the reading counts them.
+    void committed()
+    {
+        m_reading.records += m_unsaved;
+        m_unsaved = 0;
     }
 
 private:
@@ -273,6 +300,12 @@ private:
     {
         Pending& entry = entryOf(path);
         m_deletions.append(PathDeletion{path, record.user, record.time, entry.present && entry.facts.folder});
+        leave(entry);
+    }
+
+    // The path has no live entry any more: a later record of it starts a history of its own.
+    static void leave(Pending& entry)
+    {
         entry.present = false;
         entry.facts = PathFacts{};
     }
@@ -282,29 +315,80 @@ private:
     {
         const std::optional<QByteArray> target = relativePath(record.target);
         if (!target || isRepositoryPath(*target)) {
-            entryOf(path).present = false;
+            leave(entryOf(path));
             return;
         }
         Pending moved = entryOf(path);
-        entryOf(path).present = false;
+        leave(entryOf(path));
         if (moved.present && moved.facts.folder) {
             // Paths under the folder may sit in the batch: they are written before the move.
-            write();
-            m_store.moveFolderContents(path, *target);
+            if (!write() || !m_store.moveFolderContents(path, *target))
+                m_storeFailed = true;
         }
         Pending& destination = entryOf(*target);
         destination.facts = moved.facts;
         destination.present = true;
     }
 
+    // What is on disk tells which reading of a rename happened: its new name is there and its old
+    // one is not. Where that leaves no single reading, neither side's history is known any more.
+    void applyRenameOfManyReadings(const AuditRecord& record)
+    {
+        QList<std::pair<QByteArray, QByteArray>> readings{{record.path, record.target}};
+        readings += record.otherRenameReadings;
+        QList<std::pair<QByteArray, QByteArray>> fitting;
+        for (const auto& reading : std::as_const(readings)) {
+            if (existsOnDisk(reading.second) && !existsOnDisk(reading.first))
+                fitting.append(reading);
+        }
+        if (fitting.size() == 1) {
+            AuditRecord decided = record;
+            decided.path = fitting.first().first;
+            decided.target = fitting.first().second;
+            decided.otherRenameReadings.clear();
+            apply(decided);
+            return;
+        }
+        ++m_reading.ambiguousRenames;
+        for (const auto& reading : std::as_const(readings)) {
+            for (const QByteArray& side : {reading.first, reading.second}) {
+                const std::optional<QByteArray> path = relativePath(side);
+                if (path && !isRepositoryPath(*path))
+                    forgetHistory(*path);
+            }
+        }
+    }
+
+    static bool existsOnDisk(const QByteArray& path)
+    {
+        struct stat status;
+        return ::lstat(path.constData(), &status) == 0;
+    }
+
+    // The path and everything under it become paths of which nothing is known.
+    void forgetHistory(const QByteArray& path)
+    {
+        Pending& entry = entryOf(path);
+        entry.present = false;
+        entry.facts = PathFacts{};
+        if (!write() || !m_store.eraseFolderContents(path))
+            m_storeFailed = true;
+        const QByteArray under = path + '/';
+        m_pending.removeIf([&under](const auto& pending) { return pending.key().startsWith(under); });
+    }
+
     AuditStore& m_store;
     const SambaShare& m_share;
     AuditReading& m_reading;
+    // Any name may be typed by a guest, and the records name users as typed.
+    const bool m_everyoneAsGuest;
     QByteArrayList m_roots;
     QByteArray m_repositoryTop;
     QHash<QByteArray, Pending> m_pending;
     qsizetype m_changed = 0;
     QList<PathDeletion> m_deletions;
+    qint64 m_unsaved = 0; // records applied since the last commit
+    bool m_storeFailed = false; // a change of many paths at once failed: the batch cannot be saved
 };
 
 class TrailReader
@@ -334,82 +418,128 @@ private:
     void readFileSource(const AuditSource& source)
     {
         const QString key = source.text();
-        const std::optional<FileIdentity> current = identityOf(source.location);
-        if (!current) {
-            problem(u"the audit log %1 is not there or is no file"_s.arg(source.location));
+        std::unique_ptr<LogStream> live = openLog(source.location, LogStream::Generation::Live);
+        if (!live)
+            return;
+        const std::optional<SourcePosition> stored = m_store.position(key);
+        QByteArray before;
+        if (!stored || resumes(*live, *stored, before)) {
+            readLog(source, *live, stored.value_or(SourcePosition{}), before, key, false);
             return;
         }
-        const std::optional<SourcePosition> stored = m_store.position(key);
-        qint64 start = 0;
-        if (stored && (stored->device != current->device || stored->inode != current->inode)) {
-            const std::optional<QString> renamed = renamedLog(source.location, *stored);
-            if (renamed) {
-                const SourcePosition next{current->device, current->inode, 0, {}, {}};
-                if (!readFile(source, *renamed, stored->offset, key, &next))
-                    return;
-            } else {
-                problem(u"the audit log %1 was replaced and its former file is gone: records between "
-                        "the last reading and the change are lost"_s.arg(source.location));
-            }
-        } else if (stored) {
-            start = stored->offset;
-        }
-        readFile(source, source.location, start, key, nullptr);
+        // Rotated, copied and emptied, or replaced since the last reading: what the former file
+        // gained before the change is read first, from the generation that holds it now.
+        if (!readFormerGenerations(source, *stored, key))
+            return;
+        live = openLog(source.location, LogStream::Generation::Live);
+        if (live)
+            readLog(source, *live, SourcePosition{}, {}, key, false);
     }
 
-    // Reads from start to the last complete line; a file shorter than start, or whose first bytes
-    // changed, was truncated and is read from its beginning. positionAfter replaces the file's own
-    // position when the file is a renamed log, finished with.
-    bool readFile(const AuditSource& source, const QString& path, qint64 start, const QString& key,
-                  const SourcePosition* positionAfter)
+    std::unique_ptr<LogStream> openLog(const QString& path, LogStream::Generation generation)
     {
-        QFile file(path);
-        const std::optional<FileIdentity> identity = identityOf(path);
-        if (!identity || !file.open(QIODevice::ReadOnly)) {
-            problem(u"the audit log %1 cannot be read: %2"_s.arg(path, file.errorString()));
-            return false;
+        QString error;
+        bool missing = false;
+        std::unique_ptr<LogStream> log = LogStream::open(path, generation, error, &missing);
+        if (!log)
+            problem(missing ? u"the audit log %1 is not there or is no file"_s.arg(path)
+                            : u"the audit log %1 cannot be read: %2"_s.arg(path, error));
+        return log;
+    }
+
+    // The generation the position was taken in is read on from it, then every generation rotated
+    // after it; without it, the records between the last reading and the change are lost. False
+    // when the store cannot be written.
+    bool readFormerGenerations(const AuditSource& source, const SourcePosition& stored, const QString& key)
+    {
+        const QList<RotatedLog> rotated = rotatedLogs(source.location);
+        for (const qsizetype candidate : formerCandidates(rotated, stored)) {
+            QString error;
+            std::unique_ptr<LogStream> former =
+                LogStream::open(rotated[candidate].path, LogStream::Generation::Rotated, error);
+            QByteArray before;
+            if (!former || !resumes(*former, stored, before))
+                continue;
+            if (!readLog(source, *former, stored, before, key, true))
+                return false;
+            for (qsizetype later = candidate + 1; rotated[candidate].rotation && later < rotated.size() &&
+                                                  rotated[later].rotation;
+                 ++later) {
+                const std::unique_ptr<LogStream> log = openLog(rotated[later].path, LogStream::Generation::Rotated);
+                if (log && !readLog(source, *log, SourcePosition{}, {}, key, true))
+                    return false;
+            }
+            return true;
         }
-        const std::optional<SourcePosition> stored = m_store.position(key);
-        if (start > 0 && (start > identity->size ||
-                          (stored && !positionAfter && headOf(file, qMin<qint64>(HeadBytes, start)) !=
-                                                           stored->head.left(qMin<qint64>(HeadBytes, start)))))
-            start = 0;
-        if (!file.seek(start)) {
-            problem(u"the audit log %1 cannot be read: %2"_s.arg(path, file.errorString()));
-            return false;
-        }
+        problem(u"the audit log %1 was replaced or emptied and its former file is gone: records between "
+                "the last reading and the change are lost"_s.arg(source.location));
+        return true;
+    }
+
+    // Reads a log from the position it stands at (from) to its last complete line, or to its very
+    // end when it is finished with (a rotated generation); saves where the reading stopped. A log
+    // that fails to be read is reported and given up; false only when the store cannot be written.
+    bool readLog(const AuditSource& source, LogStream& log, const SourcePosition& from, QByteArray before,
+                 const QString& key, bool finished)
+    {
         if (!begin())
             return false;
-        m_smbd = SmbdMessage{};
-        QByteArray carry;
-        qint64 carryOffset = start; // where carry starts; everything before it has been read
         const bool smbdLog = source.kind == AuditSource::Kind::SmbdLog;
-        for (;;) {
-            const QByteArray block = file.read(BlockBytes);
-            if (block.isEmpty())
+        LogLines lines(log, std::move(before), from.within == SourcePosition::Within::LongLine);
+        m_smbd = SmbdMessage{};
+        if (smbdLog && from.within != SourcePosition::Within::Lines)
+            m_smbd.kind = SmbdMessage::Kind::Other; // the rest of a message passed over
+        constexpr qint64 LinesBetweenReports = 4096;
+        for (qint64 count = 1;; ++count) {
+            QByteArrayView line;
+            const LogLines::Next next = lines.next(line);
+            if (next == LogLines::Next::End)
                 break;
-            const QByteArray data = carry.isEmpty() ? block : carry + block;
-            const qsizetype lastNewline = data.lastIndexOf('\n');
-            if (lastNewline < 0) {
-                carry = data;
-                continue;
+            if (next == LogLines::Next::Failed) {
+                problem(u"the audit log %1 cannot be read: %2"_s.arg(log.path(), log.error()));
+                m_store.rollback();
+                m_folder.forget();
+                return true;
             }
-            readLines(QByteArrayView(data).first(lastNewline + 1), smbdLog);
-            carry = data.mid(lastNewline + 1);
-            carryOffset += lastNewline + 1;
-            // A message of smbd's log is read once the next header shows where it ends.
-            const qint64 consumed = carryOffset - m_smbd.bytes;
-            report(path, consumed, identity->size);
-            if (m_folder.batchFull() && !saveAndGoOn(key, positionOf(file, *identity, consumed)))
+            if (next == LogLines::Next::Overlong) {
+                ++m_reading.overlong;
+                if (smbdLog)
+                    passOverSmbdMessage(lines);
+            } else {
+                readLine(line, lines, smbdLog);
+            }
+            if (count % LinesBetweenReports == 0)
+                report(log);
+            if (m_folder.batchFull() && !saveAndGoOn(key, positionIn(log, lines)))
                 return false;
         }
-        finishSmbdMessage();
-        return save(key, positionAfter ? *positionAfter : positionOf(file, *identity, carryOffset));
+        if (finished) {
+            readLine(lines.takeRest(), lines, smbdLog);
+            finishSmbdMessage(lines);
+        } else if (m_smbd.kind == SmbdMessage::Kind::Audit) {
+            finishSmbdMessage(lines);
+        }
+        return save(key, positionIn(log, lines));
     }
 
-    static SourcePosition positionOf(QFile& file, const FileIdentity& identity, qint64 offset)
+    // Where a later reading goes on: after the last line read, or at the header of a message of
+    // smbd's log whose end is not seen yet.
+    SourcePosition positionIn(const LogStream& log, const LogLines& lines) const
     {
-        return SourcePosition{identity.device, identity.inode, offset, headOf(file, qMin<qint64>(HeadBytes, offset)), {}};
+        const bool waiting = m_smbd.kind == SmbdMessage::Kind::Audit;
+        const qint64 offset = waiting ? m_smbd.start : lines.end();
+        SourcePosition::Within within = SourcePosition::Within::Lines;
+        if (!waiting && lines.inLongLine())
+            within = SourcePosition::Within::LongLine;
+        else if (m_smbd.kind == SmbdMessage::Kind::Other)
+            within = SourcePosition::Within::PassedOverMessage;
+        return SourcePosition{log.file().device,
+                              log.file().inode,
+                              offset,
+                              log.head().left(std::min<qint64>(offset, LogStream::HeadBytes)),
+                              {},
+                              lines.tailBefore(offset),
+                              within};
     }
 
     // Each batch is one transaction: the store's lookups need no lock of their own, and the
@@ -435,31 +565,27 @@ private:
             m_folder.forget();
             return false;
         }
+        m_folder.committed();
         return true;
     }
 
-    void report(const QString& path, qint64 offset, qint64 size)
+    void report(const LogStream& log)
     {
         constexpr qint64 ReportMilliseconds = 500;
         if (!m_progress || !m_sinceReport.hasExpired(ReportMilliseconds))
             return;
         m_sinceReport.restart();
-        const qint64 percent = size > 0 ? qMin<qint64>(100, offset * 100 / size) : 100;
-        m_progress(u"Reading the audit trail of %1: %2 (%3%)"_s.arg(m_volumeName, path).arg(percent));
+        const qint64 size = log.file().size;
+        const qint64 percent = size > 0 ? qMin<qint64>(100, log.filePosition() * 100 / size) : 100;
+        m_progress(u"Reading the audit trail of %1: %2 (%3%)"_s.arg(m_volumeName, log.path()).arg(percent));
     }
 
-    void readLines(QByteArrayView lines, bool smbdLog)
+    void readLine(QByteArrayView line, LogLines& lines, bool smbdLog)
     {
-        qsizetype start = 0;
-        while (start < lines.size()) {
-            const qsizetype end = lines.indexOf('\n', start);
-            const QByteArrayView line = lines.sliced(start, end - start);
-            if (smbdLog)
-                readSmbdLogLine(line, end + 1 - start);
-            else
-                readSyslogLine(line);
-            start = end + 1;
-        }
+        if (smbdLog)
+            readSmbdLogLine(line, lines);
+        else
+            readSyslogLine(line);
     }
 
     void readSyslogLine(QByteArrayView line)
@@ -469,7 +595,7 @@ private:
         qint64 time = 0;
         switch (m_syslog.read(line, time, m_message)) {
         case SyslogLineReader::Outcome::Message:
-            readMessage(m_message, time);
+            readSyslogMessage(time);
             break;
         case SyslogLineReader::Outcome::Foreign:
             ++m_reading.foreign;
@@ -480,16 +606,36 @@ private:
         }
     }
 
-    // A header starts a message; the lines up to the next header are its text, joined by the
-    // newlines a name may hold.
-    void readSmbdLogLine(QByteArrayView line, qsizetype length)
+    // rsyslog writes a control character as "#ooo" but leaves "#" itself alone, so "#012" may
+    // be either. Names that SMB3 clients give hold no control characters, so the text is read as
+    // written unless the decoded name is the one on disk and the written one is not.
+    void readSyslogMessage(qint64 time)
+    {
+        const QByteArray decoded = m_message.contains('#') ? decodedSyslogEscapes(m_message) : QByteArray();
+        const bool escaped = !decoded.isEmpty() && decoded.size() != m_message.size();
+        readMessage(escaped && namesAreOnDisk(decoded) && !namesAreOnDisk(m_message) ? decoded : m_message, time);
+    }
+
+    bool namesAreOnDisk(const QByteArray& message)
+    {
+        AuditRecord record;
+        return m_parser.parse(message, record) == AuditMessageParser::Outcome::Record &&
+               (isOnDisk(record.path) || isOnDisk(record.target));
+    }
+
+    // A header starts a message; the lines up to the next header are its text, each indented by
+    // two spaces, joined by the newlines a name may hold.
+    void readSmbdLogLine(QByteArrayView line, LogLines& lines)
     {
         bool audit = false;
         const std::optional<qint64> time = line.startsWith('[') ? smbdLogHeaderTime(line, m_clock, audit) : std::nullopt;
         if (time) {
-            finishSmbdMessage();
-            m_smbd = SmbdMessage{audit ? SmbdMessage::Kind::Audit : SmbdMessage::Kind::Other, *time, 0, length, {}};
-            if (!audit)
+            finishSmbdMessage(lines);
+            m_smbd = SmbdMessage{audit ? SmbdMessage::Kind::Audit : SmbdMessage::Kind::Other, *time, 0,
+                                 lines.lineStart(), {}};
+            if (audit)
+                lines.hold(m_smbd.start);
+            else
                 ++m_reading.foreign;
             return;
         }
@@ -497,18 +643,28 @@ private:
             ++m_reading.unreadable;
             return;
         }
-        m_smbd.bytes += length;
         if (m_smbd.kind != SmbdMessage::Kind::Audit)
             return;
-        if (m_smbd.lines++ == 0)
-            m_smbd.text = line.startsWith("  ") ? line.sliced(2).toByteArray() : line.toByteArray();
-        else
-            m_smbd.text += '\n' + line.toByteArray();
+        if (m_smbd.lines++ > 0)
+            m_smbd.text += '\n';
+        m_smbd.text += line.startsWith("  ") ? line.sliced(2) : line;
+        if (m_smbd.text.size() > LogLines::LongestLine) {
+            ++m_reading.overlong;
+            passOverSmbdMessage(lines);
+        }
     }
 
-    void finishSmbdMessage()
+    void passOverSmbdMessage(LogLines& lines)
+    {
+        lines.release();
+        m_smbd = SmbdMessage{};
+        m_smbd.kind = SmbdMessage::Kind::Other;
+    }
+
+    void finishSmbdMessage(LogLines& lines)
     {
         if (m_smbd.kind == SmbdMessage::Kind::Audit) {
+            lines.release();
             if (m_smbd.lines == 0)
                 ++m_reading.unreadable;
             else
@@ -534,31 +690,37 @@ private:
 
     QStringList journalArguments(const AuditSource& source, const QByteArray& cursor) const
     {
-        QStringList arguments{u"-o"_s, u"json"_s, u"--no-pager"_s, u"SYSLOG_IDENTIFIER=smbd_audit"_s};
+        // The cursor and time come with every entry; the underscored fields are the journal's own
+        // word on the process that wrote it.
+        QStringList arguments{u"-o"_s, u"json"_s, u"--output-fields=MESSAGE,SYSLOG_IDENTIFIER,_UID,_COMM,_EXE"_s,
+                              u"--no-pager"_s, u"SYSLOG_IDENTIFIER=smbd_audit"_s};
         if (!source.location.isEmpty())
             arguments << u"--directory=%1"_s.arg(source.location);
+        // From the entry read last on, so that whether the journal still holds it can be seen.
         if (!cursor.isEmpty())
-            arguments << u"--after-cursor=%1"_s.arg(QString::fromUtf8(cursor));
+            arguments << u"--cursor=%1"_s.arg(QString::fromUtf8(cursor));
         return arguments;
     }
 
     // Entries after the stored cursor; where journalctl no longer knows the cursor (the journal
-    // was cleaned), entries no later than the last one read are passed over.
+    // was cleaned), entries no later than the last one read are passed over. Each try starts
+    // from the stored position: what a failed one read is not kept.
     void readJournal(const AuditSource& source)
     {
         const QString key = source.text();
-        SourcePosition position = m_store.position(key).value_or(SourcePosition{});
+        const SourcePosition stored = m_store.position(key).value_or(SourcePosition{});
         QString failure;
-        if (runJournal(source, key, position, position.cursor, failure))
+        if (runJournal(source, key, stored, stored.cursor, failure))
             return;
-        if (!position.cursor.isEmpty() && runJournal(source, key, position, {}, failure))
+        if (!stored.cursor.isEmpty() && runJournal(source, key, stored, {}, failure))
             return;
         problem(u"the journal cannot be read: %1"_s.arg(failure));
     }
 
-    bool runJournal(const AuditSource& source, const QString& key, SourcePosition& position,
+    bool runJournal(const AuditSource& source, const QString& key, SourcePosition position,
                     const QByteArray& cursor, QString& failure)
     {
+        m_journal = JournalStart{cursor, position.offset, 0, true, {}};
         QProcess journal;
         journal.start(m_settings.journalctl, journalArguments(source, cursor));
         if (!journal.waitForStarted()) {
@@ -567,7 +729,6 @@ private:
         }
         if (!begin())
             return true; // the failure is reported already
-        const qint64 after = cursor.isEmpty() ? position.offset : 0;
         QByteArray carry;
         qint64 sinceSave = 0;
         constexpr qint64 EntriesBeforeWrite = 50000;
@@ -576,7 +737,7 @@ private:
             carry += journal.readAllStandardOutput();
             qsizetype start = 0;
             for (qsizetype end = carry.indexOf('\n'); end >= 0; end = carry.indexOf('\n', start)) {
-                readJournalEntry(QByteArrayView(carry).sliced(start, end - start), after, position);
+                readJournalEntry(QByteArrayView(carry).sliced(start, end - start), position);
                 start = end + 1;
                 ++sinceSave;
             }
@@ -598,11 +759,33 @@ private:
                 failure = u"%1 ended with status %2"_s.arg(m_settings.journalctl).arg(journal.exitCode());
             return false;
         }
-        save(key, position);
+        if (save(key, position) && !m_journal.loss.isEmpty())
+            problem(m_journal.loss);
         return true;
     }
 
-    void readJournalEntry(QByteArrayView line, qint64 after, SourcePosition& position)
+    // At the first entry of a reading: the entry read last, where the journal still holds it, is
+    // passed over. Otherwise entries up to its time count as read, and a journal that now begins
+    // after it may have lost entries in between.
+    bool isEntryReadLast(const QByteArray& cursor, qint64 micros)
+    {
+        if (!m_journal.atStart)
+            return false;
+        m_journal.atStart = false;
+        if (!m_journal.cursor.isEmpty() && cursor == m_journal.cursor)
+            return true;
+        m_journal.after = m_journal.lastRead;
+        if (m_journal.lastRead > 0 && micros > m_journal.lastRead) {
+            const auto local = [](qint64 at) {
+                return QDateTime::fromMSecsSinceEpoch(at / 1000).toString(u"yyyy-MM-dd HH:mm:ss"_s);
+            };
+            m_journal.loss = u"the journal no longer holds the entries after the one read last (%1): "
+                             "records written before %2 may be lost"_s.arg(local(m_journal.lastRead), local(micros));
+        }
+        return false;
+    }
+
+    void readJournalEntry(QByteArrayView line, SourcePosition& position)
     {
         if (line.trimmed().isEmpty())
             return;
@@ -613,15 +796,34 @@ private:
             ++m_reading.unreadable;
             return;
         }
+        if (isEntryReadLast(entry.value("__CURSOR"_L1).toString().toUtf8(), micros))
+            return;
         position.cursor = entry.value("__CURSOR"_L1).toString().toUtf8();
         if (entry.value("SYSLOG_IDENTIFIER"_L1).toString() != "smbd_audit"_L1) {
             ++m_reading.foreign;
             return;
         }
-        if (micros <= after)
+        if (micros <= m_journal.after)
             return;
+        if (!writtenBySmbd(entry)) {
+            ++m_reading.notFromSmbd;
+            return;
+        }
         position.offset = micros;
         readMessage(journalMessage(message), micros / 1000000);
+    }
+
+    // Anyone may log under smbd's identifier (logger -t smbd_audit): only the fields the journal
+    // fills in itself tell smbd, which runs as root, from the others. The program's name serves
+    // where the journal could no longer read its path.
+    static bool writtenBySmbd(const QJsonObject& entry)
+    {
+        if (entry.value("_UID"_L1).toString() != "0"_L1)
+            return false;
+        const QJsonValue executable = entry.value("_EXE"_L1);
+        if (!executable.isUndefined())
+            return QFileInfo(executable.toString()).fileName() == "smbd"_L1;
+        return entry.value("_COMM"_L1).toString() == "smbd"_L1;
     }
 
     // journalctl writes a message that is not UTF-8 as an array of its bytes.
@@ -659,11 +861,39 @@ private:
         Kind kind = Kind::None;
         qint64 time = 0;
         int lines = 0;
-        qint64 bytes = 0; // from its header on
+        qint64 start = 0; // the offset of its header
         QByteArray text;
     };
     SmbdMessage m_smbd;
+    // How a reading of the journal began.
+    struct JournalStart
+    {
+        QByteArray cursor;   // of the entry read last, as asked for
+        qint64 lastRead = 0; // its time, in microseconds
+        qint64 after = 0;    // entries no later than this count as read
+        bool atStart = true;
+        QString loss;        // entries the journal may have lost, said once the reading is kept
+    };
+    JournalStart m_journal;
 };
+
+// Settings of a share under which the user a record names is not the person who acted.
+QStringList userWarnings(const SambaShare& share)
+{
+    QStringList warnings;
+    const QString name = QString::fromUtf8(share.name);
+    const QString guest = QString::fromUtf8(share.guestAccount);
+    const bool typed = AuditMessageParser(share.auditPrefix, {}).userIsTyped();
+    if (typed)
+        warnings.append(u"the records of share %1 name users by %U, the name a client typed, which proves no one: "
+                        "put %u in its full_audit:prefix"_s.arg(name));
+    if (share.guestsAllowed && share.failedLogonsAsGuests && typed)
+        warnings.append(u"share %1 lets guests in, so every user its records name is taken as its guest account %2"_s
+                            .arg(name, guest));
+    else if (share.guestsAllowed)
+        warnings.append(u"share %1 lets guests in: what they do is recorded as its guest account %2"_s.arg(name, guest));
+    return warnings;
+}
 
 } // namespace
 
@@ -687,6 +917,15 @@ QString AuditReading::summary(const QString& volume) const
         text += u", %1 unreadable lines skipped"_s.arg(quantity(unreadable));
     if (foreign > 0)
         text += u", %1 other lines passed over"_s.arg(quantity(foreign));
+    if (overlong > 0)
+        text += u", %1 lines longer than %2 KiB skipped"_s.arg(quantity(overlong)).arg(LogLines::LongestLine >> 10);
+    if (ambiguousRenames > 0)
+        text += u", %1 renames that could be read more than one way left both names without history"_s.arg(
+            quantity(ambiguousRenames));
+    if (notFromSmbd > 0)
+        text += u", %1 journal records not written by smbd were passed over"_s.arg(quantity(notFromSmbd));
+    for (const QString& warning : warnings)
+        text += u"; warning: "_s + warning;
     for (const QString& problem : problems)
         text += u"; "_s + problem;
     return text;
@@ -696,7 +935,11 @@ AuditReading readAuditTrail(const QString& volumeName, const SambaVolumeSettings
                             const AuditProgress& progress)
 {
     AuditReading reading;
-    QDir().mkpath(QFileInfo(settings.storeFile).absolutePath());
+    // Who read and wrote which file is no one else's business.
+    if (QString failure; !makeFolder(QFileInfo(settings.storeFile).absolutePath(), privateFolderMode, &failure)) {
+        reading.problems.append(failure);
+        return reading;
+    }
     const StoreLock lock(settings.storeFile);
     if (!lock.held()) {
         reading.problems.append(u"the store %1 cannot be locked"_s.arg(settings.storeFile));
@@ -709,6 +952,7 @@ AuditReading readAuditTrail(const QString& volumeName, const SambaVolumeSettings
     }
     if (!store.setAside().isEmpty())
         reading.problems.append(u"the damaged store was set aside as %1 and is rebuilt from the logs"_s.arg(store.setAside()));
+    reading.warnings = userWarnings(settings.share);
     TrailReader reader(volumeName, settings, store, reading, progress);
     for (const AuditSource& source : settings.sources)
         reader.read(source);

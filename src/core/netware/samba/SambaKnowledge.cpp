@@ -83,8 +83,8 @@ const PathDeletion* closestDeletion(const QList<const PathDeletion*>& deletions,
 
 } // namespace
 
-SambaKnowledge::SambaKnowledge(SambaVolumeSettings settings, LocalTimePacker& times)
-    : m_settings(std::move(settings)), m_times(times)
+SambaKnowledge::SambaKnowledge(SambaVolumeSettings settings, LocalTimePacker& times, AuditUserIds& users)
+    : m_settings(std::move(settings)), m_times(times), m_users(users)
 {}
 
 bool SambaKnowledge::refresh()
@@ -148,8 +148,8 @@ void SambaKnowledge::addRecycledFiles()
         entry.name = file.name;
         entry.size = file.size;
         entry.deletedDateTime = m_times.pack(deletion ? deletion->deleted : file.movedIn);
-        entry.deletorId = deletion              ? objectIdOf(deletion->deletor)
-                          : !file.userFolder.isEmpty() ? objectIdOf(file.userFolder)
+        entry.deletorId = deletion              ? m_users.idOf(deletion->deletor)
+                          : !file.userFolder.isEmpty() ? m_users.idOf(file.userFolder)
                                                        : objectIdOfUid(file.ownerUid);
         m_deleted.append(entry);
     }
@@ -168,7 +168,7 @@ void SambaKnowledge::addUnrecycledDeletions()
         if (exists(m_settings.share.path + '/' + deletion->path))
             continue;
         m_deleted.append(SalvageableEntry{folderOf(deletion->path), nameOf(deletion->path), 0,
-                                          m_times.pack(deletion->deleted), objectIdOf(deletion->deletor)});
+                                          m_times.pack(deletion->deleted), m_users.idOf(deletion->deletor)});
     }
 }
 
@@ -179,10 +179,10 @@ void SambaKnowledge::addTo(EntryOverrides& overrides, const QByteArray& key, con
         return;
     const PathFacts& facts = *found;
     if (!facts.creator.isEmpty() && (file.birth < 0 || qAbs(file.birth - facts.created) <= SameChangeSeconds))
-        overrides.creator = objectIdOf(facts.creator);
+        overrides.creator = m_users.idOf(facts.creator);
     const bool modifierHolds = !facts.modifier.isEmpty() && facts.modified >= file.modified - SameChangeSeconds;
     if (modifierHolds)
-        overrides.modifier = objectIdOf(facts.modifier);
+        overrides.modifier = m_users.idOf(facts.modifier);
     if (!facts.reader.isEmpty())
         overrides.accessed = static_cast<quint16>(m_times.pack(facts.read) >> 16);
     const bool archivedSinceWrite = !facts.archiver.isEmpty() && facts.archived >= facts.modified &&
@@ -190,7 +190,7 @@ void SambaKnowledge::addTo(EntryOverrides& overrides, const QByteArray& key, con
     if (archivedSinceWrite) {
         const std::optional<quint32> attributes = dosAttributesOf(file.path);
         if (attributes && (*attributes & ArchiveAttribute) == 0) {
-            overrides.archiver = objectIdOf(facts.archiver);
+            overrides.archiver = m_users.idOf(facts.archiver);
             overrides.archived = m_times.pack(facts.archived);
         }
     }
@@ -198,16 +198,20 @@ void SambaKnowledge::addTo(EntryOverrides& overrides, const QByteArray& key, con
 
 std::optional<QString> SambaKnowledge::userName(quint32 objectId) const
 {
+    return m_users.nameOf(objectId);
+}
+
+std::optional<QString> AuditUserIds::nameOf(quint32 objectId) const
+{
     const auto name = m_namedOnly.constFind(objectId);
     return name == m_namedOnly.cend() ? std::nullopt : std::optional<QString>(*name);
 }
 
-// A user the system knows is its uid + 1, as everywhere on the server; Samba may write a name
-// in another case than the system's.
-quint32 SambaKnowledge::objectIdOf(const QByteArray& userName)
+// Samba may write a name in another case than the system's.
+quint32 AuditUserIds::idOf(const QByteArray& userName)
 {
-    const auto known = m_userIds.constFind(userName);
-    if (known != m_userIds.cend())
+    const auto known = m_ids.constFind(userName);
+    if (known != m_ids.cend())
         return *known;
     const QString name = QString::fromUtf8(userName);
     std::optional<quint32> uid = SystemUserNames::uidOf(name);
@@ -220,7 +224,7 @@ quint32 SambaKnowledge::objectIdOf(const QByteArray& userName)
         id = FirstNamedOnlyId + static_cast<quint32>(m_namedOnly.size());
         m_namedOnly.insert(id, name);
     }
-    m_userIds.insert(userName, id);
+    m_ids.insert(userName, id);
     return id;
 }
 

@@ -12,6 +12,21 @@ namespace corvane {
 class LocalTimePacker;
 struct RecycledFile;
 
+// The IDs of the users the audit records of a server's shares name: a user the system knows is
+// its uid + 1, as everywhere on the server; the others are numbered here, once for every share of
+// the server, so that an ID names one person on all its volumes.
+class AuditUserIds
+{
+public:
+    quint32 idOf(const QByteArray& userName);
+    // The name of a user the system does not know.
+    std::optional<QString> nameOf(quint32 objectId) const;
+
+private:
+    QHash<QByteArray, quint32> m_ids;
+    QHash<quint32, QString> m_namedOnly;
+};
+
 // What the server knows of a volume taken from a Samba share: the facts its store holds, read
 // from the share's audit trail, and the deleted files its recycle repository keeps.
 //
@@ -22,7 +37,7 @@ struct RecycledFile;
 class SambaKnowledge final : public VolumeKnowledge
 {
 public:
-    SambaKnowledge(SambaVolumeSettings settings, LocalTimePacker& times);
+    SambaKnowledge(SambaVolumeSettings settings, LocalTimePacker& times, AuditUserIds& users);
 
     bool refresh() override;
     void addTo(EntryOverrides& overrides, const QByteArray& key, const FileFacts& file) override;
@@ -34,7 +49,6 @@ private:
     void rebuildDeletedEntries();
     void addRecycledFiles();
     void addUnrecycledDeletions();
-    quint32 objectIdOf(const QByteArray& userName);
 
     SambaVolumeSettings m_settings;
     LocalTimePacker& m_times;
@@ -45,8 +59,7 @@ private:
     QHash<QByteArray, PathFacts> m_facts;
     QList<PathDeletion> m_deletions; // oldest first
     QList<SalvageableEntry> m_deleted;
-    QHash<QByteArray, quint32> m_userIds;
-    QHash<quint32, QString> m_namedOnly; // users the system does not know
+    AuditUserIds& m_users;
 };
 
 } // namespace corvane

@@ -145,6 +145,13 @@ SambaShare shareOf(const Section& section, const Parameters& global)
     share.recycleRepository = parameter("recycle:repository", share.recycleRepository);
     share.keepTree = isTrue(parameter("recycle:keeptree", "no"));
     share.versions = isTrue(parameter("recycle:versions", "no"));
+    // "public" is another name of "guest ok".
+    QByteArray guestOk = section.parameters.value("guestok", section.parameters.value("public"));
+    if (guestOk.isEmpty())
+        guestOk = global.value("guestok", global.value("public", "no"));
+    share.guestsAllowed = isTrue(guestOk);
+    share.failedLogonsAsGuests = global.value("maptoguest", "never").toLower() != "never";
+    share.guestAccount = global.value("guestaccount", share.guestAccount);
     return share;
 }
 

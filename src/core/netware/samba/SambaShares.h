@@ -18,6 +18,9 @@ struct SambaShare
     QByteArray recycleRepository = ".recycle"; // recycle:repository, macros unexpanded
     bool keepTree = false;             // recycle:keeptree
     bool versions = false;             // recycle:versions
+    bool guestsAllowed = false;         // "guest ok" (or "public"): anonymous clients work as the guest account
+    bool failedLogonsAsGuests = false;  // "map to guest" other than "never": so do clients whose logon failed
+    QByteArray guestAccount = "nobody"; // "guest account"
 };
 
 struct SambaSharesRead
