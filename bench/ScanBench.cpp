@@ -16,8 +16,8 @@
 #include "core/db/RowSet.h"
 #include "core/netware/EmulatedNetWareClient.h"
 #include "core/netware/PathResolution.h"
-#include "core/netware/ScanContext.h"
-#include "core/netware/ScanDirectory.h"
+#include "core/scan/ScanContext.h"
+#include "core/scan/ScanDirectory.h"
 #include "core/settings/ScanSettings.h"
 
 #include <QCoreApplication>

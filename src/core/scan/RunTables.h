@@ -5,7 +5,7 @@
 #include "core/db/DbResult.h"
 #include "core/db/RowSet.h"
 #include "core/db/SqliteStatement.h"
-#include "core/netware/ScanContext.h"
+#include "core/scan/ScanContext.h"
 
 #include <QDate>
 

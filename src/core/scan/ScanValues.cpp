@@ -1,4 +1,4 @@
-#include "core/netware/ScanValues.h"
+#include "core/scan/ScanValues.h"
 
 #include "core/db/StoredValues.h"
 

@@ -1,6 +1,6 @@
 #include "ScanFixture.h"
 
-#include "core/netware/FileEntryScan.h"
+#include "core/scan/FileEntryScan.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "core/netware/ListingFilter.h"
+#include "core/scan/ListingFilter.h"
 
 #include "core/netware/LiveListing.h"
 #include "core/netware/NetWareConfiguration.h"
-#include "core/netware/ScanContext.h"
+#include "core/scan/ScanContext.h"
 #include "core/settings/ScanSettings.h"
 
 namespace corvane {

@@ -1,10 +1,10 @@
-#include "core/netware/FileEntryScan.h"
+#include "core/scan/FileEntryScan.h"
 
 #include "core/netware/DateDecoding.h"
 #include "core/netware/PathResolution.h"
-#include "core/netware/ScanContext.h"
 #include "core/netware/ScanPaths.h"
-#include "core/netware/ScanValues.h"
+#include "core/scan/ScanContext.h"
+#include "core/scan/ScanValues.h"
 #include "core/settings/ScanSettings.h"
 
 using namespace Qt::StringLiterals;

@@ -1,7 +1,7 @@
 #include "ScanFixture.h"
 
 #include "core/netware/LiveListing.h"
-#include "core/netware/ScanDirectory.h"
+#include "core/scan/ScanDirectory.h"
 
 #include <limits>
 

@@ -1,16 +1,16 @@
-#include "core/netware/ScanDirectory.h"
+#include "core/scan/ScanDirectory.h"
 
 #include "core/common/UserInterfacePort.h"
 #include "core/netware/DateDecoding.h"
-#include "core/netware/FileEntryScan.h"
-#include "core/netware/ListingFilter.h"
 #include "core/netware/LiveListing.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/PathResolution.h"
-#include "core/netware/ScanContext.h"
 #include "core/netware/ScanPaths.h"
-#include "core/netware/ScanValues.h"
 #include "core/netware/TextUtilities.h"
+#include "core/scan/FileEntryScan.h"
+#include "core/scan/ListingFilter.h"
+#include "core/scan/ScanContext.h"
+#include "core/scan/ScanValues.h"
 #include "core/settings/ScanSettings.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "EmulatedNetwork.h"
+#include "core/netware/EmulatedNetwork.h"
 
 #include "core/db/AuditDatabaseFixture.h"
-#include "core/netware/ScanContext.h"
+#include "core/scan/ScanContext.h"
 #include "core/settings/ScanSettings.h"
 #include "mock/FakeUserInterface.h"
 #include "mock/TableRows.h"
