@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/common/UserInterfacePort.h"
+#include "core/scan/PathListEditor.h"
 #include "core/scan/ScanRun.h"
 #include "core/settings/AutomationFields.h"
 #include "core/settings/OptionBoxes.h"
-#include "core/settings/PathListEditor.h"
 #include "core/settings/ScanSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "core/settings/StartAtBootEntry.h"

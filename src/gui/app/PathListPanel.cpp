@@ -1,6 +1,6 @@
 #include "gui/app/PathListPanel.h"
 
-#include "core/settings/PathListEditor.h"
+#include "core/scan/PathListEditor.h"
 #include "gui/app/FolderChooser.h"
 
 #include <QListWidget>

@@ -1,4 +1,4 @@
-#include "core/settings/PathListEditor.h"
+#include "core/scan/PathListEditor.h"
 
 #include "core/common/UserInterfacePort.h"
 #include "core/scan/ScanPathList.h"
