@@ -139,11 +139,11 @@ int scan(const QString& tree, const QString& path)
     ScanSettings settings;
     for (const FlagKey& key : flagKeys())
         settings.setFlag(key.flag, key.defaultValue);
-    settings.ScanDate = QDate::currentDate();
     QuietUserInterface ui;
     const bool stop = false;
     const Tables tables(database);
-    ScanContext context{settings, client, client.configuration(), ui, tables.rowSets(), true, stop};
+    ScanContext context{settings, QDate::currentDate(), client, client.configuration(), ui, tables.rowSets(),
+                        true, stop};
 
     // The server has read its volume's metadata before the scan starts, as a server keeps it.
     QElapsedTimer timer;

@@ -33,7 +33,6 @@ struct LoadedSettings
           boxes(settings, [this](bool on) { startAtBoot.apply(on); }), days(settings, store, clock),
           startTimes(settings)
     {
-        settings.ScanDate = clock.today();
         loadScanSettings(store, settings, {boxes, days, startTimes});
     }
 

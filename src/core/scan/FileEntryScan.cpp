@@ -73,7 +73,7 @@ public:
 
 private:
     bool wanted(Flag flag) const { return m_context.settings.flag(flag); }
-    bool onScanDate(const QString& dateText) const { return fallsOn(dateText, m_context.settings.ScanDate); }
+    bool onScanDate(const QString& dateText) const { return fallsOn(dateText, m_context.ScanDate); }
     QString dateText(std::size_t field) const { return DecodeDateTime(recordValue32(m_entry, field)); }
     QString nameOf(std::size_t idField) const
     {
@@ -180,7 +180,7 @@ private:
             .set(u"lastedit"_s, m_facts.lastModify.value)
             .set(u"Editor"_s, m_facts.modifier)
             .set(u"file"_s, m_file)
-            .set(u"SysDate"_s, m_context.settings.ScanDate)
+            .set(u"SysDate"_s, m_context.ScanDate)
             .setIf(wanted(Flag::Size), u"Bytes"_s, m_bytes)
             .update();
     }
@@ -205,7 +205,7 @@ void appendPlainDetailRow(ScanContext& context, const QByteArray& fullPath, qint
     NewRow(*context.rowSets.DetailRs)
         .set(u"Directory"_s, nameText(path.directory))
         .set(u"file"_s, nameText(path.file))
-        .set(u"SysDate"_s, context.settings.ScanDate)
+        .set(u"SysDate"_s, context.ScanDate)
         .setIf(context.settings.flag(Flag::Size), u"Bytes"_s, size)
         .update();
 }

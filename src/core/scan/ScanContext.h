@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QDate>
 
 namespace corvane {
 
@@ -22,12 +22,13 @@ struct ScanRowSets
 };
 
 // What the directory scan and the extended-information scan share with the run that
-// calls them: the settings (flags and ScanDate), the client, the port, the row sets,
+// calls them: the settings (flags), the run's date, the client, the port, the row sets,
 // the network mode of the path entry being scanned, the stop request and the count of
 // files found.
 struct ScanContext
 {
     const ScanSettings& settings;
+    const QDate ScanDate; // every event row is of this day, and carries it
     NetWareClient& client;
     const NetWareConfiguration& configuration; // lists UNC and drive-letter paths on Linux
     UserInterfacePort& ui;

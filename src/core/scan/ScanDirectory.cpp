@@ -168,7 +168,7 @@ private:
                               const ClientDirectory& server, bool directoryService)
     {
         const QString deleted = DecodeDateTime(recordValue32(entry, DeletedField::DeletedDateTime));
-        if (!fallsOn(deleted, m_context.settings.ScanDate))
+        if (!fallsOn(deleted, m_context.ScanDate))
             return;
         const QString file = nameText(deletedName(entry));
         if (!MatchFileSpec(m_fileSpec, file))

@@ -98,7 +98,7 @@ void ScanRun::Command2_Click()
 
 ScanRun::Outcome ScanRun::runOnce()
 {
-    m_settings.ScanDate = m_services.clock.today();
+    m_ScanDate = m_services.clock.today();
     // Keep running, in force, repeats the run without asking.
     if (!m_services.boxes.keepRunningInForce()) {
         if (std::optional<Outcome> ended = checkSameDay())
@@ -125,13 +125,12 @@ std::optional<ScanRun::Outcome> ScanRun::checkSameDay()
         lastScanDate(m_services.store.get(systemSection, u"LastScan"_s, QString()));
     if (!lastScan)
         return std::nullopt;
-    const QDate& scanDate = m_settings.ScanDate;
-    if (scanDate < *lastScan) {
+    if (m_ScanDate < *lastScan) {
         const QString question = u"Warning! Today's date conflicts with the last scan date of "_s +
                                  shortDateText(*lastScan) + u". Do you want to continue?"_s;
         if (m_ui.askYesNo(question, Answer::No) != Answer::Yes)
             return Outcome{Ending::Declined, question};
-    } else if (scanDate == *lastScan) {
+    } else if (m_ScanDate == *lastScan) {
         if (m_settings.flag(Flag::ExitAfterScan) && m_settings.TimedStart) {
             m_ui.quit();
             return Outcome{Ending::ProgramEnded,
@@ -178,7 +177,7 @@ void ScanRun::enterBusyState()
 void ScanRun::purgeWhenDue(AuditDatabase& database)
 {
     const StepTimings::Scope purge = m_timings.measure(u"purge"_s);
-    if (purgeDateHasCome(m_services.store.get(systemSection, u"PurgeDate"_s, QString()), m_settings.ScanDate))
+    if (purgeDateHasCome(m_services.store.get(systemSection, u"PurgeDate"_s, QString()), m_ScanDate))
         purgeCollectedData(database);
 }
 
@@ -212,8 +211,8 @@ ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
         return {Ending::Failed, error.text()};
     }
     m_ui.setStopVisible(true);
-    ScanContext context{m_settings, m_services.client, m_services.configuration, m_ui, tables.scanRowSets(),
-                        true,       m_StopRequested};
+    ScanContext context{m_settings, m_ScanDate, m_services.client, m_services.configuration, m_ui,
+                        tables.scanRowSets(), true, m_StopRequested};
     context.FilesFound = 0;
     qint32 totalBytes = 0;
     {
@@ -224,7 +223,7 @@ ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
     }
     m_ui.showStatus(u"Updating database..."_s);
     m_ui.yield();
-    DatabaseUpdate update{database, tables, m_settings.ScanDate, m_StopRequested, m_ui};
+    DatabaseUpdate update{database, tables, m_ScanDate, m_StopRequested, m_ui};
     // The comparison reads what the tally wrote: without the Detail and DirActivity row sets
     // (stored options that break the table dependencies) neither has anything sound to do.
     if (m_settings.flag(Flag::DirActivity) && tables.detail() && tables.dirActivity()) {

@@ -93,6 +93,7 @@ private:
     ScanRunServices m_services;
     UserInterfacePort& m_ui;
     ScanSettings& m_settings;
+    QDate m_ScanDate; // the run's date, today when it started
     bool m_StopRequested = false;
     bool m_running = false;
     bool m_busy = false;

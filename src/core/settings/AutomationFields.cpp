@@ -23,7 +23,6 @@ void DaysToKeepBox::setText(const QString& text)
     Q_EMIT textChanged(m_text);
 
     const QDate today = m_clock.today();
-    m_settings.ScanDate = today;
     if (const auto days = int16FromText(m_text))
         m_settings.DaysToKeep = *days;
     const auto daysAhead = static_cast<qint64>(leadingNumber(m_text));

@@ -57,7 +57,6 @@ struct ScanSettings
     std::array<bool, flagCount> flags{};
     qint16 DaysToKeep = 0;
     QString StartTime;
-    QDate ScanDate;
     bool PathsChanged = false;
     bool TimedStart = false;
 

@@ -97,7 +97,6 @@ bool MainWindow::Form_Load(const QStringList& arguments)
                                        m_c.Label2, m_c.Label3, m_c.Label4});
     setWindowTitle(programName);
     showStatus(u"Welcome to " + programName + u"!\r\n\r\nPress the F1 key for help.");
-    m_settings.ScanDate = m_services.clock->today();
 
     const QString lastScan = loadLastScan(m_store);
     m_lastScan.setText(lastScan.isEmpty() ? QString() : u"Last scan: " + lastScan);
@@ -181,7 +180,8 @@ void MainWindow::Command18_Click()
 
 void MainWindow::Command12_Click()
 {
-    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday(m_settings.ScanDate);
+    QDate purgedDay;
+    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday(purgedDay);
 }
 
 void MainWindow::Command13_Click()

@@ -21,7 +21,6 @@ protected:
     {
         for (const FlagKey& key : flagKeys())
             settings.setFlag(key.flag, key.defaultValue);
-        settings.ScanDate = ScanDay;
         EXPECT_FALSE(database.open(databaseFile.path, AuditDatabase::Access::ReadWrite).isError());
         for (const auto& [rows, table] : {std::pair{&detail, "Detail"},
                                           {&newFiles, "NewFiles"},
@@ -68,6 +67,7 @@ protected:
     bool stop = false;
     ScanContext context{
         settings,
+        ScanDay,
         network.client(),
         network.client().configuration(),
         ui,

@@ -93,7 +93,8 @@ TEST_F(SnapshotRunTest, PurgeTodayThenARescanRecordsTheDaysDirectoryChangesAgain
 
     StoredLastScanLine lastScanLine(store);
     ui.answers = {Answer::Yes};
-    EXPECT_TRUE(Purges(ui, store, lastScanLine, clock, databaseFile.path).PurgeToday(settings.ScanDate));
+    QDate purgedDay;
+    EXPECT_TRUE(Purges(ui, store, lastScanLine, clock, databaseFile.path).PurgeToday(purgedDay));
     // The snapshot the day's run compared with: the second day's directories.
     QStringList snapshot = column(u"Temp"_s, u"Directory"_s);
     snapshot.sort();

@@ -22,12 +22,11 @@ protected:
     DaysToKeepBox days{settings, store, clock};
 };
 
-TEST_F(DaysToKeepBoxTest, EveryChangeMovesPurgeDateAndScanDate)
+TEST_F(DaysToKeepBoxTest, EveryChangeMovesPurgeDate)
 {
     days.setText(QStringLiteral("5"));
     EXPECT_EQ(purgeDate(), QStringLiteral("1/4/2027"));
     EXPECT_EQ(settings.DaysToKeep, 5);
-    EXPECT_EQ(settings.ScanDate, QDate(2026, 12, 30));
 }
 
 TEST_F(DaysToKeepBoxTest, EmptyTextCountsAsZeroAndLeavesDaysToKeep)
