@@ -1,5 +1,7 @@
 #include "core/netware/DriveType.h"
 
+#include "core/netware/NetWareConfiguration.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSet>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/netware/NetWareConfiguration.h"
-
 #include <QString>
 
 namespace corvane {
+
+class NetWareConfiguration;
 
 namespace DriveType {
 constexpr int Unknown = 0;

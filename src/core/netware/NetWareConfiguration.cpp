@@ -4,7 +4,7 @@
 #include "core/netware/VolumePaths.h"
 #include "core/netware/VolumeTrash.h"
 #include "core/netware/samba/RecycleRepository.h"
-#include "core/netware/samba/SambaShares.h"
+#include "core/netware/samba/SambaServerKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -101,17 +102,6 @@ public:
     }
 
 private:
-    // A server's Samba settings, applied once the whole file is read.
-    struct SambaSection
-    {
-        QString configuration;
-        int line = 0;
-        QStringList shares;
-        QList<AuditSource> sources;
-        QString store;
-        QString journalctl = u"journalctl"_s;
-    };
-
     enum class Section
     {
         None,
@@ -157,7 +147,7 @@ private:
             return fail(u"server %1 is defined twice"_s.arg(name));
         m_result.m_servers.append(NetWareServer{upper, 0, 0, {}});
         m_serverLines.append(m_lineNumber);
-        m_sambaSections.append(SambaSection{});
+        m_sambaKeys.append(SambaServerKeys(m_folder));
         m_section = Section::Server;
         return true;
     }
@@ -186,8 +176,8 @@ private:
                                                       QRegularExpression::CaseInsensitiveOption);
         if (key.compare(u"version"_s, Qt::CaseInsensitive) == 0)
             return readVersion(value);
-        if (const std::optional<bool> read = readSambaSetting(key.simplified().toLower(), value))
-            return *read;
+        if (const std::optional<QString> reason = m_sambaKeys.last().read(key.simplified().toLower(), value, m_lineNumber))
+            return reason->isEmpty() || fail(*reason);
         const QRegularExpressionMatch volume = volumePattern.match(key);
         if (volume.hasMatch())
             return addVolume(volume.captured(1), value);
@@ -221,7 +211,7 @@ private:
     }
 
     bool addVolumeFolder(NetWareServer& server, const QByteArray& upper, const QString& folder,
-                         std::optional<SambaVolumeSettings> samba)
+                         std::shared_ptr<const SambaVolumeSettings> samba)
     {
         const QString name = QString::fromLatin1(upper);
         if (folder.contains(QChar(u'\0')))
@@ -240,112 +230,42 @@ private:
         return true;
     }
 
-    // A server's settings for its Samba shares; nullopt for a key that is none of them.
-    std::optional<bool> readSambaSetting(const QString& key, const QString& value)
-    {
-        SambaSection& section = m_sambaSections.last();
-        if (key == u"samba config"_s) {
-            if (value.isEmpty())
-                return fail(u"samba config names no file"_s);
-            section.configuration = absolutePath(value);
-            section.line = m_lineNumber;
-            return true;
-        }
-        if (key == u"samba shares"_s) {
-            for (const QString& share : value.split(u',', Qt::SkipEmptyParts))
-                section.shares.append(share.trimmed());
-            return true;
-        }
-        if (key == u"audit source"_s)
-            return readAuditSource(value);
-        if (key == u"audit store"_s) {
-            if (value.isEmpty())
-                return fail(u"audit store names no folder"_s);
-            section.store = absolutePath(value);
-            return true;
-        }
-        if (key == u"journalctl"_s) {
-            if (value.isEmpty())
-                return fail(u"journalctl names no program"_s);
-            section.journalctl = value;
-            return true;
-        }
-        return std::nullopt;
-    }
-
-    bool readAuditSource(const QString& value)
-    {
-        static const QRegularExpression pattern(u"^(syslog|smbd-log|journal)(?:\\s+(.+))?$"_s,
-                                                QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch match = pattern.match(value);
-        const QString kind = match.captured(1).toLower();
-        const QString location = match.captured(2).trimmed();
-        if (!match.hasMatch() || (kind != u"journal"_s && location.isEmpty()))
-            return fail(u"invalid audit source \"%1\" (expected syslog FILE, smbd-log FILE or journal [FOLDER])"_s.arg(value));
-        const AuditSource::Kind sourceKind = kind == u"syslog"_s     ? AuditSource::Kind::Syslog
-                                             : kind == u"smbd-log"_s ? AuditSource::Kind::SmbdLog
-                                                                     : AuditSource::Kind::Journal;
-        m_sambaSections.last().sources.append(
-            AuditSource{sourceKind, location.isEmpty() ? location : absolutePath(location)});
-        return true;
-    }
-
-    QString absolutePath(const QString& path) const
-    {
-        return QDir::cleanPath(path.startsWith(u'/') ? path : m_folder + u'/' + path);
-    }
-
     // The shares of every server that names a Samba configuration become its volumes.
     bool addSambaVolumes()
     {
         for (qsizetype i = 0; i < m_result.m_servers.size(); ++i) {
-            const SambaSection& section = m_sambaSections[i];
-            if (section.configuration.isEmpty()) {
-                if (!section.sources.isEmpty() || !section.shares.isEmpty())
-                    return fail(u"server %1 names audit sources or shares but no samba config"_s.arg(
-                                    QString::fromLatin1(m_result.m_servers[i].name)),
-                                m_serverLines[i]);
-                continue;
+            const SambaServerKeys& keys = m_sambaKeys[i];
+            if (keys.namesConfiguration()) {
+                if (!addSambaShares(m_result.m_servers[i], keys))
+                    return false;
+            } else if (keys.namesSourcesOrShares()) {
+                return fail(u"server %1 names audit sources or shares but no samba config"_s.arg(
+                                QString::fromLatin1(m_result.m_servers[i].name)),
+                            m_serverLines[i]);
             }
-            if (!addSambaShares(m_result.m_servers[i], section))
-                return false;
         }
         return true;
     }
 
-    bool addSambaShares(NetWareServer& server, const SambaSection& section)
+    bool addSambaShares(NetWareServer& server, const SambaServerKeys& keys)
     {
-        m_lineNumber = section.line;
-        const SambaSharesRead read = readSambaShares(section.configuration);
-        if (!read.error.isEmpty())
-            return fail(read.error);
-        const QString store = section.store.isEmpty() ? m_folder + u"/netware-audit"_s : section.store;
-        const QString serverName = QString::fromLatin1(server.name);
-        for (const QString& wanted : section.shares) {
-            const bool known = std::any_of(read.shares.cbegin(), read.shares.cend(), [&wanted](const SambaShare& share) {
-                return QString::fromLocal8Bit(share.name).compare(wanted, Qt::CaseInsensitive) == 0;
-            });
-            if (!known)
-                return fail(u"the Samba configuration has no disk share named %1"_s.arg(wanted));
-        }
-        for (const SambaShare& share : read.shares) {
-            const QString name = QString::fromLocal8Bit(share.name);
-            const bool listed = section.shares.contains(name, Qt::CaseInsensitive);
-            if (!section.shares.isEmpty() && !listed)
-                continue;
+        m_lineNumber = keys.configurationLine();
+        SambaShareVolumes chosen = keys.shareVolumes(QString::fromLatin1(server.name));
+        if (!chosen.error.isEmpty())
+            return fail(chosen.error);
+        for (SambaShareVolume& share : chosen.volumes) {
             // Shares whose name cannot name a volume are left out unless named one by one.
-            if (name.size() < 2 || !isValidName(name, 15)) {
-                if (listed)
-                    return fail(u"the share name %1 cannot name a volume"_s.arg(name));
+            if (share.name.size() < 2 || !isValidName(share.name, 15)) {
+                if (share.namedInSection)
+                    return fail(u"the share name %1 cannot name a volume"_s.arg(share.name));
                 continue;
             }
-            const QByteArray upper = name.toUpper().toLatin1();
+            const QByteArray upper = share.name.toUpper().toLatin1();
             if (server.volume(upper))
-                return fail(u"volume %1 is defined twice"_s.arg(name));
-            SambaVolumeSettings settings{share, section.sources,
-                                         store + u'/' + serverName + u'/' + QString::fromLatin1(upper) + u".sqlite"_s,
-                                         section.journalctl};
-            if (!addVolumeFolder(server, upper, QFile::decodeName(share.path), std::move(settings)))
+                return fail(u"volume %1 is defined twice"_s.arg(share.name));
+            const QString folder = QFile::decodeName(share.settings.share.path);
+            if (!addVolumeFolder(server, upper, folder,
+                                 std::make_shared<const SambaVolumeSettings>(std::move(share.settings))))
                 return false;
         }
         return true;
@@ -402,7 +322,7 @@ private:
     Section m_section = Section::None;
     NetWareConfiguration m_result;
     QList<int> m_serverLines;
-    QList<SambaSection> m_sambaSections; // by server
+    QList<SambaServerKeys> m_sambaKeys; // by server
     QHash<char, int> m_driveLines;
 };
 

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "core/netware/samba/SambaVolumeSettings.h"
-
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QHash>
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace corvane {
+
+struct SambaVolumeSettings;
 
 // The emulated NetWare network, read from a text file (netware.conf):
 //
@@ -42,7 +43,7 @@ struct NetWareVolume
     QByteArray root; // absolute, as configured
     QByteArrayList rootComponents;
     QByteArrayList canonicalComponents; // with links resolved; empty when the folder is missing
-    std::optional<SambaVolumeSettings> samba; // a volume taken from a Samba share
+    std::shared_ptr<const SambaVolumeSettings> samba; // a volume taken from a Samba share, else null
 
     // Whether a name at the volume's top is the server's own (its metadata, trash or a share's
     // recycle repository): no entry of the volume, never listed or scanned.

@@ -96,14 +96,15 @@ TEST(ConfigurationManual, ThePageDocumentsEverySettingTheReaderKnows)
     // The names the reader compares a setting's name with.
     static const QRegularExpression known(uR"((?:key == |key\.compare\(|u"\^)u?"?([a-z]+(?: [a-z]+)*)(?:"_s|\\\\s))"_s);
     QSet<QString> inReader;
-    const QString reader = textOf(QStringLiteral(CV_DEMO_SOURCE u"/../../src/core/netware/NetWareConfiguration.cpp"));
+    const QString sources = QStringLiteral(CV_DEMO_SOURCE u"/../../src/core/netware/");
+    const QString reader = textOf(sources + u"NetWareConfiguration.cpp"_s) + textOf(sources + u"samba/SambaServerKeys.cpp"_s);
     for (const QRegularExpressionMatch& match : known.globalMatch(reader))
         inReader.insert(match.captured(1));
 
     ASSERT_TRUE(inReader.contains(u"samba config"_s) && inReader.contains(u"volume"_s))
         << sorted(inReader).join(u", "_s).toStdString();
     EXPECT_EQ(sorted(inPage).join(u", "_s).toStdString(), sorted(inReader).join(u", "_s).toStdString())
-        << "data/netware.conf.5 must document every setting NetWareConfiguration reads";
+        << "data/netware.conf.5 must document every setting the configuration reader and its Samba keys read";
 }
 
 TEST(ConfigurationManual, ThePagesExamplesAreReadAsTheySay)

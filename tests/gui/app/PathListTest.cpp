@@ -2,6 +2,7 @@
 
 #include "core/common/LocalScanner.h"
 #include "core/netware/DriveType.h"
+#include "core/netware/NetWareConfiguration.h"
 
 #include <QApplication>
 #include <QListWidget>
