@@ -52,6 +52,17 @@ QByteArrayList canonicalComponents(const QString& folder)
     return pathComponents(QFile::encodeName(canonical), false).value_or(QByteArrayList{});
 }
 
+// The server or volume of the list with the name, matched without regard to case (names are
+// kept in upper case).
+template <typename Named> const Named* namedIn(const QList<Named>& list, const QByteArray& name)
+{
+    const QByteArray wanted = name.toUpper();
+    const auto found = std::find_if(list.cbegin(), list.cend(), [&wanted](const Named& candidate) {
+        return candidate.name == wanted;
+    });
+    return found == list.cend() ? nullptr : &*found;
+}
+
 } // namespace
 
 bool isUncPath(const QByteArray& path)
@@ -71,12 +82,7 @@ bool NetWareVolume::holdsServerEntry(const QByteArray& topName) const
 
 const NetWareVolume* NetWareServer::volume(const QByteArray& volumeName) const
 {
-    const QByteArray wanted = volumeName.toUpper();
-    for (const NetWareVolume& candidate : volumes) {
-        if (candidate.name == wanted)
-            return &candidate;
-    }
-    return nullptr;
+    return namedIn(volumes, volumeName);
 }
 
 // Reads the file line by line; the first line it cannot read ends the reading with its reason.
@@ -348,12 +354,7 @@ QString NetWareConfiguration::defaultPath()
 
 const NetWareServer* NetWareConfiguration::server(const QByteArray& serverName) const
 {
-    const QByteArray wanted = serverName.toUpper();
-    for (const NetWareServer& candidate : m_servers) {
-        if (candidate.name == wanted)
-            return &candidate;
-    }
-    return nullptr;
+    return namedIn(m_servers, serverName);
 }
 
 std::optional<NetWareLocation> NetWareConfiguration::locate(const QByteArray& path) const
