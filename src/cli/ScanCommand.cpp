@@ -7,13 +7,10 @@
 #include "core/common/Clock.h"
 #include "core/netware/EmulatedNetWareClient.h"
 #include "core/scan/ScanRun.h"
-#include "core/settings/AutomationFields.h"
-#include "core/settings/OptionBoxes.h"
 #include "core/settings/Registry.h"
-#include "core/settings/ScanSettings.h"
 #include "core/settings/SettingsPersistence.h"
 #include "core/settings/SettingsStore.h"
-#include "core/settings/StartAtBootEntry.h"
+#include "core/settings/StartUpSettings.h"
 
 namespace corvane::cli {
 
@@ -23,25 +20,6 @@ using Ending = ScanRun::Ending;
 namespace {
 
 constexpr int interruptedStatus = 130; // as a shell reports a program ended by Ctrl-C
-
-// The record and the controls the stored settings are applied to, as the main window has them:
-// loading rewrites the start-at-boot entry from AutoRun, as every start of the window does.
-struct LoadedSettings
-{
-    LoadedSettings(SettingsStore& store, const Clock& clock, Registry& registry, UserInterfacePort& ui)
-        : startAtBoot(registry, ui, programFolder()),
-          boxes(settings, [this](bool on) { startAtBoot.apply(on); }), days(settings, store, clock),
-          startTimes(settings)
-    {
-        loadScanSettings(store, settings, {boxes, days, startTimes});
-    }
-
-    ScanSettings settings;
-    StartAtBootEntry startAtBoot;
-    OptionBoxes boxes;
-    DaysToKeepBox days;
-    StartTimeList startTimes;
-};
 
 int exitStatusOf(const ScanRun::Outcome& outcome, QTextStream& out, QTextStream& err)
 {
@@ -88,7 +66,8 @@ int runScanCommand(Rescan rescan, QTextStream& out, QTextStream& err)
     const SystemClock clock;
     if (rescan == Rescan::PurgeTodayFirst && !purgeTodayBeforeRescan(store, clock, err))
         return 1;
-    LoadedSettings loaded(store, clock, registry, ui);
+    StartUpSettings loaded(store, clock, registry, ui);
+    loaded.load(store);
     ScanRun run(ScanRunServices{ui, clock, store, loaded.settings, loaded.boxes, client,
                                 client.configuration(), applicationFolder()});
     InterruptSignal interrupts;

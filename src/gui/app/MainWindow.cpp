@@ -58,16 +58,15 @@ QWidget* createClientArea(QMainWindow* window)
 
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)), m_store(*m_services.registry),
+      m_startUp(m_store, *m_services.clock, *m_services.registry, *this, m_services.autostartFolder),
       m_applicationFolder(applicationFolder()),
-      m_startAtBoot(*m_services.registry, *this, programFolder(), m_services.autostartFolder),
-      m_boxes(m_settings, [this](bool on) { m_startAtBoot.apply(on); }),
-      m_days(m_settings, m_store, *m_services.clock), m_startTimes(m_settings),
-      m_paths(m_settings, *this, m_services.client->configuration()),
+      m_paths(m_startUp.settings, *this, m_services.client->configuration()),
       m_c(createForm1Controls(createClientArea(this))), m_lastScan(m_c.Label4, m_c.Command12),
-      m_scanRun(ScanRunServices{*this, *m_services.clock, m_store, m_settings, m_boxes, *m_services.client,
-                                m_services.client->configuration(), m_applicationFolder}),
+      m_scanRun(ScanRunServices{*this, *m_services.clock, m_store, m_startUp.settings, m_startUp.boxes,
+                                *m_services.client, m_services.client->configuration(), m_applicationFolder}),
       m_pathPanel(new PathListPanel(m_c, m_paths, *m_services.folderChooser, m_applicationFolder, this)),
-      m_optionPanel(new OptionPanel(m_c, m_boxes, m_days, m_startTimes, this)), m_tray(new TrayIcon(this))
+      m_optionPanel(new OptionPanel(m_c, m_startUp.boxes, m_startUp.days, m_startUp.startTimes, this)),
+      m_tray(new TrayIcon(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(programName);
@@ -100,7 +99,7 @@ bool MainWindow::Form_Load(const QStringList& arguments)
 
     const QString lastScan = loadLastScan(m_store);
     m_lastScan.setText(lastScan.isEmpty() ? QString() : u"Last scan: " + lastScan);
-    loadScanSettings(m_store, m_settings, {m_boxes, m_days, m_startTimes});
+    m_startUp.load(m_store);
     m_pathPanel->showEntries();
 
     m_tray->AddTrayIcon();
@@ -109,7 +108,7 @@ bool MainWindow::Form_Load(const QStringList& arguments)
     m_loaded = true;
 
     if (isTimedStart(arguments)) {
-        m_settings.TimedStart = true;
+        m_startUp.settings.TimedStart = true;
         show();
         // Once the event loop runs, so that the run's exit after the scan can end it.
         QTimer::singleShot(0, this, &MainWindow::Command1_Click);
@@ -210,7 +209,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (m_loaded) {
         const QSizeF size = m_behaviour->windowSizeTwips();
         saveScanSettings(
-            m_store, m_settings,
+            m_store, m_startUp.settings,
             StoredWindowSize{static_cast<float>(size.height()), static_cast<float>(size.width())});
         m_tray->RemoveTrayIcon();
     }

@@ -3,11 +3,8 @@
 #include "core/common/UserInterfacePort.h"
 #include "core/scan/PathListEditor.h"
 #include "core/scan/ScanRun.h"
-#include "core/settings/AutomationFields.h"
-#include "core/settings/OptionBoxes.h"
-#include "core/settings/ScanSettings.h"
 #include "core/settings/SettingsStore.h"
-#include "core/settings/StartAtBootEntry.h"
+#include "core/settings/StartUpSettings.h"
 #include "gui/app/Form1Controls.h"
 #include "gui/app/LastScanLabel.h"
 #include "gui/app/MainWindowServices.h"
@@ -78,12 +75,8 @@ private:
 
     MainWindowServices m_services;
     SettingsStore m_store;
-    ScanSettings m_settings;
+    StartUpSettings m_startUp; // the settings record and its controls
     QString m_applicationFolder;
-    StartAtBootEntry m_startAtBoot;
-    OptionBoxes m_boxes;
-    DaysToKeepBox m_days;
-    StartTimeList m_startTimes;
     PathListEditor m_paths;
     Form1Controls m_c;
     LastScanLabel m_lastScan;
