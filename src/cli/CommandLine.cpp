@@ -16,44 +16,16 @@ namespace corvane::cli {
 
 namespace {
 
-const char* const usage =
+// What comes before the commands' lines in the help: the synopsis and the window's own starts.
+const char* const usageHead =
     "Usage: cv [-t | -h | --help | --version | --scan [--again] | --query STATEMENT | --purge-today [--yes]\n"
     "          | --purge-all [--yes] | --list-paths | --add-path PATH [--specs SPECS] [--no-subdirs]\n"
     "          | --remove-path N | --demo | --write-timer | --read-audit]\n"
     "\n"
     "  (no option)            open the main window\n"
-    "  -t                     open the main window and start a timed scan\n"
-    "  --scan                 one scan run without windows, with the stored settings: questions are\n"
-    "                         answered with their default button, progress goes to standard error\n"
-    "                         and the summary to standard output; Ctrl-C stops the run and nothing\n"
-    "                         of it is kept. With \"Auto-start scan\" checked the run waits for the\n"
-    "                         start time. A day already scanned is not scanned again (a second run\n"
-    "                         would record the day's events twice): the run says so and ends.\n"
-    "                         Exit status 0 when the run completed or today's scan was done already,\n"
-    "                         130 after Ctrl-C, 1 otherwise, also when rows of the run could not be\n"
-    "                         recorded (the summary says how many). CORVANE_NET_TIMINGS=1 adds the\n"
-    "                         time of each step\n"
-    "    [--again]            first delete the data today's scans recorded, then scan\n"
-    "  --query STATEMENT      print the rows of a statement as CSV; never changes data\n"
-    "  --purge-today [--yes]  delete today's data; --yes answers the question with Yes\n"
-    "  --purge-all [--yes]    delete all data; --yes answers the question with Yes. Exit status 0\n"
-    "                         when the data was purged; 1 otherwise, with the reason on standard\n"
-    "                         error (a purge that fails deletes nothing)\n"
-    "  --list-paths           list the scan paths: number, path, subdirectories, file patterns\n"
-    "  --add-path PATH        add a network directory to the scan paths, with the file patterns\n"
-    "    [--specs SPECS]      SPECS (default \"*.*\", separated by semicolons) and its\n"
-    "    [--no-subdirs]       subdirectories unless --no-subdirs\n"
-    "  --remove-path N        remove scan path number N\n"
-    "  --demo                 date the demo network in the application folder to today and add its\n"
-    "                         volumes to the scan paths: \"cv --demo && cv --scan\" is a first scan\n"
-    "  --write-timer          set the systemd user timer corvane-net-scan.timer to the stored start\n"
-    "                         time, in ~/.config/systemd/user/corvane-net-scan.timer.d/\n"
-    "  --read-audit           read what the audit logs of Samba shares (see netware.conf) gained\n"
-    "                         since the last reading into the servers' own stores, for cron or a\n"
-    "                         timer; a scan does it too. One line per volume on standard output;\n"
-    "                         exit status 1 when a log or store could not be read\n"
-    "  -h, --help             show this text\n"
-    "  --version              show the version of cv\n"
+    "  -t                     open the main window and start a timed scan\n";
+
+const char* const usageFoot =
     "\n"
     "Exit status 0 on success, 1 when the job failed, 2 for options cv does not know.\n"
     "\n"
@@ -72,6 +44,16 @@ int usageError(QTextStream& err, const QString& problem)
     return 2;
 }
 
+int unknownOptions(QTextStream& err, const QStringList& options)
+{
+    return usageError(err, QStringLiteral("unknown option ") + options.join(u' '));
+}
+
+int takesNoOptions(QTextStream& err, const QString& job)
+{
+    return usageError(err, job + QStringLiteral(" takes no options"));
+}
+
 // The options after a purge job: nothing, or --yes.
 bool readAnswering(const QStringList& options, TerminalUserInterface::Answering& answering)
 {
@@ -83,7 +65,135 @@ bool readAnswering(const QStringList& options, TerminalUserInterface::Answering&
     return options == QStringList{QStringLiteral("--yes")};
 }
 
+int showHelp(const QString&, const QStringList&, QTextStream& out, QTextStream&)
+{
+    out << usageHead;
+    for (const Command& command : commands())
+        out << command.help;
+    out << usageFoot;
+    return 0;
+}
+
+int showVersion(const QString&, const QStringList&, QTextStream& out, QTextStream&)
+{
+    out << "cv (Corvane Net) " << CV_VERSION << '\n';
+    return 0;
+}
+
+int scan(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
+{
+    if (!options.isEmpty() && options != QStringList{QStringLiteral("--again")})
+        return unknownOptions(err, options);
+    return runScanCommand(options.isEmpty() ? Rescan::AskAsTheWindowDoes : Rescan::PurgeTodayFirst, out, err);
+}
+
+int query(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
+{
+    if (options.size() != 1)
+        return usageError(err, QStringLiteral("--query takes one statement"));
+    return runQueryCommand(options.first(), out, err);
+}
+
+template <int (*purge)(TerminalUserInterface::Answering)>
+int purgeAnswering(const QString&, const QStringList& options, QTextStream&, QTextStream& err)
+{
+    TerminalUserInterface::Answering answering{};
+    if (!readAnswering(options, answering))
+        return unknownOptions(err, options);
+    return purge(answering);
+}
+
+// A job that takes no options.
+template <int (*job)(QTextStream& out, QTextStream& err)>
+int alone(const QString& name, const QStringList& options, QTextStream& out, QTextStream& err)
+{
+    if (!options.isEmpty())
+        return takesNoOptions(err, name);
+    return job(out, err);
+}
+
+int listPaths(QTextStream& out, QTextStream&)
+{
+    return runListPathsCommand(out);
+}
+
+int addPath(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
+{
+    return runAddPathCommand(options, out, err);
+}
+
+int removePath(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
+{
+    return runRemovePathCommand(options, out, err);
+}
+
+const Command* commandNamed(const QString& name)
+{
+    for (const Command& command : commands()) {
+        if (command.names.contains(name))
+            return &command;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+const QList<Command>& commands()
+{
+    using enum Command::Folder;
+    static const QList<Command> table{
+        {{QStringLiteral("--scan")},
+         "  --scan                 one scan run without windows, with the stored settings: questions are\n"
+         "                         answered with their default button, progress goes to standard error\n"
+         "                         and the summary to standard output; Ctrl-C stops the run and nothing\n"
+         "                         of it is kept. With \"Auto-start scan\" checked the run waits for the\n"
+         "                         start time. A day already scanned is not scanned again (a second run\n"
+         "                         would record the day's events twice): the run says so and ends.\n"
+         "                         Exit status 0 when the run completed or today's scan was done already,\n"
+         "                         130 after Ctrl-C, 1 otherwise, also when rows of the run could not be\n"
+         "                         recorded (the summary says how many). CORVANE_NET_TIMINGS=1 adds the\n"
+         "                         time of each step\n"
+         "    [--again]            first delete the data today's scans recorded, then scan\n",
+         Needed, scan},
+        {{QStringLiteral("--query")},
+         "  --query STATEMENT      print the rows of a statement as CSV; never changes data\n", Needed, query},
+        {{QStringLiteral("--purge-today")},
+         "  --purge-today [--yes]  delete today's data; --yes answers the question with Yes\n", Needed,
+         purgeAnswering<runPurgeTodayCommand>},
+        {{QStringLiteral("--purge-all")},
+         "  --purge-all [--yes]    delete all data; --yes answers the question with Yes. Exit status 0\n"
+         "                         when the data was purged; 1 otherwise, with the reason on standard\n"
+         "                         error (a purge that fails deletes nothing)\n",
+         Needed, purgeAnswering<runPurgeAllCommand>},
+        {{QStringLiteral("--list-paths")},
+         "  --list-paths           list the scan paths: number, path, subdirectories, file patterns\n", Needed,
+         alone<listPaths>},
+        {{QStringLiteral("--add-path")},
+         "  --add-path PATH        add a network directory to the scan paths, with the file patterns\n"
+         "    [--specs SPECS]      SPECS (default \"*.*\", separated by semicolons) and its\n"
+         "    [--no-subdirs]       subdirectories unless --no-subdirs\n",
+         Needed, addPath},
+        {{QStringLiteral("--remove-path")}, "  --remove-path N        remove scan path number N\n", Needed, removePath},
+        {{QStringLiteral("--demo")},
+         "  --demo                 date the demo network in the application folder to today and add its\n"
+         "                         volumes to the scan paths: \"cv --demo && cv --scan\" is a first scan\n",
+         Needed, alone<runDemoCommand>},
+        {{QStringLiteral("--write-timer")},
+         "  --write-timer          set the systemd user timer corvane-net-scan.timer to the stored start\n"
+         "                         time, in ~/.config/systemd/user/corvane-net-scan.timer.d/\n",
+         NotNeeded, alone<runWriteTimerCommand>},
+        {{QStringLiteral("--read-audit")},
+         "  --read-audit           read what the audit logs of Samba shares (see netware.conf) gained\n"
+         "                         since the last reading into the servers' own stores, for cron or a\n"
+         "                         timer; a scan does it too. One line per volume on standard output;\n"
+         "                         exit status 1 when a log or store could not be read\n",
+         Needed, alone<runReadAuditCommand>},
+        {{QStringLiteral("-h"), QStringLiteral("--help")}, "  -h, --help             show this text\n", NotNeeded,
+         showHelp},
+        {{QStringLiteral("--version")}, "  --version              show the version of cv\n", NotNeeded, showVersion},
+    };
+    return table;
+}
 
 bool isCommandLineJob(int argc, char** argv)
 {
@@ -98,53 +208,15 @@ int run(const QStringList& arguments)
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString job = arguments.value(1);
-    const QStringList options = arguments.mid(2);
-    if (job == QLatin1String("--help") || job == QLatin1String("-h")) {
-        out << usage;
-        return 0;
+    const Command* command = commandNamed(job);
+    if (!command || command->folder == Command::Folder::Needed) {
+        if (QString failure; !prepareApplicationFolder(&failure)) {
+            err << "cv: " << failure << '\n';
+            return 1;
+        }
     }
-    if (job == QLatin1String("--version")) {
-        out << "cv (Corvane Net) " << CV_VERSION << '\n';
-        return 0;
-    }
-    if (job == QLatin1String("--write-timer")) {
-        if (!options.isEmpty())
-            return usageError(err, job + QStringLiteral(" takes no options"));
-        return runWriteTimerCommand(out, err);
-    }
-    if (QString failure; !prepareApplicationFolder(&failure)) {
-        err << "cv: " << failure << '\n';
-        return 1;
-    }
-    if (job == QLatin1String("--query")) {
-        if (options.size() != 1)
-            return usageError(err, QStringLiteral("--query takes one statement"));
-        return runQueryCommand(options.first(), out, err);
-    }
-    if (job == QLatin1String("--scan")) {
-        if (!options.isEmpty() && options != QStringList{QStringLiteral("--again")})
-            return usageError(err, QStringLiteral("unknown option ") + options.join(u' '));
-        return runScanCommand(options.isEmpty() ? Rescan::AskAsTheWindowDoes : Rescan::PurgeTodayFirst, out, err);
-    }
-    if (job == QLatin1String("--list-paths") || job == QLatin1String("--demo") ||
-        job == QLatin1String("--read-audit")) {
-        if (!options.isEmpty())
-            return usageError(err, job + QStringLiteral(" takes no options"));
-        if (job == QLatin1String("--read-audit"))
-            return runReadAuditCommand(out, err);
-        return job == QLatin1String("--demo") ? runDemoCommand(out, err) : runListPathsCommand(out);
-    }
-    if (job == QLatin1String("--add-path"))
-        return runAddPathCommand(options, out, err);
-    if (job == QLatin1String("--remove-path"))
-        return runRemovePathCommand(options, out, err);
-    if (job == QLatin1String("--purge-today") || job == QLatin1String("--purge-all")) {
-        TerminalUserInterface::Answering answering{};
-        if (!readAnswering(options, answering))
-            return usageError(err, QStringLiteral("unknown option ") + options.join(u' '));
-        return job == QLatin1String("--purge-today") ? runPurgeTodayCommand(answering)
-                                                     : runPurgeAllCommand(answering);
-    }
+    if (command)
+        return command->run(job, arguments.mid(2), out, err);
     // "-t" is the window's, and only alone.
     if (job.trimmed().compare(u"-t", Qt::CaseInsensitive) == 0)
         return usageError(err, QStringLiteral("-t takes no options"));

@@ -1,5 +1,6 @@
 #include "ProgramRun.h"
 
+#include "cli/CommandLine.h"
 #include "core/common/DateTexts.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
@@ -12,12 +13,16 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sqlite3.h>
 
 using namespace corvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -210,6 +215,47 @@ TEST_F(CommandLineTest, HelpListsTheJobsAndWrongUseIsAnError)
         EXPECT_TRUE(run.out.contains(job)) << job;
     EXPECT_EQ(cv({QStringLiteral("--query")}).exitCode, 2);
     EXPECT_EQ(cv({QStringLiteral("--purge-all"), QStringLiteral("--no")}).exitCode, 2);
+}
+
+// The help lists every job of the command table in its synopsis and with its own lines, and the
+// manual page gives each a term of its own: a job added to the table is documented everywhere.
+TEST(CommandTableTest, EveryJobIsInTheSynopsisTheHelpAndTheManualPage)
+{
+    QString help;
+    QTextStream out(&help);
+    QTextStream err(stderr);
+    const cli::Command* helpCommand = nullptr;
+    for (const cli::Command& command : cli::commands()) {
+        if (command.names.contains(u"--help"_s))
+            helpCommand = &command;
+    }
+    ASSERT_NE(helpCommand, nullptr);
+    ASSERT_EQ(helpCommand->run(u"--help"_s, {}, out, err), 0);
+    out.flush();
+    const QString synopsis = help.left(help.indexOf(u"\n\n"_s));
+
+    QFile page(QStringLiteral(CV_SOURCE_DIR u"/data/cv.1"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString pageText = QString::fromUtf8(page.readAll());
+    const QString options = pageText.mid(pageText.indexOf(u"\n.SH OPTIONS\n"_s));
+    // The line after each ".TP" is a term.
+    QStringList terms;
+    static const QRegularExpression term(u"\n\\.TP\n([^\n]*)"_s);
+    for (const QRegularExpressionMatch& match : term.globalMatch(options.left(options.indexOf(u"\n.SH "_s, 1))))
+        terms.append(match.captured(1).replace(u"\\-"_s, u"-"_s));
+
+    for (const cli::Command& command : cli::commands()) {
+        const QString lines = QString::fromUtf8(command.help);
+        EXPECT_TRUE(help.contains(lines)) << lines.toStdString();
+        for (const QString& name : command.names) {
+            const QRegularExpression named(u"(^|[^-a-z])"_s + QRegularExpression::escape(name) + u"($|[^-a-z])"_s);
+            EXPECT_TRUE(named.match(synopsis).hasMatch()) << name.toStdString() << " is not in the synopsis";
+            EXPECT_TRUE(named.match(lines).hasMatch()) << name.toStdString() << " is not in its help lines";
+            EXPECT_TRUE(std::any_of(terms.cbegin(), terms.cend(),
+                                    [&named](const QString& line) { return named.match(line).hasMatch(); }))
+                << name.toStdString() << " has no term in data/cv.1";
+        }
+    }
 }
 
 // On a server without a display: what answers on the terminal must not need one, and nothing but
