@@ -57,7 +57,8 @@ int runScanCommand(Rescan rescan, QTextStream& out, QTextStream& err)
     TerminalUserInterface ui(TerminalUserInterface::Answering::DefaultButton, in, err, err);
     EmulatedNetWareClient client;
     if (client.NWCallsInit() != NWResult::Success) {
-        err << "Error! Unable to initialize network.\n" << client.initFailure() << '\n';
+        // The window's message as it words it, then why, as the command line says its own errors.
+        err << "Error! Unable to initialize network.\ncv: " << client.initFailure() << '\n';
         return 1;
     }
     Registry registry(Registry::locationFromEnvironment());

@@ -116,6 +116,17 @@ TEST_F(ScanCommandTest, AMissingDatabaseEndsWithItsMessage)
     EXPECT_FALSE(QFile::exists(databasePath()));
 }
 
+// The window's message as the spec words it, then the reason, marked as the program's own.
+TEST_F(ScanCommandTest, AnUnreadableNetworkEndsWithTheWindowsMessageAndTheReason)
+{
+    writeHomeFile(u"netware.conf"_s, "[server SRV1]\nversion\n");
+    const Run scan = cv({u"--scan"_s});
+    EXPECT_EQ(scan.exitCode, 1);
+    EXPECT_TRUE(scan.out.isEmpty());
+    EXPECT_EQ(scan.err, "Error! Unable to initialize network.\ncv: " +
+                            home.filePath(u"netware.conf"_s).toUtf8() + ":2: expected \"name = value\"\n");
+}
+
 // SQLite opens a cv.mdb this user may not write read-only and refuses every row; the run used to
 // report the files found and end well. It must fail at its start, as for a locked file.
 TEST_F(ScanCommandTest, ADatabaseThatCannotBeWrittenFailsTheRunAtItsStart)
