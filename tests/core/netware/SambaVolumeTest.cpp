@@ -24,7 +24,7 @@ public:
     {
         m_volume.name = "DATA";
         m_volume.root = QFile::encodeName(m_folder.path()) + "/share";
-        SambaVolumeSettings settings;
+        SambaVolumeSettings& settings = *m_samba;
         settings.share.name = "data";
         settings.share.path = m_volume.root;
         settings.share.recycle = true;
@@ -33,7 +33,7 @@ public:
         settings.share.versions = true;
         settings.sources = {AuditSource{AuditSource::Kind::SmbdLog, m_folder.path() + u"/log.smbd"_s}};
         settings.storeFile = m_folder.path() + u"/store/DATA.sqlite"_s;
-        m_volume.samba = settings;
+        m_volume.samba = m_samba;
         QDir().mkpath(QFile::decodeName(m_volume.root));
     }
 
@@ -69,10 +69,13 @@ public:
                                                 std::make_unique<SambaKnowledge>(*m_volume.samba, m_times, m_users));
     }
     NetWareVolume& configuration() { return m_volume; }
+    // The volume's Samba settings, which the tests change in place.
+    SambaVolumeSettings& samba() { return *m_samba; }
     LocalTimePacker& times() { return m_times; }
 
 private:
     QTemporaryDir m_folder;
+    std::shared_ptr<SambaVolumeSettings> m_samba = std::make_shared<SambaVolumeSettings>();
     NetWareVolume m_volume;
     LocalTimePacker m_times;
     AuditUserIds m_users;
@@ -207,7 +210,7 @@ TEST(SambaVolume, ThousandsOfVersions)
 TEST(SambaVolume, DeletionsWithoutRepositoryAndAMissingSharePath)
 {
     Share share;
-    share.configuration().samba->share.recycle = false;
+    share.samba().share.recycle = false;
     share.write("back.txt");
     share.log("bob|1|unlinkat|ok|@SHARE@/gone.txt");
     share.log("bob|1|unlinkat|ok|@SHARE@/back.txt");
@@ -222,8 +225,8 @@ TEST(SambaVolume, DeletionsWithoutRepositoryAndAMissingSharePath)
     EXPECT_EQ(nameOf(*volume, top[0].deletorId), u"bob"_s);
 
     share.configuration().root += "-missing";
-    share.configuration().samba->share.path += "-missing";
-    share.configuration().samba->share.recycle = true;
+    share.samba().share.path += "-missing";
+    share.samba().share.recycle = true;
     auto missing = share.volume();
     missing->refreshTrash();
     EXPECT_FALSE(missing->shortNameOf("", "back.txt"));
