@@ -2,6 +2,7 @@
 
 #include "core/scan/StepTimings.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
