@@ -117,14 +117,11 @@ int listPaths(QTextStream& out, QTextStream&)
     return runListPathsCommand(out);
 }
 
-int addPath(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
+// A job that reads its options itself.
+template <int (*job)(const QStringList& options, QTextStream& out, QTextStream& err)>
+int withOptions(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
 {
-    return runAddPathCommand(options, out, err);
-}
-
-int removePath(const QString&, const QStringList& options, QTextStream& out, QTextStream& err)
-{
-    return runRemovePathCommand(options, out, err);
+    return job(options, out, err);
 }
 
 const Command* commandNamed(const QString& name)
@@ -172,8 +169,9 @@ const QList<Command>& commands()
          "  --add-path PATH        add a network directory to the scan paths, with the file patterns\n"
          "    [--specs SPECS]      SPECS (default \"*.*\", separated by semicolons) and its\n"
          "    [--no-subdirs]       subdirectories unless --no-subdirs\n",
-         Needed, addPath},
-        {{QStringLiteral("--remove-path")}, "  --remove-path N        remove scan path number N\n", Needed, removePath},
+         Needed, withOptions<runAddPathCommand>},
+        {{QStringLiteral("--remove-path")}, "  --remove-path N        remove scan path number N\n", Needed,
+         withOptions<runRemovePathCommand>},
         {{QStringLiteral("--demo")},
          "  --demo                 date the demo network in the application folder to today and add its\n"
          "                         volumes to the scan paths: \"cv --demo && cv --scan\" is a first scan\n",
@@ -219,8 +217,8 @@ int run(const QStringList& arguments)
         return command->run(job, arguments.mid(2), out, err);
     // "-t" is the window's, and only alone.
     if (job.trimmed().compare(u"-t", Qt::CaseInsensitive) == 0)
-        return usageError(err, QStringLiteral("-t takes no options"));
-    return usageError(err, QStringLiteral("unknown option ") + job);
+        return takesNoOptions(err, QStringLiteral("-t"));
+    return unknownOptions(err, {job});
 }
 
 } // namespace corvane::cli
