@@ -4,7 +4,7 @@
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
 #include "core/db/RowSet.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 #include "core/netware/ScanContext.h"
 
 #include <QDate>
