@@ -181,7 +181,7 @@ void MainWindow::Command18_Click()
 
 void MainWindow::Command12_Click()
 {
-    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday(m_settings.ScanDate);
+    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday();
 }
 
 void MainWindow::Command13_Click()
