@@ -1,7 +1,7 @@
 #include "cli/PurgeCommands.h"
 
 #include "core/common/Clock.h"
-#include "core/db/Purges.h"
+#include "core/scan/Purges.h"
 #include "core/scan/ScanTexts.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
@@ -50,10 +50,7 @@ int runPurge(TerminalUserInterface::Answering answering, const std::function<boo
 
 int runPurgeTodayCommand(TerminalUserInterface::Answering answering)
 {
-    return runPurge(answering, [](Purges& purges) {
-        QDate scanDate;
-        return purges.PurgeToday(scanDate);
-    });
+    return runPurge(answering, [](Purges& purges) { return purges.PurgeToday(); });
 }
 
 int runPurgeAllCommand(TerminalUserInterface::Answering answering)
@@ -68,8 +65,7 @@ bool purgeTodayBeforeRescan(SettingsStore& settings, const Clock& clock, QTextSt
     QTextStream in(stdin);
     TerminalUserInterface ui(TerminalUserInterface::Answering::AlwaysYes, in, err, err);
     StoredLastScanLine lastScanLine(settings);
-    QDate scanDate;
-    return Purges(ui, settings, lastScanLine, clock).PurgeToday(scanDate);
+    return Purges(ui, settings, lastScanLine, clock).PurgeToday();
 }
 
 } // namespace corvane::cli

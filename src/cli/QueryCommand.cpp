@@ -16,7 +16,7 @@ int runQueryCommand(const QString& statement, QTextStream& out, QTextStream& err
         return 1;
     }
     AuditDatabase database;
-    if (const DbError error = database.open(path, AuditDatabase::Access::ReadOnly); error.isError()) {
+    if (const DbError error = connectAuditDatabase(database, path, AuditDatabase::Access::ReadOnly); error.isError()) {
         err << terminalText(openFailureText(path, error)) << '\n';
         return 1;
     }

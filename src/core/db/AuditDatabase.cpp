@@ -5,7 +5,7 @@
 #include "core/db/JetFunctions.h"
 #include "core/db/JetTranslator.h"
 #include "core/db/SqliteErrors.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -254,9 +254,12 @@ DbError AuditDatabase::executeSql(const QString& sql) const
     SqliteStatement statement;
     if (const DbError error = prepare(statement, sql); error.isError())
         return error;
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = statement.step();
+    return runToEnd(statement);
+}
+
+DbError AuditDatabase::runToEnd(SqliteStatement& statement) const
+{
+    const int rc = statement.stepToEnd();
     return rc == SQLITE_DONE ? DbError{} : errorOf(rc);
 }
 
@@ -267,10 +270,7 @@ DbError AuditDatabase::execute(const QString& jetStatement)
     SqliteStatement statement;
     if (const DbError error = prepareJet(statement, jetStatement); error.isError())
         return error;
-    int rc = SQLITE_ROW;
-    while (rc == SQLITE_ROW)
-        rc = statement.step();
-    return rc == SQLITE_DONE ? DbError{} : errorOf(rc);
+    return runToEnd(statement);
 }
 
 DbResult<QVariant> AuditDatabase::queryValue(const QString& jetStatement)

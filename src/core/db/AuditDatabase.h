@@ -153,6 +153,7 @@ private:
     DbError checkSchema() const;
     DbError checkWritable() const;
     DbError executeSql(const QString& sql) const;
+    DbError runToEnd(SqliteStatement& statement) const;
     DbResult<QVariant> firstValue(SqliteStatement& statement) const;
     void endTransaction();
 

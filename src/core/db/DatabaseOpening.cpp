@@ -18,6 +18,11 @@ QString auditDatabasePath()
     return applicationFolder() + QStringLiteral("cv.mdb");
 }
 
+DbError connectAuditDatabase(AuditDatabase& database, const QString& databaseName, AuditDatabase::Access access)
+{
+    return database.open(databaseName, access);
+}
+
 QString missingDatabaseText(const QString& databasePath)
 {
     const QString installed = installedCopiesFolder(programFolder()) + QStringLiteral("cv.mdb");
@@ -36,7 +41,7 @@ QString openFailureText(const QString& databasePath, const DbError& error)
 
 OpenOutcome OpenAuditDatabase(AuditDatabase& database, UserInterfacePort& ui, const QString& databasePath)
 {
-    const DbError error = database.open(databasePath, AuditDatabase::Access::ReadWrite);
+    const DbError error = connectAuditDatabase(database, databasePath, AuditDatabase::Access::ReadWrite);
     if (!error.isError())
         return OpenOutcome::Opened;
     if (error.number == AuditDatabase::cannotCreateConnection) {

@@ -14,6 +14,11 @@ bool FileExists(const QString& path);
 // The application folder + "cv.mdb".
 QString auditDatabasePath();
 
+// The one place the program opens its audit database: the run's and the purges' connection
+// (ReadWrite) and the readers' (ReadOnly: the query window, the charts, `cv --query`). Which
+// engine serves is chosen here, from the database's name; today every name is a cv.mdb file.
+DbError connectAuditDatabase(AuditDatabase& database, const QString& databaseName, AuditDatabase::Access access);
+
 // "Database file <path> does not exist." and, on a line of its own, what to do: restore it, or
 // start afresh from a copy of the installed empty one.
 QString missingDatabaseText(const QString& databasePath);

@@ -1,7 +1,7 @@
 #include "core/db/InsertThread.h"
 
 #include "core/db/AuditDatabase.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <sqlite3.h>
 

@@ -2,7 +2,7 @@
 
 #include "core/db/AuditDatabase.h"
 #include "core/db/JetTranslator.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <QHash>
 

@@ -5,7 +5,7 @@
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
 #include "core/db/InsertThread.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <QHash>
 #include <QString>

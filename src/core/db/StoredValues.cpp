@@ -8,17 +8,8 @@ namespace corvane {
 
 namespace {
 
-constexpr qsizetype dateLength = 10;
-constexpr qsizetype dateTimeLength = 19;
-
-// Writes value as `width` decimal digits at `at`; formatting by hand keeps appends cheap.
-void putDigits(char16_t* at, int value, int width)
-{
-    for (int i = width - 1; i >= 0; --i) {
-        at[i] = static_cast<char16_t>(u'0' + value % 10);
-        value /= 10;
-    }
-}
+constexpr qsizetype dateLength = storedDateLength;
+constexpr qsizetype dateTimeLength = storedDateTimeLength;
 
 // A date and time of day kept apart: building a local QDateTime asks the time zone
 // database, which costs more than the whole append.
@@ -51,25 +42,6 @@ std::optional<DateAndTime> toDateAndTime(const QVariant& value)
     default:
         return std::nullopt;
     }
-}
-
-// Writes the date as YYYY-MM-DD at `at`.
-void putDate(char16_t* at, int year, int month, int day)
-{
-    putDigits(&at[0], year, 4);
-    at[4] = u'-';
-    putDigits(&at[5], month, 2);
-    at[7] = u'-';
-    putDigits(&at[8], day, 2);
-}
-
-QString storedText(const QDate& date, const QTime& time)
-{
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    date.getDate(&year, &month, &day);
-    return storedDateTimeText(year, month, day, time.hour(), time.minute(), time.second());
 }
 
 // The fields of a text in the stored form of a date and time, YYYY-MM-DD HH:MM:SS, read by
@@ -119,7 +91,7 @@ std::optional<QVariant> toStoredDate(const QVariant& value, ColumnKind kind)
         return std::nullopt;
     if (kind == ColumnKind::Date && parts->time == QTime(0, 0))
         return QVariant(storedDateText(parts->date));
-    return QVariant(storedText(parts->date, parts->time));
+    return QVariant(storedDateTimeText(parts->date, parts->time));
 }
 
 std::optional<QVariant> toStoredInteger(const QVariant& value)
@@ -157,35 +129,6 @@ ColumnKind columnKindOfDeclaredType(const QString& declaredType)
     if (type.contains(QLatin1String("INT")))
         return ColumnKind::Integer;
     return ColumnKind::Text;
-}
-
-QString storedDateText(const QDate& date)
-{
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    date.getDate(&year, &month, &day);
-    std::array<char16_t, dateLength> text{};
-    putDate(text.data(), year, month, day);
-    return QString(reinterpret_cast<const QChar*>(text.data()), dateLength);
-}
-
-QString storedDateTimeText(int year, int month, int day, int hour, int minute, int second)
-{
-    std::array<char16_t, dateTimeLength> text{};
-    putDate(text.data(), year, month, day);
-    text[10] = u' ';
-    putDigits(&text[11], hour, 2);
-    text[13] = u':';
-    putDigits(&text[14], minute, 2);
-    text[16] = u':';
-    putDigits(&text[17], second, 2);
-    return QString(reinterpret_cast<const QChar*>(text.data()), dateTimeLength);
-}
-
-QString storedDateTimeText(const QDateTime& dateTime)
-{
-    return storedText(dateTime.date(), dateTime.time());
 }
 
 std::optional<QVariant> toStoredValue(const QVariant& value, ColumnKind kind)

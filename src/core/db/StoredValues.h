@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/StoredDateTexts.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -20,12 +22,6 @@ enum class ColumnKind
 };
 
 ColumnKind columnKindOfDeclaredType(const QString& declaredType);
-
-QString storedDateText(const QDate& date);
-QString storedDateTimeText(const QDateTime& dateTime);
-// From the fields of a valid date and time; made without a QDateTime, which costs more than an
-// append of the scan.
-QString storedDateTimeText(int year, int month, int day, int hour, int minute, int second);
 
 // The form a value takes in a column of that kind; nullopt when it does not convert (a date
 // text that is no date, a word in a number column), so the caller can leave the column empty.

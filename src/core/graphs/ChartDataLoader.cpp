@@ -1,6 +1,7 @@
 #include "core/graphs/ChartDataLoader.h"
 
 #include "core/db/AuditDatabase.h"
+#include "core/db/DatabaseOpening.h"
 #include "core/db/QueryCursor.h"
 
 #include <cmath>
@@ -43,7 +44,7 @@ std::optional<double> chartPoint(const QVariant& field)
 ChartDataLoad loadChartData(const QString& jetStatement, const QString& databasePath)
 {
     AuditDatabase database;
-    if (const DbError error = database.open(databasePath, AuditDatabase::Access::ReadOnly); error.isError())
+    if (const DbError error = connectAuditDatabase(database, databasePath, AuditDatabase::Access::ReadOnly); error.isError())
         return failed(error);
     QueryCursor cursor(database);
     if (const DbError error = cursor.open(jetStatement); error.isError())

@@ -65,6 +65,8 @@ struct SalvageableEntry
     quint64 size = 0;
     quint32 deletedDateTime = 0;
     quint32 deletorId = 0;
+
+    friend bool operator==(const SalvageableEntry&, const SalvageableEntry&) = default;
 };
 
 // The overrides of one folder's entries, by their name in the folder, case-folded (caseFolded()).

@@ -2,7 +2,7 @@
 
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 #include "core/scan/RunTables.h"
 
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
 #include "core/scan/RunTables.h"
 
 #include "core/db/AuditDatabase.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 #include "core/settings/ScanSettings.h"
 
 #include <sqlite3.h>

@@ -4,8 +4,8 @@
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
 #include "core/db/RowSet.h"
-#include "core/db/SqliteStatement.h"
 #include "core/scan/ScanContext.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <QDate>
 

@@ -5,7 +5,7 @@
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
 #include "core/db/DatabaseOpening.h"
-#include "core/db/Purges.h"
+#include "core/scan/Purges.h"
 #include "core/netware/DriveType.h"
 #include "core/netware/NetWareClient.h"
 #include "core/scan/DailyTally.h"

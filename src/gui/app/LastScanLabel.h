@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/db/Purges.h"
+#include "core/scan/Purges.h"
 
 class QLabel;
 class QPushButton;

@@ -179,8 +179,7 @@ void MainWindow::Command18_Click()
 
 void MainWindow::Command12_Click()
 {
-    QDate purgedDay;
-    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday(purgedDay);
+    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday();
 }
 
 void MainWindow::Command13_Click()

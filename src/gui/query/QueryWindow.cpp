@@ -132,7 +132,7 @@ void QueryWindow::open()
     for (const QueryTable& table : queryTables())
         m_picker->addItem(table.entry);
     // A missing or foreign file leaves an empty grid; every statement then reports why.
-    m_database.open(auditDatabasePath(), AuditDatabase::Access::ReadOnly);
+    connectAuditDatabase(m_database, auditDatabasePath(), AuditDatabase::Access::ReadOnly);
     m_model->run(queryTables()[queryTableIndexOfEntry(u"File Detail"_s)].statement);
     setPickerEntry(queryTableIndexOfEntry(u"File Detail"_s));
 }

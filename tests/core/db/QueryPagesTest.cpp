@@ -2,7 +2,7 @@
 
 #include "AuditDatabaseFixture.h"
 #include "core/db/JetTranslator.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "AuditDatabaseFixture.h"
 
 #include "core/db/QueryCursor.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 using namespace corvane;
 

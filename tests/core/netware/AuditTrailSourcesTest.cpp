@@ -414,7 +414,7 @@ TEST(AuditLogFiles, APositionOfTheFirstStoreVersionIsReadOn)
     EXPECT_EQ(trail.read().records, 1);
     AuditStore store;
     ASSERT_TRUE(store.open(trail.settings().storeFile));
-    EXPECT_FALSE(store.position(u"syslog "_s + trail.path(u"audit.log"_s))->tail.isEmpty());
+    EXPECT_FALSE(store.position(u"syslog "_s + trail.path(u"audit.log"_s)).found->tail.isEmpty());
 }
 
 // The entry of second number, written by smbd; a journal written anew names its entries by other
@@ -469,6 +469,34 @@ TEST(AuditJournal, AJournalThatLostTheEntryReadLastSaysWhatMayBeLost)
     QFile arguments(trail.path(u"arguments"_s));
     ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
     EXPECT_TRUE(arguments.readAll().split('\n').at(1).contains("--cursor=s=2"));
+}
+
+// A journalctl that hangs after its first entries is stopped; what it gave is not taken, and the
+// next reading reads it again.
+TEST(AuditJournal, AJournalctlThatHangsIsStoppedAndNothingOfItKept)
+{
+    Trail trail;
+    trail.write(u"entries.json"_s, journalEntry(1, "a"));
+    trail.write(u"journalctl"_s, "#!/bin/sh\ncat " + QFile::encodeName(trail.path(u"entries.json"_s)) +
+                                     "\nif [ -e " + QFile::encodeName(trail.path(u"hang"_s)) + " ]; then exec sleep 600; fi\n");
+    QFile::setPermissions(trail.path(u"journalctl"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    trail.settings().journalctl = trail.path(u"journalctl"_s);
+    trail.settings().journalSilenceMs = 1000;
+    trail.addSource(AuditSource::Kind::Journal, {});
+    trail.write(u"hang"_s, "");
+    const AuditReading hung = trail.read();
+    EXPECT_EQ(hung.records, 0);
+    ASSERT_EQ(hung.problems.size(), 1);
+    EXPECT_TRUE(hung.problems[0].startsWith(u"the journal cannot be read: "_s + trail.path(u"journalctl"_s) +
+                                            u" wrote nothing for 1000 ms and was stopped"_s))
+        << hung.problems[0].toStdString();
+    EXPECT_TRUE(trail.facts().isEmpty());
+
+    QFile::remove(trail.path(u"hang"_s));
+    const AuditReading again = trail.read();
+    EXPECT_EQ(again.records, 1);
+    EXPECT_TRUE(again.problems.isEmpty()) << again.problems.join(u"; "_s).toStdString();
+    expectEveryPathOnce(trail, {"a"});
 }
 
 } // namespace

@@ -65,8 +65,11 @@ public:
     // A new volume, as every scan run starts with.
     std::unique_ptr<EmulatedVolume> volume()
     {
-        return std::make_unique<EmulatedVolume>(m_volume, m_times,
-                                                std::make_unique<SambaKnowledge>(*m_volume.samba, m_times, m_users));
+        return std::make_unique<EmulatedVolume>(m_volume, m_times, knowledge());
+    }
+    std::unique_ptr<SambaKnowledge> knowledge()
+    {
+        return std::make_unique<SambaKnowledge>(*m_volume.samba, m_times, m_users);
     }
     NetWareVolume& configuration() { return m_volume; }
     // The volume's Samba settings, which the tests change in place.
@@ -231,6 +234,25 @@ TEST(SambaVolume, DeletionsWithoutRepositoryAndAMissingSharePath)
     missing->refreshTrash();
     EXPECT_FALSE(missing->shortNameOf("", "back.txt"));
     EXPECT_TRUE(missing->deletedEntries("").isEmpty());
+}
+
+// A refresh answers "changed" only when the deleted entries did, so that a volume does not sort
+// its deleted entries anew every time it asks.
+TEST(SambaVolume, ARefreshTellsWhetherTheDeletedEntriesChanged)
+{
+    Share share;
+    share.configuration().samba->share.recycle = false;
+    share.write("kept.txt");
+    share.log("bob|1|pwrite|ok|@SHARE@/kept.txt");
+    share.read();
+    EXPECT_FALSE(share.knowledge()->refresh());
+
+    share.log("bob|1|unlinkat|ok|@SHARE@/gone.txt");
+    share.read();
+    const std::unique_ptr<SambaKnowledge> knowledge = share.knowledge();
+    EXPECT_TRUE(knowledge->refresh());
+    ASSERT_EQ(knowledge->deletedEntries().size(), 1);
+    EXPECT_EQ(knowledge->deletedEntries()[0].name, "gone.txt");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "ScanRunFixture.h"
 
-#include "core/db/Purges.h"
+#include "core/scan/Purges.h"
 
 #include <QDir>
 
@@ -93,8 +93,7 @@ TEST_F(SnapshotRunTest, PurgeTodayThenARescanRecordsTheDaysDirectoryChangesAgain
 
     StoredLastScanLine lastScanLine(store);
     ui.answers = {Answer::Yes};
-    QDate purgedDay;
-    EXPECT_TRUE(Purges(ui, store, lastScanLine, clock, databaseFile.path).PurgeToday(purgedDay));
+    EXPECT_TRUE(Purges(ui, store, lastScanLine, clock, databaseFile.path).PurgeToday());
     // The snapshot the day's run compared with: the second day's directories.
     QStringList snapshot = column(u"Temp"_s, u"Directory"_s);
     snapshot.sort();

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace corvane {
@@ -47,31 +49,33 @@ PRAGMA user_version = 2;
 COMMIT;
 )";
 
-void bindBlob(sqlite3_stmt* statement, int index, const QByteArray& value)
-{
-    // An empty blob binds as a zero-length blob, not NULL, so paths always compare as blobs.
-    sqlite3_bind_blob(statement, index, value.constData(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-}
-
-QByteArray blobColumn(sqlite3_stmt* statement, int column)
-{
-    const void* data = sqlite3_column_blob(statement, column);
-    return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(statement, column));
-}
-
-PathFacts factsFromRow(sqlite3_stmt* statement, int first)
+PathFacts factsFromRow(const SqliteStatement& statement, int first)
 {
     PathFacts facts;
-    facts.creator = blobColumn(statement, first);
-    facts.created = sqlite3_column_int64(statement, first + 1);
-    facts.modifier = blobColumn(statement, first + 2);
-    facts.modified = sqlite3_column_int64(statement, first + 3);
-    facts.reader = blobColumn(statement, first + 4);
-    facts.read = sqlite3_column_int64(statement, first + 5);
-    facts.archiver = blobColumn(statement, first + 6);
-    facts.archived = sqlite3_column_int64(statement, first + 7);
-    facts.folder = sqlite3_column_int(statement, first + 8) != 0;
+    facts.creator = statement.bytes(first);
+    facts.created = statement.integer(first + 1);
+    facts.modifier = statement.bytes(first + 2);
+    facts.modified = statement.integer(first + 3);
+    facts.reader = statement.bytes(first + 4);
+    facts.read = statement.integer(first + 5);
+    facts.archiver = statement.bytes(first + 6);
+    facts.archived = statement.integer(first + 7);
+    facts.folder = statement.integer(first + 8) != 0;
     return facts;
+}
+
+SourcePosition positionFromRow(const SqliteStatement& row)
+{
+    const qint64 within = row.integer(6);
+    return SourcePosition{static_cast<quint64>(row.integer(0)),
+                          static_cast<quint64>(row.integer(1)),
+                          row.integer(2),
+                          row.bytes(3),
+                          row.bytes(4),
+                          row.bytes(5),
+                          within >= 0 && within <= static_cast<int>(SourcePosition::Within::PassedOverMessage)
+                              ? static_cast<SourcePosition::Within>(within)
+                              : SourcePosition::Within::Lines};
 }
 
 // Just past every path under folder/: "folder0", as "0" follows "/".
@@ -89,23 +93,19 @@ AuditStore::~AuditStore()
 
 void AuditStore::close()
 {
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
     m_statements.clear();
-    if (m_db)
-        sqlite3_close_v2(m_db);
-    m_db = nullptr;
+    m_db.close();
 }
 
 bool AuditStore::fail()
 {
-    m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : u"out of memory"_s;
+    m_error = m_db.errorMessage();
     return false;
 }
 
 bool AuditStore::exec(const char* sql)
 {
-    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || fail();
+    return m_db.executeScript(sql) == SQLITE_OK || fail();
 }
 
 bool AuditStore::open(const QString& filePath)
@@ -134,39 +134,34 @@ bool AuditStore::open(const QString& filePath)
 bool AuditStore::openForReading(const QString& filePath)
 {
     close();
-    const QByteArray name = QFile::encodeName(filePath);
-    if (!QFile::exists(filePath) || sqlite3_open_v2(name.constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    constexpr int BusyMilliseconds = 5000;
+    if (!QFile::exists(filePath) ||
+        m_db.open(filePath, SqliteConnection::Mode::ReadOnly, BusyMilliseconds) != SQLITE_OK) {
         fail();
         close();
         return false;
     }
-    constexpr int BusyMilliseconds = 5000;
-    sqlite3_busy_timeout(m_db, BusyMilliseconds);
-    m_statements = QList<sqlite3_stmt*>(SlotCount, nullptr);
+    m_statements.resize(SlotCount);
     return true;
 }
 
 bool AuditStore::openFile(const QString& filePath)
 {
-    const QByteArray name = QFile::encodeName(filePath);
-    if (sqlite3_open_v2(name.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
-        return fail();
     // Two scans at once: the second waits for the first's writes instead of failing.
     constexpr int BusyMilliseconds = 120000;
-    sqlite3_busy_timeout(m_db, BusyMilliseconds);
-    m_statements = QList<sqlite3_stmt*>(SlotCount, nullptr);
+    if (m_db.open(filePath, SqliteConnection::Mode::ReadWriteNew, BusyMilliseconds) != SQLITE_OK)
+        return fail();
+    m_statements.resize(SlotCount);
     return exec("PRAGMA journal_mode = WAL") && exec("PRAGMA synchronous = NORMAL");
 }
 
 bool AuditStore::check()
 {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &statement, nullptr) != SQLITE_OK)
+    SqliteStatement statement;
+    if (m_db.prepare(statement, u"PRAGMA quick_check"_s) != SQLITE_OK)
         return fail();
-    const bool sound = sqlite3_step(statement) == SQLITE_ROW &&
-                       qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "ok") == 0;
-    sqlite3_finalize(statement);
+    const bool sound = statement.step() == SQLITE_ROW && statement.value(0).toString() == u"ok";
+    statement.finalize();
     if (!sound) {
         m_error = u"the store failed its check"_s;
         return false;
@@ -176,11 +171,11 @@ bool AuditStore::check()
 
 bool AuditStore::createSchema()
 {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA user_version", -1, &statement, nullptr) != SQLITE_OK)
+    SqliteStatement statement;
+    if (m_db.prepare(statement, u"PRAGMA user_version"_s) != SQLITE_OK)
         return fail();
-    const int version = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
-    sqlite3_finalize(statement);
+    const int version = statement.step() == SQLITE_ROW ? static_cast<int>(statement.integer(0)) : -1;
+    statement.finalize();
     if (version == 1)
         return exec(FromVersion1);
     if (version != 0 && version != SchemaVersion) {
@@ -190,16 +185,35 @@ bool AuditStore::createSchema()
     return version == SchemaVersion || exec(Schema);
 }
 
-sqlite3_stmt* AuditStore::prepared(int slot, const char* sql)
+SqliteStatement* AuditStore::prepared(int slot, const char* sql)
 {
-    sqlite3_stmt*& statement = m_statements[slot];
-    if (!statement && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+    SqliteStatement& statement = m_statements[static_cast<std::size_t>(slot)];
+    if (!statement.isPrepared() &&
+        statement.prepare(m_db.handle(), QString::fromLatin1(sql), SqliteStatement::Use::Often) != SQLITE_OK) {
         fail();
         return nullptr;
     }
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    return statement;
+    statement.reset();
+    return &statement;
+}
+
+bool AuditStore::stepped(SqliteStatement& statement)
+{
+    return statement.step() == SQLITE_DONE || fail();
+}
+
+template <typename T, typename Read>
+AuditStore::Lookup<T> AuditStore::lookedUp(SqliteStatement& statement, Read read)
+{
+    switch (statement.step()) {
+    case SQLITE_ROW:
+        return {read(statement), false};
+    case SQLITE_DONE:
+        return {};
+    default:
+        fail();
+        return {std::nullopt, true};
+    }
 }
 
 bool AuditStore::begin()
@@ -214,163 +228,145 @@ bool AuditStore::commit()
 
 void AuditStore::rollback()
 {
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_db.executeScript("ROLLBACK");
 }
 
-std::optional<PathFacts> AuditStore::facts(const QByteArray& path)
+AuditStore::Lookup<PathFacts> AuditStore::facts(const QByteArray& path)
 {
-    sqlite3_stmt* statement = prepared(SelectFacts, "SELECT creator, created, modifier, modified, reader, read, "
-                                                    "archiver, archived, folder FROM facts WHERE path = ?");
+    SqliteStatement* statement = prepared(SelectFacts, "SELECT creator, created, modifier, modified, reader, read, "
+                                                       "archiver, archived, folder FROM facts WHERE path = ?");
     if (!statement)
-        return std::nullopt;
-    bindBlob(statement, 1, path);
-    if (sqlite3_step(statement) != SQLITE_ROW)
-        return std::nullopt;
-    return factsFromRow(statement, 0);
+        return {std::nullopt, true};
+    statement->bind(1, path);
+    return lookedUp<PathFacts>(*statement, [](const SqliteStatement& row) { return factsFromRow(row, 0); });
 }
 
 bool AuditStore::writeFacts(const QByteArray& path, const PathFacts& facts)
 {
-    sqlite3_stmt* statement = prepared(ReplaceFacts, "INSERT OR REPLACE INTO facts VALUES (?,?,?,?,?,?,?,?,?,?)");
+    SqliteStatement* statement = prepared(ReplaceFacts, "INSERT OR REPLACE INTO facts VALUES (?,?,?,?,?,?,?,?,?,?)");
     if (!statement)
         return false;
-    bindBlob(statement, 1, path);
-    bindBlob(statement, 2, facts.creator);
-    sqlite3_bind_int64(statement, 3, facts.created);
-    bindBlob(statement, 4, facts.modifier);
-    sqlite3_bind_int64(statement, 5, facts.modified);
-    bindBlob(statement, 6, facts.reader);
-    sqlite3_bind_int64(statement, 7, facts.read);
-    bindBlob(statement, 8, facts.archiver);
-    sqlite3_bind_int64(statement, 9, facts.archived);
-    sqlite3_bind_int(statement, 10, facts.folder ? 1 : 0);
-    return sqlite3_step(statement) == SQLITE_DONE || fail();
+    statement->bind(1, path);
+    statement->bind(2, facts.creator);
+    statement->bind(3, facts.created);
+    statement->bind(4, facts.modifier);
+    statement->bind(5, facts.modified);
+    statement->bind(6, facts.reader);
+    statement->bind(7, facts.read);
+    statement->bind(8, facts.archiver);
+    statement->bind(9, facts.archived);
+    statement->bind(10, facts.folder ? 1 : 0);
+    return stepped(*statement);
 }
 
 bool AuditStore::eraseFacts(const QByteArray& path)
 {
-    sqlite3_stmt* statement = prepared(DeleteFacts, "DELETE FROM facts WHERE path = ?");
+    SqliteStatement* statement = prepared(DeleteFacts, "DELETE FROM facts WHERE path = ?");
     if (!statement)
         return false;
-    bindBlob(statement, 1, path);
-    return sqlite3_step(statement) == SQLITE_DONE || fail();
+    statement->bind(1, path);
+    return stepped(*statement);
 }
 
 bool AuditStore::moveFolderContents(const QByteArray& folder, const QByteArray& target)
 {
-    sqlite3_stmt* statement =
+    SqliteStatement* statement =
         prepared(MoveFolder, "UPDATE OR REPLACE facts SET path = CAST(?1 || substr(path, ?2) AS BLOB) "
                              "WHERE path > ?3 AND path < ?4");
     if (!statement)
         return false;
-    bindBlob(statement, 1, target + '/');
-    sqlite3_bind_int64(statement, 2, folder.size() + 2);
-    bindBlob(statement, 3, folder + '/');
-    bindBlob(statement, 4, folderEnd(folder));
-    return sqlite3_step(statement) == SQLITE_DONE || fail();
+    statement->bind(1, QByteArray(target + '/'));
+    statement->bind(2, static_cast<qint64>(folder.size() + 2));
+    statement->bind(3, QByteArray(folder + '/'));
+    statement->bind(4, folderEnd(folder));
+    return stepped(*statement);
 }
 
 bool AuditStore::eraseFolderContents(const QByteArray& folder)
 {
-    sqlite3_stmt* statement = prepared(EraseFolder, "DELETE FROM facts WHERE path > ?1 AND path < ?2");
+    SqliteStatement* statement = prepared(EraseFolder, "DELETE FROM facts WHERE path > ?1 AND path < ?2");
     if (!statement)
         return false;
-    bindBlob(statement, 1, folder + '/');
-    bindBlob(statement, 2, folderEnd(folder));
-    return sqlite3_step(statement) == SQLITE_DONE || fail();
+    statement->bind(1, QByteArray(folder + '/'));
+    statement->bind(2, folderEnd(folder));
+    return stepped(*statement);
 }
 
 bool AuditStore::addDeletion(const PathDeletion& deletion)
 {
-    sqlite3_stmt* statement = prepared(InsertDeletion, "INSERT INTO deletions VALUES (?,?,?,?)");
+    SqliteStatement* statement = prepared(InsertDeletion, "INSERT INTO deletions VALUES (?,?,?,?)");
     if (!statement)
         return false;
-    bindBlob(statement, 1, deletion.path);
-    bindBlob(statement, 2, deletion.deletor);
-    sqlite3_bind_int64(statement, 3, deletion.deleted);
-    sqlite3_bind_int(statement, 4, deletion.folder ? 1 : 0);
-    return sqlite3_step(statement) == SQLITE_DONE || fail();
+    statement->bind(1, deletion.path);
+    statement->bind(2, deletion.deletor);
+    statement->bind(3, deletion.deleted);
+    statement->bind(4, deletion.folder ? 1 : 0);
+    return stepped(*statement);
 }
 
-std::optional<SourcePosition> AuditStore::position(const QString& source)
+AuditStore::Lookup<SourcePosition> AuditStore::position(const QString& source)
 {
-    sqlite3_stmt* statement =
+    SqliteStatement* statement =
         prepared(SelectPosition, "SELECT device, inode, offset, head, cursor, tail, within FROM positions "
                                  "WHERE source = ?");
     if (!statement)
-        return std::nullopt;
-    const QByteArray name = source.toUtf8();
-    sqlite3_bind_text(statement, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(statement) != SQLITE_ROW)
-        return std::nullopt;
-    const int within = sqlite3_column_int(statement, 6);
-    return SourcePosition{static_cast<quint64>(sqlite3_column_int64(statement, 0)),
-                          static_cast<quint64>(sqlite3_column_int64(statement, 1)),
-                          sqlite3_column_int64(statement, 2),
-                          blobColumn(statement, 3),
-                          blobColumn(statement, 4),
-                          blobColumn(statement, 5),
-                          within >= 0 && within <= static_cast<int>(SourcePosition::Within::PassedOverMessage)
-                              ? static_cast<SourcePosition::Within>(within)
-                              : SourcePosition::Within::Lines};
+        return {std::nullopt, true};
+    statement->bind(1, source);
+    return lookedUp<SourcePosition>(*statement, positionFromRow);
 }
+
 
 bool AuditStore::setPosition(const QString& source, const SourcePosition& position)
 {
-    sqlite3_stmt* statement = prepared(ReplacePosition, "INSERT OR REPLACE INTO positions VALUES (?,?,?,?,?,?,?,?)");
+    SqliteStatement* statement = prepared(ReplacePosition, "INSERT OR REPLACE INTO positions VALUES (?,?,?,?,?,?,?,?)");
     if (!statement)
         return false;
-    const QByteArray name = source.toUtf8();
-    sqlite3_bind_text(statement, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int64(statement, 2, static_cast<qint64>(position.device));
-    sqlite3_bind_int64(statement, 3, static_cast<qint64>(position.inode));
-    sqlite3_bind_int64(statement, 4, position.offset);
-    bindBlob(statement, 5, position.head);
-    bindBlob(statement, 6, position.cursor);
-    bindBlob(statement, 7, position.tail);
-    sqlite3_bind_int(statement, 8, static_cast<int>(position.within));
-    return sqlite3_step(statement) == SQLITE_DONE || fail();
+    statement->bind(1, source);
+    statement->bind(2, static_cast<qint64>(position.device));
+    statement->bind(3, static_cast<qint64>(position.inode));
+    statement->bind(4, position.offset);
+    statement->bind(5, position.head);
+    statement->bind(6, position.cursor);
+    statement->bind(7, position.tail);
+    statement->bind(8, static_cast<int>(position.within));
+    return stepped(*statement);
 }
 
 QHash<QByteArray, PathFacts> AuditStore::allFacts()
 {
     QHash<QByteArray, PathFacts> all;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, "SELECT path, creator, created, modifier, modified, reader, read, archiver, "
-                                 "archived, folder FROM facts", -1, &statement, nullptr) != SQLITE_OK) {
+    SqliteStatement statement;
+    if (m_db.prepare(statement, u"SELECT path, creator, created, modifier, modified, reader, read, archiver, "
+                                u"archived, folder FROM facts"_s) != SQLITE_OK) {
         fail();
         return all;
     }
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        all.insert(blobColumn(statement, 0), factsFromRow(statement, 1));
-    sqlite3_finalize(statement);
+    while (statement.step() == SQLITE_ROW)
+        all.insert(statement.bytes(0), factsFromRow(statement, 1));
     return all;
 }
 
 QList<PathDeletion> AuditStore::allDeletions()
 {
     QList<PathDeletion> all;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, "SELECT path, deletor, deleted, folder FROM deletions ORDER BY deleted", -1,
-                           &statement, nullptr) != SQLITE_OK) {
+    SqliteStatement statement;
+    if (m_db.prepare(statement, u"SELECT path, deletor, deleted, folder FROM deletions ORDER BY deleted"_s) !=
+        SQLITE_OK) {
         fail();
         return all;
     }
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        all.append(PathDeletion{blobColumn(statement, 0), blobColumn(statement, 1),
-                                sqlite3_column_int64(statement, 2), sqlite3_column_int(statement, 3) != 0});
-    sqlite3_finalize(statement);
+    while (statement.step() == SQLITE_ROW)
+        all.append(PathDeletion{statement.bytes(0), statement.bytes(1), statement.integer(2),
+                                statement.integer(3) != 0});
     return all;
 }
 
 qint64 AuditStore::dataVersion()
 {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &statement, nullptr) != SQLITE_OK)
+    SqliteStatement statement;
+    if (m_db.prepare(statement, u"PRAGMA data_version"_s) != SQLITE_OK)
         return -1;
-    const qint64 version = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
-    sqlite3_finalize(statement);
-    return version;
+    return statement.step() == SQLITE_ROW ? statement.integer(0) : -1;
 }
 
 } // namespace corvane

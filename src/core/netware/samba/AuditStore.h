@@ -5,10 +5,11 @@
 #include <QList>
 #include <QString>
 
-#include <optional>
+#include "core/sqlite/SqliteConnection.h"
+#include "core/sqlite/SqliteStatement.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include <optional>
+#include <vector>
 
 namespace corvane {
 
@@ -79,7 +80,14 @@ public:
     bool commit();
     void rollback();
 
-    std::optional<PathFacts> facts(const QByteArray& path);
+    // What the store knows: found, not known, or not read at all (error() says why). A failed
+    // lookup is no "not known": taken as one, a path's history or a log's position would be lost.
+    template <typename T> struct Lookup
+    {
+        std::optional<T> found;
+        bool failed = false;
+    };
+    Lookup<PathFacts> facts(const QByteArray& path);
     bool writeFacts(const QByteArray& path, const PathFacts& facts);
     bool eraseFacts(const QByteArray& path);
     // Moves every path under folder/ to target/.
@@ -88,7 +96,7 @@ public:
     bool eraseFolderContents(const QByteArray& folder);
     bool addDeletion(const PathDeletion& deletion);
 
-    std::optional<SourcePosition> position(const QString& source);
+    Lookup<SourcePosition> position(const QString& source);
     bool setPosition(const QString& source, const SourcePosition& position);
 
     QHash<QByteArray, PathFacts> allFacts();
@@ -102,11 +110,13 @@ private:
     bool createSchema();
     void close();
     bool exec(const char* sql);
-    sqlite3_stmt* prepared(int slot, const char* sql);
+    SqliteStatement* prepared(int slot, const char* sql);
+    template <typename T, typename Read> Lookup<T> lookedUp(SqliteStatement& statement, Read read);
+    bool stepped(SqliteStatement& statement);
     bool fail();
 
-    sqlite3* m_db = nullptr;
-    QList<sqlite3_stmt*> m_statements;
+    SqliteConnection m_db;
+    std::vector<SqliteStatement> m_statements;
     QString m_error;
     QString m_setAside;
 };

@@ -13,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 #include <QProcess>
 
 #include <fcntl.h>
@@ -30,11 +29,6 @@ namespace {
 // Paths changed since the last write, and paths kept in memory at all: the bounds of a batch.
 constexpr qsizetype ChangedPathsBeforeWrite = 50000;
 constexpr qsizetype RememberedPaths = 100000;
-
-QString quantity(qint64 count)
-{
-    return QLocale::c().toString(count).replace(u',', u',');
-}
 
 // An exclusive lock on a file beside the store, released when the object goes or the process ends.
 class StoreLock
@@ -267,8 +261,12 @@ private:
     {
         auto entry = m_pending.find(path);
         if (entry == m_pending.end()) {
-            const std::optional<PathFacts> stored = m_store.facts(path);
-            entry = m_pending.insert(path, Pending{stored.value_or(PathFacts{}), stored.has_value(), stored.has_value()});
+            const AuditStore::Lookup<PathFacts> stored = m_store.facts(path);
+            // Taken for a path never seen, an unread one would lose its history at the next write.
+            if (stored.failed)
+                m_storeFailed = true;
+            entry = m_pending.insert(path, Pending{stored.found.value_or(PathFacts{}), stored.found.has_value(),
+                                                   stored.found.has_value()});
         }
         // Every caller changes what it asks for.
         if (!entry->changed) {
@@ -415,14 +413,28 @@ public:
 private:
     void problem(const QString& text) { m_reading.problems.append(text); }
 
+    // Where the last reading of a source stopped; a store that cannot say is reported, and the
+    // source is left for a later reading rather than read again from its start.
+    AuditStore::Lookup<SourcePosition> storedPosition(const QString& key)
+    {
+        AuditStore::Lookup<SourcePosition> stored = m_store.position(key);
+        if (stored.failed)
+            problem(u"the store of %1 cannot be read: %2"_s.arg(m_volumeName, m_store.error()));
+        return stored;
+    }
+
     void readFileSource(const AuditSource& source)
     {
         const QString key = source.text();
         std::unique_ptr<LogStream> live = openLog(source.location, LogStream::Generation::Live);
         if (!live)
             return;
-        const std::optional<SourcePosition> stored = m_store.position(key);
+        const AuditStore::Lookup<SourcePosition> lookup = storedPosition(key);
+        if (lookup.failed)
+            return;
+        const std::optional<SourcePosition>& stored = lookup.found;
         QByteArray before;
+        // A store that cannot be written is reported where it fails; nothing else is left to do.
         if (!stored || resumes(*live, *stored, before)) {
             readLog(source, *live, stored.value_or(SourcePosition{}), before, key, false);
             return;
@@ -702,38 +714,55 @@ private:
         return arguments;
     }
 
+    // How a reading of the journal ended: only one that journalctl refused is tried again.
+    enum class JournalOutcome
+    {
+        Read,
+        StoreFailed,   // reported already
+        JournalFailed, // the failure is told to the caller
+    };
+
     // Entries after the stored cursor; where journalctl no longer knows the cursor (the journal
     // was cleaned), entries no later than the last one read are passed over. Each try starts
     // from the stored position: what a failed one read is not kept.
     void readJournal(const AuditSource& source)
     {
         const QString key = source.text();
-        const SourcePosition stored = m_store.position(key).value_or(SourcePosition{});
-        QString failure;
-        if (runJournal(source, key, stored, stored.cursor, failure))
+        const AuditStore::Lookup<SourcePosition> lookup = storedPosition(key);
+        if (lookup.failed)
             return;
-        if (!stored.cursor.isEmpty() && runJournal(source, key, stored, {}, failure))
+        const SourcePosition stored = lookup.found.value_or(SourcePosition{});
+        QString failure;
+        if (runJournal(source, key, stored, stored.cursor, failure) != JournalOutcome::JournalFailed)
+            return;
+        if (!stored.cursor.isEmpty() &&
+            runJournal(source, key, stored, {}, failure) != JournalOutcome::JournalFailed)
             return;
         problem(u"the journal cannot be read: %1"_s.arg(failure));
     }
 
-    bool runJournal(const AuditSource& source, const QString& key, SourcePosition position,
-                    const QByteArray& cursor, QString& failure)
+    JournalOutcome runJournal(const AuditSource& source, const QString& key, SourcePosition position,
+                              const QByteArray& cursor, QString& failure)
     {
         m_journal = JournalStart{cursor, position.offset, 0, true, {}};
         QProcess journal;
         journal.start(m_settings.journalctl, journalArguments(source, cursor));
         if (!journal.waitForStarted()) {
             failure = u"%1 cannot be started"_s.arg(m_settings.journalctl);
-            return false;
+            return JournalOutcome::JournalFailed;
         }
         if (!begin())
-            return true; // the failure is reported already
+            return JournalOutcome::StoreFailed;
         QByteArray carry;
         qint64 sinceSave = 0;
         constexpr qint64 EntriesBeforeWrite = 50000;
         for (;;) {
-            const bool more = journal.waitForReadyRead(-1);
+            const bool more = journal.waitForReadyRead(m_settings.journalSilenceMs);
+            if (!more && journal.state() == QProcess::Running)
+                return journalFailed(journal,
+                                     u"%1 wrote nothing for %2 ms and was stopped"_s.arg(m_settings.journalctl)
+                                         .arg(m_settings.journalSilenceMs),
+                                     failure);
             carry += journal.readAllStandardOutput();
             qsizetype start = 0;
             for (qsizetype end = carry.indexOf('\n'); end >= 0; end = carry.indexOf('\n', start)) {
@@ -744,24 +773,35 @@ private:
             carry.remove(0, start);
             if (sinceSave >= EntriesBeforeWrite) {
                 if (!saveAndGoOn(key, position))
-                    return true; // the failure is reported already
+                    return JournalOutcome::StoreFailed;
                 sinceSave = 0;
             }
             if (!more)
                 break;
         }
-        journal.waitForFinished(-1);
+        journal.waitForFinished(-1); // its output has ended: it is ending
         if (journal.exitStatus() != QProcess::NormalExit || journal.exitCode() != 0) {
-            m_store.rollback();
-            m_folder.forget();
-            failure = QString::fromLocal8Bit(journal.readAllStandardError()).trimmed();
-            if (failure.isEmpty())
-                failure = u"%1 ended with status %2"_s.arg(m_settings.journalctl).arg(journal.exitCode());
-            return false;
+            const QString said = QString::fromLocal8Bit(journal.readAllStandardError()).trimmed();
+            return journalFailed(
+                journal, said.isEmpty() ? u"%1 ended with status %2"_s.arg(m_settings.journalctl).arg(journal.exitCode()) : said,
+                failure);
         }
-        if (save(key, position) && !m_journal.loss.isEmpty())
+        if (!save(key, position))
+            return JournalOutcome::StoreFailed;
+        if (!m_journal.loss.isEmpty())
             problem(m_journal.loss);
-        return true;
+        return JournalOutcome::Read;
+    }
+
+    // What the failed reading applied is forgotten; journalctl, where it still runs, is stopped.
+    JournalOutcome journalFailed(QProcess& journal, const QString& why, QString& failure)
+    {
+        journal.kill();
+        journal.waitForFinished(-1);
+        m_store.rollback();
+        m_folder.forget();
+        failure = why;
+        return JournalOutcome::JournalFailed;
     }
 
     // At the first entry of a reading: the entry read last, where the journal still holds it, is
@@ -912,18 +952,18 @@ QString AuditSource::text() const
 
 QString AuditReading::summary(const QString& volume) const
 {
-    QString text = u"%1: %2 audit records read"_s.arg(volume, quantity(records));
+    QString text = u"%1: %2 audit records read"_s.arg(volume, QString::number(records));
     if (unreadable > 0)
-        text += u", %1 unreadable lines skipped"_s.arg(quantity(unreadable));
+        text += u", %1 unreadable lines skipped"_s.arg(QString::number(unreadable));
     if (foreign > 0)
-        text += u", %1 other lines passed over"_s.arg(quantity(foreign));
+        text += u", %1 other lines passed over"_s.arg(QString::number(foreign));
     if (overlong > 0)
-        text += u", %1 lines longer than %2 KiB skipped"_s.arg(quantity(overlong)).arg(LogLines::LongestLine >> 10);
+        text += u", %1 lines longer than %2 KiB skipped"_s.arg(QString::number(overlong)).arg(LogLines::LongestLine >> 10);
     if (ambiguousRenames > 0)
         text += u", %1 renames that could be read more than one way left both names without history"_s.arg(
-            quantity(ambiguousRenames));
+            QString::number(ambiguousRenames));
     if (notFromSmbd > 0)
-        text += u", %1 journal records not written by smbd were passed over"_s.arg(quantity(notFromSmbd));
+        text += u", %1 journal records not written by smbd were passed over"_s.arg(QString::number(notFromSmbd));
     for (const QString& warning : warnings)
         text += u"; warning: "_s + warning;
     for (const QString& problem : problems)

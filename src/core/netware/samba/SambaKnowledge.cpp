@@ -7,9 +7,11 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <utility>
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
+
 
 namespace corvane {
 
@@ -93,24 +95,26 @@ bool SambaKnowledge::refresh()
         return false;
     m_sinceRefresh.start();
     readStore();
+    // The repository changes without the store (a file deleted since the last reading of the
+    // trail), so the entries are made again either way and compared.
+    const QList<SalvageableEntry> before = std::exchange(m_deleted, {});
     rebuildDeletedEntries();
-    return true;
+    return m_deleted != before;
 }
 
 // The store is read again only when a reading of the trail has written to it since.
-bool SambaKnowledge::readStore()
+void SambaKnowledge::readStore()
 {
     if (!m_storeOpen)
         m_storeOpen = m_store.openForReading(m_settings.storeFile);
     if (!m_storeOpen)
-        return false;
+        return;
     const qint64 version = m_store.dataVersion();
     if (version == m_storeVersion && version >= 0)
-        return false;
+        return;
     m_storeVersion = version;
     m_facts = m_store.allFacts();
     m_deletions = m_store.allDeletions();
-    return true;
 }
 
 void SambaKnowledge::rebuildDeletedEntries()

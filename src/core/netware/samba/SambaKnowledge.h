@@ -45,7 +45,7 @@ public:
     std::optional<QString> userName(quint32 objectId) const override;
 
 private:
-    bool readStore();
+    void readStore();
     void rebuildDeletedEntries();
     void addRecycledFiles();
     void addUnrecycledDeletions();

@@ -30,6 +30,8 @@ struct SambaVolumeSettings
     QList<AuditSource> sources;
     QString storeFile; // the volume's own store
     QString journalctl = QStringLiteral("journalctl");
+    // A journalctl silent this long is taken as hanging and stopped, so that a scan never waits forever.
+    int journalSilenceMs = 60000;
 };
 
 } // namespace corvane

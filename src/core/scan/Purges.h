@@ -37,11 +37,11 @@ public:
     Purges(UserInterfacePort& ui, SettingsStore& settings, LastScanLine& lastScanLine, const Clock& clock,
            QString databasePath = auditDatabasePath());
 
-    // Sets scanDate to today and deletes what today's scans wrote; the directory snapshot goes
-    // back to what today's first run found, so that a rescan records the day's directory
-    // changes again. True when the completion text was shown, false when there was nothing to
-    // purge, the user said No or the purge failed.
-    bool PurgeToday(QDate& scanDate);
+    // Deletes what today's scans wrote; the directory snapshot goes back to what today's first
+    // run found, so that a rescan records the day's directory changes again. True when the
+    // completion text was shown, false when there was nothing to purge, the user said No or the
+    // purge failed.
+    bool PurgeToday();
     // Empties every table, Temp included.
     bool PurgeAll();
 

@@ -1,4 +1,4 @@
-#include "core/db/Purges.h"
+#include "core/scan/Purges.h"
 
 #include "core/common/Clock.h"
 #include "core/common/DateTexts.h"
@@ -85,9 +85,9 @@ Purges::Purges(UserInterfacePort& ui, SettingsStore& settings, LastScanLine& las
       m_databasePath(std::move(databasePath))
 {}
 
-bool Purges::PurgeToday(QDate& scanDate)
+bool Purges::PurgeToday()
 {
-    scanDate = m_clock.today();
+    const QDate scanDate = m_clock.today();
     const QString day = shortDateText(scanDate);
     const std::optional<QDate> lastScan = lastScanDate(m_lastScanLine.text());
     if (!lastScan || *lastScan < scanDate) {
@@ -157,7 +157,8 @@ void Purges::storeEmptyLastScan()
 DbError Purges::purgeInOneTransaction(const std::function<DbError(AuditDatabase&)>& purge) const
 {
     AuditDatabase database;
-    if (const DbError error = database.open(m_databasePath, AuditDatabase::Access::ReadWrite); error.isError())
+    if (const DbError error = connectAuditDatabase(database, m_databasePath, AuditDatabase::Access::ReadWrite);
+        error.isError())
         return error;
     if (const DbError error = database.beginTransaction(); error.isError())
         return error;

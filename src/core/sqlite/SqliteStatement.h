@@ -30,7 +30,14 @@ public:
     static constexpr int noStatement = SQLITE_EMPTY;
     static constexpr int textAfterStatement = SQLITE_MISUSE;
 
-    int prepare(sqlite3* db, const QString& sql);
+    // A statement kept for many uses (reset between them) is prepared as such, so SQLite keeps it
+    // out of its lookaside memory.
+    enum class Use
+    {
+        Once,
+        Often
+    };
+    int prepare(sqlite3* db, const QString& sql, Use use = Use::Once);
     bool isPrepared() const { return m_statement != nullptr; }
     void finalize();
 
@@ -39,11 +46,16 @@ public:
     int parameterCount() const;
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
+    // Steps past every row: SQLITE_DONE or the error that stopped it.
+    int stepToEnd();
     void reset();
 
     int columnCount() const;
     QString columnName(int column) const;
     QVariant value(int column) const;
+    // A column read as the type its caller stores there: NULL is 0 or empty.
+    qint64 integer(int column) const;
+    QByteArray bytes(int column) const;
 
 private:
     void bindText(int index, QStringView text);

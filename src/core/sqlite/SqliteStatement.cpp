@@ -1,6 +1,6 @@
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
-#include "core/db/StoredValues.h"
+#include "core/common/StoredDateTexts.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -66,13 +66,14 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
     return *this;
 }
 
-int SqliteStatement::prepare(sqlite3* db, const QString& sql)
+int SqliteStatement::prepare(sqlite3* db, const QString& sql, Use use)
 {
     finalize();
     const QByteArray utf8 = sql.toUtf8();
     const char* tail = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size() + 1), &m_statement, &tail);
+    const unsigned int flags = use == Use::Often ? SQLITE_PREPARE_PERSISTENT : 0;
+    const int rc = sqlite3_prepare_v3(db, utf8.constData(), static_cast<int>(utf8.size() + 1), flags,
+                                      &m_statement, &tail);
     if (rc != SQLITE_OK)
         return rc;
     if (m_statement == nullptr)
@@ -156,6 +157,14 @@ int SqliteStatement::step()
     return sqlite3_step(m_statement);
 }
 
+int SqliteStatement::stepToEnd()
+{
+    int rc = SQLITE_ROW;
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(m_statement);
+    return rc;
+}
+
 void SqliteStatement::reset()
 {
     sqlite3_reset(m_statement);
@@ -189,6 +198,17 @@ QVariant SqliteStatement::value(int column) const
     default:
         return {};
     }
+}
+
+qint64 SqliteStatement::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QByteArray SqliteStatement::bytes(int column) const
+{
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+    return QByteArray(data, sqlite3_column_bytes(m_statement, column));
 }
 
 } // namespace corvane

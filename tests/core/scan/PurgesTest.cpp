@@ -1,7 +1,7 @@
-#include "AuditDatabaseFixture.h"
+#include "core/db/AuditDatabaseFixture.h"
 
 #include "core/db/AuditTables.h"
-#include "core/db/Purges.h"
+#include "core/scan/Purges.h"
 #include "core/settings/SettingsStore.h"
 #include "mock/FakeClock.h"
 #include "mock/FakeUserInterface.h"
@@ -82,16 +82,14 @@ protected:
     test::FakeClock clock{QDateTime(today, QTime(10, 0))};
     FakeLastScanLine lastScanLine;
     Purges purges{ui, settings, lastScanLine, clock, temp.path};
-    QDate scanDate;
 };
 
 TEST_F(PurgesTest, PurgeTodayAsksThenDeletesTodaysRowsOnly)
 {
     fillTwoDays();
     ui.answers = {Answer::Yes};
-    EXPECT_TRUE(purges.PurgeToday(scanDate));
+    EXPECT_TRUE(purges.PurgeToday());
 
-    EXPECT_EQ(scanDate, today);
     EXPECT_EQ(ui.questions,
               QStringList{QStringLiteral("Are you sure you want to delete data for 12/7/2026?")});
     EXPECT_EQ(ui.statusHistory, (QStringList{QStringLiteral("Purging 12/7/2026 records from database..."),
@@ -116,7 +114,7 @@ TEST_F(PurgesTest, PurgeTodayKeepsASnapshotOfAnEarlierDay)
     test::appendRows(database, QStringLiteral("Temp"),
                      {at(QStringLiteral("Date"), QDate(2026, 12, 5), QStringLiteral("\\\\S\\V:OLD"))});
     ui.answers = {Answer::Yes};
-    EXPECT_TRUE(purges.PurgeToday(scanDate));
+    EXPECT_TRUE(purges.PurgeToday());
     EXPECT_EQ(database.queryValue(QStringLiteral("SELECT Directory FROM Temp")).value.toString(),
               QStringLiteral("\\\\S\\V:OLD"));
     EXPECT_EQ(test::rowCount(database, QStringLiteral("Temp")), 1);
@@ -135,7 +133,7 @@ TEST_F(PurgesTest, AFailingStatementDeletesNothingAndIsReported)
     fillTwoDays();
     refuseDeletesFrom(database, "DirActivity");
     ui.answers = {Answer::Yes, Answer::Yes};
-    EXPECT_FALSE(purges.PurgeToday(scanDate));
+    EXPECT_FALSE(purges.PurgeToday());
     EXPECT_FALSE(purges.PurgeAll());
     ASSERT_EQ(ui.messages.size(), 2);
     for (const auto& message : ui.messages) {
@@ -162,7 +160,7 @@ TEST_F(PurgesTest, PurgeTodayWithALastScanBeforeTodayHasNoDataToPurge)
     for (const QString& line :
          {QStringLiteral("Last scan: 12/06/2026 11:00 pm"), QString(), QStringLiteral("Last scan: never")}) {
         lastScanLine.line = line;
-        EXPECT_FALSE(purges.PurgeToday(scanDate));
+        EXPECT_FALSE(purges.PurgeToday());
     }
     ASSERT_EQ(ui.messages.size(), 3);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("No data to purge."));
@@ -176,7 +174,7 @@ TEST_F(PurgesTest, AnsweringNoOrTheDefaultChangesNothing)
 {
     fillTwoDays();
     ui.answers = {Answer::No};
-    EXPECT_FALSE(purges.PurgeToday(scanDate));
+    EXPECT_FALSE(purges.PurgeToday());
     EXPECT_FALSE(purges.PurgeAll()); // the default button is No
     EXPECT_EQ(ui.questions.last(), QStringLiteral("Are you sure you want to delete all the data?"));
     EXPECT_TRUE(ui.statusHistory.isEmpty());
@@ -204,7 +202,7 @@ TEST_F(PurgesTest, WithTheFileMissingBothStillClearTheLastScanAndReportSuccess)
     database.close();
     QFile::remove(temp.path);
     ui.answers = {Answer::Yes, Answer::Yes};
-    EXPECT_TRUE(purges.PurgeToday(scanDate));
+    EXPECT_TRUE(purges.PurgeToday());
     EXPECT_EQ(ui.statusHistory, QStringList{QStringLiteral("Data for 12/7/2026 has been purged.")});
     EXPECT_EQ(lastScan(), QString());
     EXPECT_EQ(lastScanLine.line, QString());
