@@ -241,7 +241,7 @@ TEST(SambaVolume, DeletionsWithoutRepositoryAndAMissingSharePath)
 TEST(SambaVolume, ARefreshTellsWhetherTheDeletedEntriesChanged)
 {
     Share share;
-    share.configuration().samba->share.recycle = false;
+    share.samba().share.recycle = false;
     share.write("kept.txt");
     share.log("bob|1|pwrite|ok|@SHARE@/kept.txt");
     share.read();
