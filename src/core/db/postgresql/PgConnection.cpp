@@ -22,6 +22,9 @@ QString fieldOf(const PGresult* result, int field)
     return text ? QString::fromUtf8(text) : QString();
 }
 
+// The server's notices ("already exists, skipping") are for a person at psql; cv shows none.
+void ignoreNotice(void*, const char*) {}
+
 } // namespace
 
 PgResult::PgResult(pg_result* result, DbError error) : error(std::move(error)), m_result(result)
@@ -94,6 +97,7 @@ DbError PgConnection::open(const QString& connectionText, int connectTimeoutSeco
     m_connection = PQconnectdbParams(keywords, values, 1);
     if (m_connection == nullptr)
         return connectionLostError(u"out of memory"_s);
+    PQsetNoticeProcessor(m_connection, ignoreNotice, nullptr);
     if (const char* password = PQpass(m_connection))
         m_password = QString::fromUtf8(password);
     if (PQstatus(m_connection) != CONNECTION_OK) {
