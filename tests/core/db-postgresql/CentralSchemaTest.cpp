@@ -3,6 +3,7 @@
 #include "core/db/postgresql/CentralSchema.h"
 #include "core/db/postgresql/CentralSessions.h"
 #include "core/db/postgresql/DatabaseName.h"
+#include "core/db/postgresql/PgErrors.h"
 #include "core/db/SqliteErrors.h"
 
 using namespace Qt::StringLiterals;
@@ -55,6 +56,26 @@ TEST_F(CentralSchemaTest, ReadersSeeEveryStationsRowsThroughTheSharedViews)
     // Readers write nothing, and a query that runs too long is stopped.
     EXPECT_EQ(reader.execute(u"DELETE FROM station_alpha.newdirs"_s).number, readOnlyError().number);
     EXPECT_EQ(adminValue(u"SELECT count(*) FROM corvane.newdirs"_s), u"2"_s);
+}
+
+TEST_F(CentralSchemaTest, AConsoleKeepsItsRightsWhenAStationIsAdded)
+{
+    initialise(u"alpha"_s);
+    const QString console = u"cvconsole"_s;
+    const QString password = u"Console-pw-1"_s;
+    ASSERT_EQ(adminValue(u"CREATE ROLE %1 LOGIN PASSWORD %2; GRANT USAGE ON SCHEMA corvane TO %1;"
+                         "GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO %1"_s.arg(sqlIdentifier(console),
+                                                                                    sqlLiteral(password))),
+              u"no row"_s);
+    initialise(u"beta"_s);
+    PgConnection reader;
+    const DbError opened =
+        openReaderSession(reader, server_->tcpConnectionString(database(), console, password), 20);
+    ASSERT_FALSE(opened.isError()) << opened.text().toStdString();
+    const PgResult counted = reader.exec(u"SELECT count(*) FROM newdirs"_s);
+    EXPECT_EQ(counted.firstValue(), u"0"_s) << counted.error.text().toStdString();
+    // Its session stops a statement that runs too long.
+    EXPECT_EQ(reader.execute(u"SELECT pg_sleep(30)"_s).description, statementTimeoutError().description);
 }
 
 TEST_F(CentralSchemaTest, ADatabaseOfAnotherVersionOrNeverSetUpIsRefused)

@@ -120,8 +120,8 @@ DbError recreateReaderViews(PgConnection& connection)
         for (; next < rows.rowCount() && rows.text(next, 0) == rows.text(first, 0); ++next)
             selects.append(u"SELECT "_s + columns.value + u" FROM "_s + rows.text(next, 2));
         const QString view = u"corvane."_s + quotedIdentifier(rows.text(first, 1));
-        const QString sql = u"DROP VIEW IF EXISTS "_s + view + u"; CREATE VIEW "_s + view + u" AS "_s +
-                            selects.join(u" UNION ALL "_s);
+        // Replaced, not made anew, so that the rights granted on it to consoles stay.
+        const QString sql = u"CREATE OR REPLACE VIEW "_s + view + u" AS "_s + selects.join(u" UNION ALL "_s);
         if (const DbError error = connection.execute(sql); error.isError())
             return error;
         first = next;
