@@ -13,6 +13,8 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using Kind = JetValueKind;
+constexpr JetTokenKind Word = JetTokenKind::Word;
+constexpr JetTokenKind Symbol = JetTokenKind::Symbol;
 
 const QString syntaxInFrom = u"Syntax error in FROM clause."_s;
 
@@ -652,28 +654,62 @@ QString JetParser::expressionList()
     return items.join(u", "_s);
 }
 
+// Jet's logical operators; XOR, EQV and IMP are known, so that they fail by name.
 JetParser::Operand JetParser::expression()
 {
     const Nesting nesting(*this);
-    Operand left = conjunction();
-    while (true) {
-        if (peek().isWord("XOR"_L1) || peek().isWord("EQV"_L1) || peek().isWord("IMP"_L1))
-            fail(u"The operator %1 is not supported."_s.arg(peek().text.toUpper()));
-        if (!acceptWord("OR"_L1))
-            return left;
-        const Operand right = conjunction();
-        left = Operand{u'(' + left.sql + u" OR "_s + right.sql + u')', Kind::Number, {}, {}};
-    }
+    static const BinaryLevel level{{{Word, "OR"_L1, {}, Result::Truth},
+                                    {Word, "XOR"_L1, {}, Result::Refused},
+                                    {Word, "EQV"_L1, {}, Result::Refused},
+                                    {Word, "IMP"_L1, {}, Result::Refused}},
+                                   &JetParser::conjunction};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::conjunction()
 {
-    Operand left = negation();
-    while (acceptWord("AND"_L1)) {
-        const Operand right = negation();
-        left = Operand{u'(' + left.sql + u" AND "_s + right.sql + u')', Kind::Number, {}, {}};
+    static const BinaryLevel level{{{Word, "AND"_L1, {}, Result::Truth}}, &JetParser::negation};
+    return binaryChain(level);
+}
+
+JetParser::Operand JetParser::binaryChain(const BinaryLevel& level)
+{
+    Operand left = (this->*level.operand)();
+    while (true) {
+        const JetToken& next = peek();
+        const auto found =
+            std::find_if(level.operators.begin(), level.operators.end(), [&next](const auto& op) {
+                return op.token == Word ? next.isWord(op.text) : next.isSymbol(op.text);
+            });
+        if (found == level.operators.end())
+            return left;
+        if (found->result == Result::Refused)
+            fail(u"The operator %1 is not supported."_s.arg(next.text.toUpper()));
+        take();
+        const Operand right = (this->*level.operand)();
+        left = combined(*found, left, right);
     }
-    return left;
+}
+
+JetParser::Operand JetParser::combined(const BinaryOperator& op, const Operand& left, const Operand& right)
+{
+    const QString sql =
+        op.function.isEmpty()
+            ? QString(u'(' + left.sql + u' ' + op.text.toString().toUpper() + u' ' + right.sql + u')')
+            : QString(op.function + u'(' + left.sql + u", "_s + right.sql + u')');
+    switch (op.result) {
+    case Result::Text:
+        return Operand{sql, Kind::Text, {}, {}};
+    case Result::DateSum:
+        return Operand{sql, arithmeticKind(left.kind, right.kind, false), {}, {}};
+    case Result::DateDifference:
+        return Operand{sql, arithmeticKind(left.kind, right.kind, true), {}, {}};
+    case Result::Number:
+    case Result::Truth:
+    case Result::Refused:
+        break;
+    }
+    return Operand{sql, Kind::Number, {}, {}};
 }
 
 JetParser::Operand JetParser::negation()
@@ -777,61 +813,40 @@ JetParser::Operand JetParser::inTest(const Operand& value, bool negated)
 
 JetParser::Operand JetParser::concatenation()
 {
-    Operand left = addition();
-    while (acceptSymbol("&"_L1)) {
-        const Operand right = addition();
-        left = Operand{u"jetconcat("_s + left.sql + u", "_s + right.sql + u')', Kind::Text, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Symbol, "&"_L1, "jetconcat"_L1, Result::Text}}, &JetParser::addition};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::addition()
 {
-    Operand left = modulo();
-    while (peek().isSymbol("+"_L1) || peek().isSymbol("-"_L1)) {
-        const bool subtraction = take().text == "-"_L1;
-        const Operand right = modulo();
-        left = Operand{(subtraction ? u"jetminus("_s : u"jetplus("_s) + left.sql + u", "_s + right.sql + u')',
-                       arithmeticKind(left.kind, right.kind, subtraction),
-                       {},
-                       {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Symbol, "+"_L1, "jetplus"_L1, Result::DateSum},
+                                    {Symbol, "-"_L1, "jetminus"_L1, Result::DateDifference}},
+                                   &JetParser::modulo};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::modulo()
 {
-    Operand left = integerDivision();
-    while (acceptWord("MOD"_L1)) {
-        const Operand right = integerDivision();
-        left = Operand{u"jetmod("_s + left.sql + u", "_s + right.sql + u')', Kind::Number, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Word, "MOD"_L1, "jetmod"_L1, Result::Number}},
+                                   &JetParser::integerDivision};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::integerDivision()
 {
-    Operand left = multiplication();
-    while (acceptSymbol("\\"_L1)) {
-        const Operand right = multiplication();
-        left = Operand{u"jetintdiv("_s + left.sql + u", "_s + right.sql + u')', Kind::Number, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Symbol, "\\"_L1, "jetintdiv"_L1, Result::Number}},
+                                   &JetParser::multiplication};
+    return binaryChain(level);
 }
 
+// Jet divides in floating point and fails on a zero divisor; SQLite truncates integers and
+// yields NULL: hence jetdiv.
 JetParser::Operand JetParser::multiplication()
 {
-    Operand left = unary();
-    while (peek().isSymbol("*"_L1) || peek().isSymbol("/"_L1)) {
-        const bool division = take().text == "/"_L1;
-        const Operand right = unary();
-        // Jet divides in floating point and fails on a zero divisor; SQLite
-        // truncates integers and yields NULL.
-        const QString sql = division ? QString(u"jetdiv("_s + left.sql + u", "_s + right.sql + u')')
-                                     : QString(u'(' + left.sql + u" * "_s + right.sql + u')');
-        left = Operand{sql, Kind::Number, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{
+        {{Symbol, "*"_L1, {}, Result::Number}, {Symbol, "/"_L1, "jetdiv"_L1, Result::Number}},
+        &JetParser::unary};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::unary()

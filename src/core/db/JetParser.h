@@ -61,7 +61,7 @@ private:
         QString where;
         QString groupBy;
         QString having;
-        QString singleTable; // the table, as written, when FROM names one table and no join
+        QString singleTable;    // the table, as written, when FROM names one table and no join
         bool oneTable = false;  // one table, no join, no subquery in FROM
         bool aggregate = false; // an aggregate call of its own, not one of a subquery
     };
@@ -79,6 +79,32 @@ private:
     private:
         JetParser& m_parser;
     };
+
+    // One precedence level of left-associative binary operators: for each operator its token,
+    // the SQL function that computes it (none: written infix) and what it gives; and the parser
+    // of the operands, the next level up.
+    enum class BinaryResult
+    {
+        Number,
+        Text,
+        Truth,
+        DateSum,        // + of dates and numbers
+        DateDifference, // - of dates and numbers
+        Refused,        // an operator Jet has that is not supported
+    };
+    struct BinaryOperator
+    {
+        JetTokenKind token;
+        QLatin1StringView text;
+        QLatin1StringView function;
+        BinaryResult result;
+    };
+    struct BinaryLevel
+    {
+        std::vector<BinaryOperator> operators;
+        Operand (JetParser::*operand)();
+    };
+    using Result = BinaryResult;
 
     // tokens
     const JetToken& peek(int ahead = 0) const;
@@ -120,6 +146,8 @@ private:
     QString expressionList();
     Operand expression();
     Operand conjunction();
+    Operand binaryChain(const BinaryLevel& level);
+    static Operand combined(const BinaryOperator& op, const Operand& left, const Operand& right);
     Operand negation();
     Operand comparison();
     Operand concatenation();
