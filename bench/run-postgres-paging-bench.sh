@@ -26,12 +26,16 @@ else
 fi
 pid=
 cleanup() {
-    if [ -n "$pid" ]; then kill -INT "$pid" 2>/dev/null || true; while kill -0 "$pid" 2>/dev/null; do sleep 0.2; done; fi
+    # The server's own pid (runuser passes no signal on): a fast shutdown, then wait for it.
+    if [ -n "$pid" ]; then
+        [ -f "$work/data/postmaster.pid" ] && kill -INT "$(head -1 "$work/data/postmaster.pid")" 2>/dev/null
+        while kill -0 "$pid" 2>/dev/null; do sleep 0.2; done
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-"${as_server[@]}" "$bin/initdb" -D "$work/data" -U bench --encoding=UTF8 --no-locale --no-sync >/dev/null
+"${as_server[@]}" "$bin/initdb" -D "$work/data" -U bench -A trust --encoding=UTF8 --no-locale --no-sync >/dev/null
 "${as_server[@]}" "$bin/postgres" -D "$work/data" -k "$work/socket" -c listen_addresses= -c fsync=off \
     -c shared_buffers=256MB -c work_mem=16MB >"$work/server.log" 2>&1 &
 pid=$!
@@ -43,8 +47,8 @@ sql <<SQL
 INSERT INTO detail (directory, created, owner, lastaccess, lastarchive, archivor, lastedit, editor, file, sysdate, bytes)
 SELECT '\\VOL1\\DIR' || (i % 5000), timestamp '2026-01-01' + (i % 86400) * interval '37 seconds',
        'USER' || (i % 97), date '2026-01-01' + (i % 300), NULL, NULL,
-       timestamp '2026-06-01' + (i * 7919 % 1000000) * interval '1 second', 'user' || (i % 89),
-       'File' || md5(i::text) || '.dat', date '2026-12-01' + (i % 7), (i * 104729) % 10000000
+       timestamp '2026-06-01' + (i::bigint * 7919 % 1000000) * interval '1 second', 'user' || (i % 89),
+       'File' || md5(i::text) || '.dat', date '2026-12-01' + (i % 7), (i::bigint * 104729) % 10000000
 FROM generate_series(1, $rows) AS i;
 VACUUM ANALYZE detail;
 SQL
