@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTime>
 
 #include <sqlite3.h>
 
@@ -13,6 +14,8 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using Kind = JetValueKind;
+constexpr JetTokenKind Word = JetTokenKind::Word;
+constexpr JetTokenKind Symbol = JetTokenKind::Symbol;
 
 const QString syntaxInFrom = u"Syntax error in FROM clause."_s;
 
@@ -22,7 +25,7 @@ QString sqlString(const QString& text)
 }
 
 // Plain names stay readable; anything else, or a word SQLite reserves, is quoted.
-QString sqlIdentifier(const QString& name)
+QString sqliteIdentifier(const QString& name)
 {
     static const QRegularExpression plain(u"^[A-Za-z_][A-Za-z0-9_]*$"_s);
     const QByteArray utf8 = name.toUtf8();
@@ -42,6 +45,19 @@ QString mirrored(const QString& op)
     if (op == ">="_L1)
         return u"<="_s;
     return op;
+}
+
+// PostgreSQL keeps unquoted names in lower case and the tables are made so: a name quoted in
+// lower case finds its column whatever case the statement writes, and no keyword gets in its way.
+QString postgresIdentifier(const QString& name)
+{
+    return u'"' + name.toLower().replace(u'"', "\"\""_L1) + u'"';
+}
+
+QString postgresTimestamp(const JetDateTime& value)
+{
+    const QString time = QTime::fromMSecsSinceStartOfDay(value.seconds * 1000).toString(u"HH:mm:ss"_s);
+    return u"CAST('"_s + value.date.toString(u"yyyy-MM-dd"_s) + u' ' + time + u"' AS timestamp)"_s;
 }
 
 // A date compared in Jet is one instant, but a stored midnight has two spellings:
@@ -67,7 +83,7 @@ DateForms dateForms(const QString& sql, const std::optional<JetDateTime>& litera
 
 // "value op date" kept in plain column-against-constant forms, so an index on
 // the column still serves.
-QString dateComparison(const QString& value, const QString& op, const DateForms& date)
+QString storedDateComparison(const QString& value, const QString& op, const DateForms& date)
 {
     const bool equality = op == "="_L1 || op == "<>"_L1;
     if (equality && !date.single) {
@@ -97,9 +113,40 @@ JetValueKind arithmeticKind(JetValueKind left, JetValueKind right, bool subtract
 
 } // namespace
 
-JetParser::JetParser(const QString& statement, TableColumns columnsOf)
-    : m_tokens(lexJet(statement)), m_statement(statement), m_columnsOf(std::move(columnsOf))
+JetParser::JetParser(const QString& statement, TableColumns columnsOf, JetEngine engine)
+    : m_engine(engine), m_tokens(lexJet(statement)), m_statement(statement), m_columnsOf(std::move(columnsOf))
 {}
+
+// ---- engine ----
+
+QString JetParser::identifier(const QString& name) const
+{
+    return onPostgres() ? postgresIdentifier(name) : sqliteIdentifier(name);
+}
+
+// PostgreSQL keeps truth values apart from numbers: where a value is wanted, a condition
+// becomes 1 or 0 (NULL stays), as SQLite gives it.
+QString JetParser::value(const Operand& operand) const
+{
+    if (onPostgres() && operand.truth)
+        return u"CAST("_s + operand.sql + u" AS integer)"_s;
+    return operand.sql;
+}
+
+// ... and where a condition is wanted, a number is true when it is not 0, as in Jet.
+QString JetParser::condition(const Operand& operand) const
+{
+    if (onPostgres() && !operand.truth)
+        return u'(' + operand.sql + u" <> 0)"_s;
+    return operand.sql;
+}
+
+JetParser::Operand JetParser::truthOperand(const QString& sql)
+{
+    Operand operand{sql, Kind::Number, {}, {}};
+    operand.truth = true;
+    return operand;
+}
 
 QString JetParser::translate()
 {
@@ -220,6 +267,12 @@ void JetParser::failMissingOperator() const
         sourceText(m_expressionStart, m_pos)));
 }
 
+// The name just read, in lower case: how the statement refers to it again.
+QString JetParser::lastNameTaken() const
+{
+    return m_tokens[size_t(m_pos - 1)].text.toLower();
+}
+
 QString JetParser::sourceText(qsizetype fromToken, qsizetype toToken) const
 {
     const qsizetype last = qsizetype(m_tokens.size()) - 1;
@@ -291,18 +344,20 @@ JetParser::SelectCore JetParser::selectCore()
         const bool startsWithName = peek().kind == JetTokenKind::BracketName ||
                                     (peek().kind == JetTokenKind::Word && !isReserved(peek()));
         const QString firstName = peek().text;
+        const std::vector<TableSource> enclosingSources = std::exchange(m_sources, {});
         core.from = tableList(tableCount, hasJoin);
+        core.sources = std::exchange(m_sources, enclosingSources);
         if (startsWithName && tableCount == 1 && !hasJoin)
             core.singleTable = firstName;
     }
     if (acceptWord("WHERE"_L1))
-        core.where = clauseExpression().sql;
+        core.where = condition(clauseExpression());
     if (acceptWord("GROUP"_L1)) {
         expectWord("BY"_L1, u"Syntax error in GROUP BY clause."_s);
         core.groupBy = expressionList();
     }
     if (acceptWord("HAVING"_L1))
-        core.having = clauseExpression().sql;
+        core.having = condition(clauseExpression());
     // DISTINCTROW drops duplicate source rows: with one table it changes nothing.
     if (distinctRow && (tableCount > 1 || hasJoin))
         fail(u"DISTINCTROW over several tables is not supported."_s);
@@ -329,13 +384,14 @@ std::vector<JetParser::SelectItem> JetParser::selectList()
         if (acceptSymbol("*"_L1)) {
             items.push_back(SelectItem{u"*"_s, {}, {}, true});
         } else if (qualifiedStar) {
+            const QString qualifier = peek().text.toLower();
             const QString table = name(syntaxInFrom);
             take();
             take();
-            items.push_back(SelectItem{table + u".*"_s, {}, {}, true});
+            items.push_back(SelectItem{table + u".*"_s, {}, {}, true, qualifier});
         } else {
             const Operand value = clauseExpression();
-            SelectItem item{value.sql, {}, {}, false};
+            SelectItem item{this->value(value), {}, {}, false};
             if (acceptWord("AS"_L1)) {
                 item.alias = peek().text.toLower();
                 item.aliasSql = name(u"Syntax error in query: a name must follow AS."_s);
@@ -356,6 +412,10 @@ std::vector<JetParser::OrderKey> JetParser::orderByList()
     std::vector<OrderKey> keys;
     do {
         OrderKey key{clauseExpression(), false};
+        // A column number stays as written: a number literal of its own would sort nothing.
+        if (!key.key.numberText.isEmpty())
+            key.key.sql = key.key.numberText;
+        key.key.sql = value(key.key);
         if (acceptWord("DESC"_L1))
             key.descending = true;
         else
@@ -368,8 +428,10 @@ std::vector<JetParser::OrderKey> JetParser::orderByList()
 QString JetParser::writeSelect(const SelectCore& core, const std::vector<OrderKey>& order) const
 {
     QStringList items;
-    for (const SelectItem& item : core.items)
-        items.append(item.aliasSql.isEmpty() ? item.sql : item.sql + u" AS "_s + item.aliasSql);
+    for (const SelectItem& item : core.items) {
+        const QString sql = item.isStar && onPostgres() ? starColumns(core, item) : item.sql;
+        items.append(item.aliasSql.isEmpty() ? sql : sql + u" AS "_s + item.aliasSql);
+    }
     QString sql = u"SELECT "_s + (core.distinct ? u"DISTINCT "_s : QString()) + items.join(u", "_s);
     if (!core.from.isEmpty())
         sql += u" FROM "_s + core.from;
@@ -380,35 +442,91 @@ QString JetParser::writeSelect(const SelectCore& core, const std::vector<OrderKe
     if (!core.having.isEmpty())
         sql += u" HAVING "_s + core.having;
     sql += orderByClause(columnsBeforeAliases(core, order));
-    if (core.top)
+    if (core.top && !order.empty() && onPostgres()) {
+        if (core.distinct)
+            fail(u"TOP together with DISTINCT and ORDER BY is not supported."_s);
+        sql += u" FETCH FIRST "_s + *core.top + u" ROWS WITH TIES"_s;
+    } else if (core.top) {
         sql += u" LIMIT "_s + (order.empty() ? *core.top : tieAwareLimit(core, order));
+    }
     return sql;
+}
+
+// What "*" (or "t.*") stands for on PostgreSQL: each table's columns before its hidden rowid;
+// a subquery's, or an unknown table's, as they are.
+QString JetParser::starColumns(const SelectCore& core, const SelectItem& star) const
+{
+    QStringList columns;
+    for (const TableSource& source : core.sources) {
+        if (!star.starQualifier.isEmpty() && source.qualifier != star.starQualifier)
+            continue;
+        const std::optional<QStringList> known =
+            source.table.isEmpty() || !m_columnsOf ? std::nullopt : m_columnsOf(source.table);
+        const QString qualifier = identifier(source.qualifier) + u'.';
+        if (!known) {
+            columns.append(qualifier + u'*');
+            continue;
+        }
+        for (const QString& column : *known)
+            columns.append(qualifier + identifier(column));
+    }
+    return columns.isEmpty() ? star.sql : columns.join(u", "_s);
 }
 
 // Jet reads a name in ORDER BY as a column of the tables; SQLite takes a result alias of that
 // name first, so "SELECT Deleted, COUNT(Deleted) AS Deleted ... ORDER BY Deleted" would sort by
 // the count. With a unary plus SQLite looks for the column first and falls back to the alias.
+// PostgreSQL takes a bare name for a result alias first too, but a qualified name for a column
+// only: there the key is a column when one of the tables has it, else the alias.
 std::vector<JetParser::OrderKey> JetParser::columnsBeforeAliases(const SelectCore& core,
-                                                                 std::vector<OrderKey> order)
+                                                                 std::vector<OrderKey> order) const
 {
     for (OrderKey& key : order) {
         const bool alsoAlias =
             !key.key.plainName.isEmpty() &&
             std::any_of(core.items.begin(), core.items.end(),
                         [&key](const SelectItem& item) { return item.alias == key.key.plainName; });
-        if (alsoAlias)
+        if (alsoAlias && !onPostgres())
             key.key.sql.prepend(u'+');
+        else if (alsoAlias && !isUngroupedColumn(core, key.key.sql))
+            key.key.sql = sourceColumn(core, key.key.plainName).value_or(key.key.sql);
     }
     return order;
 }
 
-QString JetParser::orderByClause(const std::vector<OrderKey>& order)
+// A grouped select has only its groups' columns: a name of another column can only mean the
+// alias (cv.mdb's SQLite takes it so too).
+bool JetParser::isUngroupedColumn(const SelectCore& core, const QString& sql)
+{
+    const bool grouped = !core.groupBy.isEmpty() || core.aggregate;
+    return grouped && !core.groupBy.split(u", "_s).contains(sql);
+}
+
+// The column of that name of one of the tables, qualified by the table's name in FROM; nullopt
+// when none of the tables known has it.
+std::optional<QString> JetParser::sourceColumn(const SelectCore& core, const QString& name) const
+{
+    for (const TableSource& source : core.sources) {
+        const std::optional<QStringList> columns =
+            source.table.isEmpty() || !m_columnsOf ? std::nullopt : m_columnsOf(source.table);
+        if (columns && columns->contains(name, Qt::CaseInsensitive))
+            return identifier(source.qualifier) + u'.' + identifier(name);
+    }
+    return std::nullopt;
+}
+
+// NULL sorts below every value in cv.mdb, above every value in PostgreSQL.
+QString JetParser::orderByClause(const std::vector<OrderKey>& order) const
 {
     if (order.empty())
         return {};
     QStringList keys;
-    for (const OrderKey& key : order)
-        keys.append(key.key.sql + (key.descending ? u" DESC"_s : u" ASC"_s));
+    for (const OrderKey& key : order) {
+        QString sql = key.key.sql + (key.descending ? u" DESC"_s : u" ASC"_s);
+        if (onPostgres())
+            sql += key.descending ? u" NULLS LAST"_s : u" NULLS FIRST"_s;
+        keys.append(sql);
+    }
     return u" ORDER BY "_s + keys.join(u", "_s);
 }
 
@@ -462,7 +580,7 @@ std::optional<QString> JetParser::resultColumn(const SelectCore& core, qsizetype
         if (!columns)
             break;
         if (remaining <= columns->size())
-            return sqlIdentifier(columns->at(remaining - 1));
+            return identifier(columns->at(remaining - 1));
         remaining -= columns->size();
     }
     return std::nullopt;
@@ -485,7 +603,7 @@ QString JetParser::deleteStatement()
     if (tableCount != 1 || hasJoin)
         fail(u"Deleting from several tables at once is not supported."_s);
     if (acceptWord("WHERE"_L1))
-        sql += u" WHERE "_s + clauseExpression().sql;
+        sql += u" WHERE "_s + condition(clauseExpression());
     return sql;
 }
 
@@ -509,17 +627,17 @@ QString JetParser::updateStatement()
         if (acceptSymbol("."_L1)) {
             // SQLite's SET takes the bare column; the qualifier may only name this table.
             const bool ownTable = column.compare(tableText, Qt::CaseInsensitive) == 0 ||
-                                  (alias && sqlIdentifier(column).compare(*alias, Qt::CaseInsensitive) == 0);
+                                  (alias && identifier(column).compare(*alias, Qt::CaseInsensitive) == 0);
             if (!ownTable)
                 fail(u"Syntax error in UPDATE statement."_s);
             target = name(u"Syntax error in UPDATE statement."_s);
         }
         expectSymbol("="_L1, u"Syntax error in UPDATE statement."_s);
-        assignments.append(target + u" = "_s + clauseExpression().sql);
+        assignments.append(target + u" = "_s + value(clauseExpression()));
     } while (acceptSymbol(","_L1));
     sql += u" SET "_s + assignments.join(u", "_s);
     if (acceptWord("WHERE"_L1))
-        sql += u" WHERE "_s + clauseExpression().sql;
+        sql += u" WHERE "_s + condition(clauseExpression());
     return sql;
 }
 
@@ -582,7 +700,7 @@ QString JetParser::tableReference(int& tableCount, bool& hasJoin)
         expectWord("JOIN"_L1, u"Syntax error in JOIN operation."_s);
         const QString right = tablePrimary(tableCount, hasJoin);
         expectWord("ON"_L1, u"Syntax error in JOIN operation."_s);
-        sql += join + right + u" ON "_s + clauseExpression().sql;
+        sql += join + right + u" ON "_s + condition(clauseExpression());
         hasJoin = true;
     }
 }
@@ -597,18 +715,31 @@ QString JetParser::tablePrimary(int& tableCount, bool& hasJoin)
             ++tableCount;
             hasJoin = true; // rows of a subquery are no table's own rows
             expectSymbol(")"_L1, syntaxInFrom);
-            if (const auto alias = tableAlias())
+            // PostgreSQL wants a name for every subquery of FROM; Jet does not.
+            QString qualifier;
+            if (const auto alias = tableAlias()) {
                 sql += u" AS "_s + *alias;
+                qualifier = lastNameTaken();
+            } else if (onPostgres()) {
+                qualifier = u"cv_subquery"_s + QString::number(++m_subqueries);
+                sql += u" AS "_s + qualifier;
+            }
+            m_sources.push_back(TableSource{qualifier, {}});
             return sql;
         }
         sql = u'(' + tableReference(tableCount, hasJoin) + u')';
         expectSymbol(")"_L1, u"Syntax error in JOIN operation."_s);
         return sql;
     }
+    const QString table = peek().text;
     QString sql = name(syntaxInFrom);
     ++tableCount;
-    if (const auto alias = tableAlias())
+    QString qualifier = table.toLower();
+    if (const auto alias = tableAlias()) {
         sql += u" AS "_s + *alias;
+        qualifier = lastNameTaken();
+    }
+    m_sources.push_back(TableSource{qualifier, table});
     return sql;
 }
 
@@ -627,7 +758,7 @@ QString JetParser::name(const QString& description)
     const JetToken& token = peek();
     if (token.kind != JetTokenKind::BracketName && (token.kind != JetTokenKind::Word || isReserved(token)))
         fail(description);
-    return sqlIdentifier(take().text);
+    return identifier(take().text);
 }
 
 // ---- expressions ----
@@ -647,33 +778,71 @@ QString JetParser::expressionList()
 {
     QStringList items;
     do
-        items.append(clauseExpression().sql);
+        items.append(value(clauseExpression()));
     while (acceptSymbol(","_L1));
     return items.join(u", "_s);
 }
 
+// Jet's logical operators; XOR, EQV and IMP are known, so that they fail by name.
 JetParser::Operand JetParser::expression()
 {
     const Nesting nesting(*this);
-    Operand left = conjunction();
-    while (true) {
-        if (peek().isWord("XOR"_L1) || peek().isWord("EQV"_L1) || peek().isWord("IMP"_L1))
-            fail(u"The operator %1 is not supported."_s.arg(peek().text.toUpper()));
-        if (!acceptWord("OR"_L1))
-            return left;
-        const Operand right = conjunction();
-        left = Operand{u'(' + left.sql + u" OR "_s + right.sql + u')', Kind::Number, {}, {}};
-    }
+    static const BinaryLevel level{{{Word, "OR"_L1, {}, Result::Truth},
+                                    {Word, "XOR"_L1, {}, Result::Refused},
+                                    {Word, "EQV"_L1, {}, Result::Refused},
+                                    {Word, "IMP"_L1, {}, Result::Refused}},
+                                   &JetParser::conjunction};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::conjunction()
 {
-    Operand left = negation();
-    while (acceptWord("AND"_L1)) {
-        const Operand right = negation();
-        left = Operand{u'(' + left.sql + u" AND "_s + right.sql + u')', Kind::Number, {}, {}};
+    static const BinaryLevel level{{{Word, "AND"_L1, {}, Result::Truth}}, &JetParser::negation};
+    return binaryChain(level);
+}
+
+JetParser::Operand JetParser::binaryChain(const BinaryLevel& level)
+{
+    Operand left = (this->*level.operand)();
+    while (true) {
+        const JetToken& next = peek();
+        const auto found =
+            std::find_if(level.operators.begin(), level.operators.end(), [&next](const auto& op) {
+                return op.token == Word ? next.isWord(op.text) : next.isSymbol(op.text);
+            });
+        if (found == level.operators.end())
+            return left;
+        if (found->result == Result::Refused)
+            fail(u"The operator %1 is not supported."_s.arg(next.text.toUpper()));
+        take();
+        const Operand right = (this->*level.operand)();
+        left = combined(*found, left, right);
     }
-    return left;
+}
+
+JetParser::Operand JetParser::combined(const BinaryOperator& op, const Operand& left,
+                                       const Operand& right) const
+{
+    if (op.result == Result::Truth)
+        return truthOperand(u'(' + condition(left) + u' ' + op.text.toString().toUpper() + u' ' +
+                            condition(right) + u')');
+    const QString sql =
+        op.function.isEmpty()
+            ? QString(u'(' + value(left) + u' ' + op.text.toString().toUpper() + u' ' + value(right) + u')')
+            : QString(op.function + u'(' + value(left) + u", "_s + value(right) + u')');
+    switch (op.result) {
+    case Result::Text:
+        return Operand{sql, Kind::Text, {}, {}};
+    case Result::DateSum:
+        return Operand{sql, arithmeticKind(left.kind, right.kind, false), {}, {}};
+    case Result::DateDifference:
+        return Operand{sql, arithmeticKind(left.kind, right.kind, true), {}, {}};
+    case Result::Number:
+    case Result::Truth:
+    case Result::Refused:
+        break;
+    }
+    return Operand{sql, Kind::Number, {}, {}};
 }
 
 JetParser::Operand JetParser::negation()
@@ -682,7 +851,7 @@ JetParser::Operand JetParser::negation()
         return comparison();
     const Nesting nesting(*this);
     const Operand operand = negation();
-    return Operand{u"(NOT "_s + operand.sql + u')', Kind::Number, {}, {}};
+    return truthOperand(u"(NOT "_s + condition(operand) + u')');
 }
 
 JetParser::Operand JetParser::comparison()
@@ -698,10 +867,9 @@ JetParser::Operand JetParser::comparison()
                 std::swap(left, right);
                 op = mirrored(op);
             }
-            const QString sql = right.isDate()
-                                    ? dateComparison(left.sql, op, dateForms(right.sql, right.dateLiteral))
-                                    : left.sql + u' ' + op + u' ' + right.sql;
-            left = Operand{u'(' + sql + u')', Kind::Number, {}, {}};
+            const QString sql =
+                right.isDate() ? dateComparison(left, op, right) : textComparison(left, op, right);
+            left = truthOperand(u'(' + sql + u')');
             continue;
         }
         const bool negated =
@@ -719,20 +887,43 @@ JetParser::Operand JetParser::comparison()
             const bool isNot = acceptWord("NOT"_L1);
             if (!acceptWord("NULL"_L1))
                 failMissingOperator();
-            left = Operand{
-                u'(' + left.sql + (isNot ? u" IS NOT NULL)"_s : u" IS NULL)"_s), Kind::Number, {}, {}};
+            left = truthOperand(u'(' + value(left) + (isNot ? u" IS NOT NULL)"_s : u" IS NULL)"_s));
         } else {
             return left;
         }
     }
 }
 
+// A date on the right. PostgreSQL compares typed dates as they are; a text compared with a date
+// is compared as cv.mdb compares it, with the stored forms of the date.
+QString JetParser::dateComparison(const Operand& left, const QString& op, const Operand& date) const
+{
+    if (onPostgres() && left.kind != Kind::Text)
+        return value(left) + u' ' + op + u' ' + value(date);
+    return storedDateComparison(value(left), op, dateForms(value(date), date.dateLiteral));
+}
+
+// cv.mdb compares without regard to case where a column is compared (its texts collate
+// NOCASE), case by case where two other texts are. On PostgreSQL a literal takes the citext of
+// the column it meets, but a function's text beside a citext column compares as text, case by
+// case: there it is made citext.
+QString JetParser::textComparison(const Operand& left, const QString& op, const Operand& right) const
+{
+    const auto side = [this](const Operand& operand, const Operand& other) {
+        const bool citext =
+            onPostgres() && operand.kind == Kind::Text && !operand.isStringLiteral() && other.isColumn;
+        return citext ? u"CAST("_s + value(operand) + u" AS citext)"_s : value(operand);
+    };
+    return side(left, right) + u' ' + op + u' ' + side(right, left);
+}
+
 // Jet's LIKE: case-insensitive, with * ? # and [character lists].
 JetParser::Operand JetParser::likeTest(const Operand& value, bool negated)
 {
     const Operand pattern = concatenation();
-    const QString test = u"jetlike("_s + pattern.sql + u", "_s + value.sql + u')';
-    return Operand{negated ? u"(NOT "_s + test + u')' : test, Kind::Number, {}, {}};
+    const QString test = u"jetlike("_s + this->value(pattern) + u", "_s + this->value(value) + u')';
+    // jetlike gives a number on SQLite, a boolean on PostgreSQL.
+    return truthOperand(negated ? u"(NOT "_s + test + u')' : test);
 }
 
 JetParser::Operand JetParser::betweenTest(const Operand& value, bool negated)
@@ -741,13 +932,13 @@ JetParser::Operand JetParser::betweenTest(const Operand& value, bool negated)
     expectWord("AND"_L1, u"Between operator without And in query expression '%1'."_s.arg(
                              sourceText(m_expressionStart, m_pos)));
     const Operand high = concatenation();
-    const QString lowSql = low.isDate() ? dateForms(low.sql, low.dateLiteral).low : low.sql;
-    const QString highSql = high.isDate() ? dateForms(high.sql, high.dateLiteral).high : high.sql;
-    return Operand{u'(' + value.sql + (negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s) + lowSql + u" AND "_s +
-                       highSql + u')',
-                   Kind::Number,
-                   {},
-                   {}};
+    const bool storedForms = !onPostgres() || value.kind == Kind::Text;
+    const QString lowSql =
+        low.isDate() && storedForms ? dateForms(this->value(low), low.dateLiteral).low : this->value(low);
+    const QString highSql = high.isDate() && storedForms ? dateForms(this->value(high), high.dateLiteral).high
+                                                         : this->value(high);
+    return truthOperand(u'(' + this->value(value) + (negated ? u" NOT BETWEEN "_s : u" BETWEEN "_s) + lowSql +
+                        u" AND "_s + highSql + u')');
 }
 
 JetParser::Operand JetParser::inTest(const Operand& value, bool negated)
@@ -760,78 +951,56 @@ JetParser::Operand JetParser::inTest(const Operand& value, bool negated)
     } else {
         do {
             const Operand item = expression();
-            const DateForms forms = dateForms(item.sql, item.dateLiteral);
-            if (!item.isDate() || forms.single)
-                items.append(item.sql);
+            const DateForms forms = dateForms(this->value(item), item.dateLiteral);
+            const bool storedForms = !onPostgres() || value.kind == Kind::Text;
+            if (!item.isDate() || forms.single || !storedForms)
+                items.append(this->value(item));
             else
                 items << forms.low << forms.high;
         } while (acceptSymbol(","_L1));
     }
     if (!acceptSymbol(")"_L1))
         failMissingOperator();
-    return Operand{u'(' + value.sql + (negated ? u" NOT IN ("_s : u" IN ("_s) + items.join(u", "_s) + u"))"_s,
-                   Kind::Number,
-                   {},
-                   {}};
+    return truthOperand(u'(' + this->value(value) + (negated ? u" NOT IN ("_s : u" IN ("_s) +
+                        items.join(u", "_s) + u"))"_s);
 }
 
 JetParser::Operand JetParser::concatenation()
 {
-    Operand left = addition();
-    while (acceptSymbol("&"_L1)) {
-        const Operand right = addition();
-        left = Operand{u"jetconcat("_s + left.sql + u", "_s + right.sql + u')', Kind::Text, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Symbol, "&"_L1, "jetconcat"_L1, Result::Text}}, &JetParser::addition};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::addition()
 {
-    Operand left = modulo();
-    while (peek().isSymbol("+"_L1) || peek().isSymbol("-"_L1)) {
-        const bool subtraction = take().text == "-"_L1;
-        const Operand right = modulo();
-        left = Operand{(subtraction ? u"jetminus("_s : u"jetplus("_s) + left.sql + u", "_s + right.sql + u')',
-                       arithmeticKind(left.kind, right.kind, subtraction),
-                       {},
-                       {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Symbol, "+"_L1, "jetplus"_L1, Result::DateSum},
+                                    {Symbol, "-"_L1, "jetminus"_L1, Result::DateDifference}},
+                                   &JetParser::modulo};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::modulo()
 {
-    Operand left = integerDivision();
-    while (acceptWord("MOD"_L1)) {
-        const Operand right = integerDivision();
-        left = Operand{u"jetmod("_s + left.sql + u", "_s + right.sql + u')', Kind::Number, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Word, "MOD"_L1, "jetmod"_L1, Result::Number}},
+                                   &JetParser::integerDivision};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::integerDivision()
 {
-    Operand left = multiplication();
-    while (acceptSymbol("\\"_L1)) {
-        const Operand right = multiplication();
-        left = Operand{u"jetintdiv("_s + left.sql + u", "_s + right.sql + u')', Kind::Number, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{{{Symbol, "\\"_L1, "jetintdiv"_L1, Result::Number}},
+                                   &JetParser::multiplication};
+    return binaryChain(level);
 }
 
+// Jet divides in floating point and fails on a zero divisor; SQLite truncates integers and
+// yields NULL: hence jetdiv.
 JetParser::Operand JetParser::multiplication()
 {
-    Operand left = unary();
-    while (peek().isSymbol("*"_L1) || peek().isSymbol("/"_L1)) {
-        const bool division = take().text == "/"_L1;
-        const Operand right = unary();
-        // Jet divides in floating point and fails on a zero divisor; SQLite
-        // truncates integers and yields NULL.
-        const QString sql = division ? QString(u"jetdiv("_s + left.sql + u", "_s + right.sql + u')')
-                                     : QString(u'(' + left.sql + u" * "_s + right.sql + u')');
-        left = Operand{sql, Kind::Number, {}, {}};
-    }
-    return left;
+    static const BinaryLevel level{
+        {{Symbol, "*"_L1, {}, Result::Number}, {Symbol, "/"_L1, "jetdiv"_L1, Result::Number}},
+        &JetParser::unary};
+    return binaryChain(level);
 }
 
 JetParser::Operand JetParser::unary()
@@ -840,7 +1009,7 @@ JetParser::Operand JetParser::unary()
         const Nesting nesting(*this);
         const Operand operand = unary();
         // The blank keeps "- -1" from turning into an SQL comment.
-        return Operand{u"(- "_s + operand.sql + u')', Kind::Number, {}, {}};
+        return Operand{u"(- "_s + value(operand) + u')', Kind::Number, {}, {}};
     }
     if (acceptSymbol("+"_L1)) {
         const Nesting nesting(*this);
@@ -854,7 +1023,7 @@ JetParser::Operand JetParser::power()
     Operand base = primary();
     while (acceptSymbol("^"_L1)) {
         const Operand exponent = peek().isSymbol("-"_L1) ? unary() : primary();
-        base = Operand{u"jetpower("_s + base.sql + u", "_s + exponent.sql + u')', Kind::Number, {}, {}};
+        base = Operand{u"jetpower("_s + value(base) + u", "_s + value(exponent) + u')', Kind::Number, {}, {}};
     }
     return base;
 }
@@ -864,7 +1033,7 @@ JetParser::Operand JetParser::primary()
     const JetToken& token = peek();
     switch (token.kind) {
     case JetTokenKind::Number:
-        return Operand{take().text, Kind::Number, {}, {}};
+        return numberLiteral();
     case JetTokenKind::String:
         return Operand{sqlString(take().text), Kind::Text, {}, {}};
     case JetTokenKind::DateLiteral:
@@ -901,7 +1070,7 @@ JetParser::Operand JetParser::primary()
         expectSymbol("("_L1, u"Syntax error in EXISTS subquery."_s);
         const QString subquery = selectStatement();
         expectSymbol(")"_L1, u"Syntax error in EXISTS subquery."_s);
-        return Operand{u"(EXISTS ("_s + subquery + u"))"_s, Kind::Number, {}, {}};
+        return truthOperand(u"(EXISTS ("_s + subquery + u"))"_s);
     }
     if (peek(1).isSymbol("("_L1) && (!isReserved(token) || findJetFunction(token.text)))
         return functionCall();
@@ -916,7 +1085,24 @@ JetParser::Operand JetParser::dateLiteral()
     const auto value = parseJetDateText(token.text);
     if (!value)
         fail(u"Syntax error in date in query expression '#%1#'."_s.arg(token.text));
-    return Operand{sqlString(jetStorageText(*value)), Kind::Date, value, {}};
+    const QString sql = onPostgres() ? postgresTimestamp(*value) : sqlString(jetStorageText(*value));
+    return Operand{sql, Kind::Date, value, {}};
+}
+
+// PostgreSQL reads 7 as integer and 1.5 as numeric, which Jet's functions would take through
+// their double precision overloads: whole numbers are made bigint, others double precision,
+// as SQLite holds them.
+JetParser::Operand JetParser::numberLiteral()
+{
+    const QString text = take().text;
+    Operand operand{text, Kind::Number, {}, {}};
+    operand.numberText = text;
+    if (onPostgres()) {
+        bool whole = false;
+        text.toLongLong(&whole);
+        operand.sql = u"CAST("_s + text + (whole ? u" AS bigint)"_s : u" AS double precision)"_s);
+    }
+    return operand;
 }
 
 JetParser::Operand JetParser::columnReference()
@@ -959,26 +1145,30 @@ JetParser::Operand JetParser::functionCall()
 
     QStringList sql;
     for (const Operand& argument : arguments)
-        sql.append(argument.sql);
+        sql.append(value(argument));
     switch (rule->form) {
     case JetCallForm::Call:
     case JetCallForm::Aggregate:
         return Operand{rule->sqlName + u'(' + sql.join(u", "_s) + u')', rule->result, {}, {}};
     case JetCallForm::Iif: {
         const Kind kind = arguments[1].kind == arguments[2].kind ? arguments[1].kind : Kind::Unknown;
-        return Operand{u"(CASE WHEN "_s + sql[0] + u" THEN "_s + sql[1] + u" ELSE "_s + sql[2] + u" END)"_s,
+        return Operand{u"(CASE WHEN "_s + condition(arguments[0]) + u" THEN "_s + sql[1] + u" ELSE "_s +
+                           sql[2] + u" END)"_s,
                        kind,
                        {},
                        {}};
     }
     case JetCallForm::Nz:
         // In a query Nz without a second argument gives a zero-length string.
+        // PostgreSQL's COALESCE wants one type: there the value turns text to stand beside ''.
+        if (count == 1 && onPostgres() && arguments[0].kind != Kind::Text)
+            sql[0] = u"CAST("_s + sql[0] + u" AS text)"_s;
         return Operand{u"COALESCE("_s + sql[0] + u", "_s + (count == 2 ? sql[1] : u"''"_s) + u')',
                        arguments[0].kind,
                        {},
                        {}};
     case JetCallForm::IsNull:
-        return Operand{u'(' + sql[0] + u" IS NULL)"_s, Kind::Number, {}, {}};
+        return truthOperand(u'(' + sql[0] + u" IS NULL)"_s);
     }
     return {};
 }

@@ -12,14 +12,19 @@
 
 namespace corvane {
 
-// Reads a statement in the Jet dialect and writes it out as SQLite. Expressions
-// are parsed by Jet's operator precedence and written with explicit
-// parentheses, so SQLite's different precedence never matters. Throws
+// Reads a statement in the Jet dialect and writes it out for one engine, SQLite or
+// PostgreSQL. Expressions are parsed by Jet's operator precedence and written with
+// explicit parentheses, so the engine's different precedence never matters. Throws
 // JetSyntaxError for anything it cannot translate with certainty.
+//
+// On PostgreSQL every name is quoted in lower case (the tables' names are lower case, and Jet's
+// names ignore case), whole numbers are bigint, truth values are booleans where a condition
+// is wanted and 1 or 0 where a value is, NULLs sort as cv.mdb sorts them (first ascending),
+// and "*" stands for a table's columns without its hidden rowid.
 class JetParser
 {
 public:
-    JetParser(const QString& statement, TableColumns columnsOf);
+    JetParser(const QString& statement, TableColumns columnsOf, JetEngine engine = JetEngine::Sqlite);
 
     QString translate();
     // After translate(), for a sorted SELECT whose every row is one row of one table: the
@@ -34,8 +39,11 @@ private:
         std::optional<JetDateTime> dateLiteral;
         QString plainName; // lower case, when the operand is one unqualified name
         bool isColumn = false;
+        QString numberText{}; // a number literal as written
+        bool truth = false;   // on PostgreSQL: the SQL is a boolean condition
 
         bool isDate() const { return kind == JetValueKind::Date; }
+        bool isStringLiteral() const { return sql.startsWith(u'\''); }
     };
 
     struct SelectItem
@@ -44,6 +52,15 @@ private:
         QString aliasSql; // the name after AS, as written out
         QString alias;    // the same name in lower case, for ORDER BY
         bool isStar = false;
+        QString starQualifier{}; // "t" of "t.*", in lower case
+    };
+
+    // A table or subquery of FROM: the name it is known by (lower case) and its table as
+    // written, empty for a subquery.
+    struct TableSource
+    {
+        QString qualifier;
+        QString table;
     };
 
     struct OrderKey
@@ -61,9 +78,10 @@ private:
         QString where;
         QString groupBy;
         QString having;
-        QString singleTable; // the table, as written, when FROM names one table and no join
+        QString singleTable;    // the table, as written, when FROM names one table and no join
         bool oneTable = false;  // one table, no join, no subquery in FROM
         bool aggregate = false; // an aggregate call of its own, not one of a subquery
+        std::vector<TableSource> sources;
     };
 
     // One level deeper into parentheses, NOT, signs or nested tables: a guard that fails the
@@ -80,6 +98,39 @@ private:
         JetParser& m_parser;
     };
 
+    // One precedence level of left-associative binary operators: for each operator its token,
+    // the SQL function that computes it (none: written infix) and what it gives; and the parser
+    // of the operands, the next level up.
+    enum class BinaryResult
+    {
+        Number,
+        Text,
+        Truth,
+        DateSum,        // + of dates and numbers
+        DateDifference, // - of dates and numbers
+        Refused,        // an operator Jet has that is not supported
+    };
+    struct BinaryOperator
+    {
+        JetTokenKind token;
+        QLatin1StringView text;
+        QLatin1StringView function;
+        BinaryResult result;
+    };
+    struct BinaryLevel
+    {
+        std::vector<BinaryOperator> operators;
+        Operand (JetParser::*operand)();
+    };
+    using Result = BinaryResult;
+
+    // engine
+    bool onPostgres() const { return m_engine == JetEngine::Postgres; }
+    QString identifier(const QString& name) const;
+    QString value(const Operand& operand) const;
+    QString condition(const Operand& operand) const;
+    static Operand truthOperand(const QString& sql);
+
     // tokens
     const JetToken& peek(int ahead = 0) const;
     const JetToken& take();
@@ -91,6 +142,7 @@ private:
     bool startsOperand(const JetToken& token) const;
     [[noreturn]] void fail(const QString& description) const;
     [[noreturn]] void failMissingOperator() const;
+    QString lastNameTaken() const;
     QString sourceText(qsizetype fromToken, qsizetype toToken) const;
 
     // statements
@@ -100,8 +152,11 @@ private:
     std::vector<SelectItem> selectList();
     std::vector<OrderKey> orderByList();
     QString writeSelect(const SelectCore& core, const std::vector<OrderKey>& order) const;
-    static std::vector<OrderKey> columnsBeforeAliases(const SelectCore& core, std::vector<OrderKey> order);
-    static QString orderByClause(const std::vector<OrderKey>& order);
+    std::vector<OrderKey> columnsBeforeAliases(const SelectCore& core, std::vector<OrderKey> order) const;
+    static bool isUngroupedColumn(const SelectCore& core, const QString& sql);
+    std::optional<QString> sourceColumn(const SelectCore& core, const QString& name) const;
+    QString orderByClause(const std::vector<OrderKey>& order) const;
+    QString starColumns(const SelectCore& core, const SelectItem& star) const;
     QString tieAwareLimit(const SelectCore& core, const std::vector<OrderKey>& order) const;
     std::optional<QString> resultColumn(const SelectCore& core, qsizetype number) const;
     QString deleteStatement();
@@ -120,6 +175,8 @@ private:
     QString expressionList();
     Operand expression();
     Operand conjunction();
+    Operand binaryChain(const BinaryLevel& level);
+    Operand combined(const BinaryOperator& op, const Operand& left, const Operand& right) const;
     Operand negation();
     Operand comparison();
     Operand concatenation();
@@ -133,10 +190,16 @@ private:
     Operand functionCall();
     Operand columnReference();
     Operand dateLiteral();
+    Operand numberLiteral();
+    QString dateComparison(const Operand& value, const QString& op, const Operand& date) const;
+    QString textComparison(const Operand& left, const QString& op, const Operand& right) const;
     Operand likeTest(const Operand& value, bool negated);
     Operand betweenTest(const Operand& value, bool negated);
     Operand inTest(const Operand& value, bool negated);
 
+    JetEngine m_engine;
+    std::vector<TableSource> m_sources; // of the FROM clause being read
+    int m_subqueries = 0;
     std::vector<JetToken> m_tokens;
     qsizetype m_pos = 0;
     qsizetype m_expressionStart = 0;

@@ -5,11 +5,11 @@
 
 namespace corvane {
 
-JetTranslation translateJet(const QString& statement, const TableColumns& columnsOf)
+JetTranslation translateJet(const QString& statement, const TableColumns& columnsOf, JetEngine engine)
 {
     JetTranslation translation;
     try {
-        JetParser parser(statement, columnsOf);
+        JetParser parser(statement, columnsOf, engine);
         translation.sql = parser.translate();
         translation.rowKeyedSql = parser.rowKeyedSql();
     } catch (const JetSyntaxError& error) {

@@ -47,6 +47,20 @@ QString jetFunctionsScript()
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+QString cellShownBySqlite(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+        return u"NULL"_s;
+    case SQLITE_INTEGER:
+        return QString::number(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+        return jetNumberText(sqlite3_column_double(statement, column));
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)));
+    }
+}
+
 QString shownBySqlite(sqlite3* db, const QString& sql)
 {
     sqlite3_stmt* statement = nullptr;
@@ -55,38 +69,19 @@ QString shownBySqlite(sqlite3* db, const QString& sql)
         return u"error: "_s + QString::fromUtf8(sqlite3_errmsg(db));
     QString shown = u"no row"_s;
     const int status = sqlite3_step(statement);
-    if (status == SQLITE_ROW) {
-        switch (sqlite3_column_type(statement, 0)) {
-        case SQLITE_NULL:
-            shown = u"NULL"_s;
-            break;
-        case SQLITE_INTEGER:
-            shown = QString::number(sqlite3_column_int64(statement, 0));
-            break;
-        case SQLITE_FLOAT:
-            shown = jetNumberText(sqlite3_column_double(statement, 0));
-            break;
-        default:
-            shown = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        }
-    } else if (status != SQLITE_DONE) {
+    if (status == SQLITE_ROW)
+        shown = cellShownBySqlite(statement, 0);
+    else if (status != SQLITE_DONE)
         shown = u"error: "_s + QString::fromUtf8(sqlite3_errmsg(db));
-    }
     sqlite3_finalize(statement);
     return shown;
 }
 
-QString shownByPostgres(PostgresConnection& connection, const QString& sql)
+QString cellShownByPostgres(unsigned int type, const std::optional<QString>& cell)
 {
-    const PostgresConnection::Result result = connection.run(sql);
-    if (!result.ok())
-        return u"error: "_s + result.error;
-    if (result.rows.isEmpty())
-        return u"no row"_s;
-    const std::optional<QString>& cell = result.rows.front().front();
     if (!cell)
         return u"NULL"_s;
-    switch (result.types.front()) {
+    switch (type) {
     case booleanType:
         return *cell == "t"_L1 ? u"1"_s : u"0"_s;
     case floatType:
@@ -106,6 +101,16 @@ QString shownByPostgres(PostgresConnection& connection, const QString& sql)
     default:
         return *cell;
     }
+}
+
+QString shownByPostgres(PostgresConnection& connection, const QString& sql)
+{
+    const PostgresConnection::Result result = connection.run(sql);
+    if (!result.ok())
+        return u"error: "_s + result.error;
+    if (result.rows.isEmpty())
+        return u"no row"_s;
+    return cellShownByPostgres(result.types.front(), result.rows.front().front());
 }
 
 QString forSqlite(const QString& call)

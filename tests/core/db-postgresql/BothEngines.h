@@ -18,6 +18,8 @@ QString jetFunctionsScript();
 // What a value looks like to a Jet user: texts as they are, numbers as Jet writes them, dates
 // in their stored ISO form, truth as 1 or 0, NULL as "NULL", a failure as "error: <message>".
 QString shownBySqlite(sqlite3* db, const QString& sql);
+QString cellShownBySqlite(sqlite3_stmt* statement, int column);
+QString cellShownByPostgres(unsigned int type, const std::optional<QString>& cell);
 QString shownByPostgres(PostgresConnection& connection, const QString& sql);
 
 // A call with dates written {2026-12-06}, {2026-12-06 10:05:09} or {10:05:09}, as each engine
