@@ -3,7 +3,7 @@
 #include "core/db/AuditTables.h"
 #include "core/db/postgresql/PgConnection.h"
 #include "core/db/SqliteErrors.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "core/db/postgresql/PgCopyWriter.h"
 
 #include "core/db/postgresql/PgConnection.h"
-#include "core/db/SqliteStatement.h"
+#include "core/sqlite/SqliteStatement.h"
 
 #include <libpq-fe.h>
 
