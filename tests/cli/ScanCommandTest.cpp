@@ -116,7 +116,7 @@ TEST_F(ScanCommandTest, AMissingDatabaseEndsWithItsMessage)
     EXPECT_FALSE(QFile::exists(databasePath()));
 }
 
-// The window's message as the spec words it, then the reason, marked as the program's own.
+// The window's own words for the failure, then the reason, marked as the program's own.
 TEST_F(ScanCommandTest, AnUnreadableNetworkEndsWithTheWindowsMessageAndTheReason)
 {
     writeHomeFile(u"netware.conf"_s, "[server SRV1]\nversion\n");
