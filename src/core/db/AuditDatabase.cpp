@@ -5,9 +5,15 @@
 #include "core/db/JetFunctions.h"
 #include "core/db/JetTranslator.h"
 #include "core/db/SqliteErrors.h"
+#include "core/db/postgresql/CentralSessions.h"
+#include "core/db/postgresql/DatabaseName.h"
+#include "core/db/postgresql/PgConnection.h"
+#include "core/db/postgresql/PgCopyWriter.h"
+#include "core/db/postgresql/PgStatement.h"
 #include "core/sqlite/SqliteStatement.h"
 
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
@@ -143,7 +149,7 @@ DbError AuditDatabase::prepareConnection(int busyTimeoutMs)
 DbError AuditDatabase::checkSchema() const
 {
     SqliteStatement version;
-    if (const DbError error = prepare(version, u"PRAGMA user_version"_s); error.isError())
+    if (const DbError error = prepareSqlite(version, u"PRAGMA user_version"_s); error.isError())
         return error;
     if (const int rc = version.step(); rc != SQLITE_ROW)
         return errorOf(rc);
@@ -153,7 +159,7 @@ DbError AuditDatabase::checkSchema() const
     SqliteStatement tables;
     const QString names = u"'"_s + auditTableNames().join(u"','"_s) + u"'"_s;
     if (const DbError error =
-            prepare(tables, u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ("_s +
+            prepareSqlite(tables, u"SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ("_s +
                                 names + u')');
         error.isError())
         return error;
@@ -176,7 +182,7 @@ DbError AuditDatabase::checkWritable() const
     if (const DbError error = executeSql(u"BEGIN IMMEDIATE"_s); error.isError())
         return error;
     SqliteStatement probe;
-    DbError error = prepare(probe, u"PRAGMA user_version = "_s + QString::number(schemaVersion));
+    DbError error = prepareSqlite(probe, u"PRAGMA user_version = "_s + QString::number(schemaVersion));
     if (!error.isError()) {
         if (const int rc = probe.step(); rc != SQLITE_DONE) {
             const int extendedCode = sqlite3_extended_errcode(m_handle);
@@ -188,6 +194,22 @@ DbError AuditDatabase::checkWritable() const
     return error.isError() ? error : rollback;
 }
 
+DbError AuditDatabase::openCentral(const QString& connectionText, const QString& station, Access access,
+                                   int statementTimeoutMs)
+{
+    close();
+    m_path = maskedConnectionText(connectionText);
+    m_access = access;
+    auto connection = std::make_unique<PgConnection>();
+    const DbError error =
+        access == Access::ReadWrite
+            ? openStationSession(*connection, connectionText, station, QSysInfo::machineHostName())
+            : openReaderSession(*connection, connectionText, statementTimeoutMs);
+    if (!error.isError())
+        m_central = std::move(connection);
+    return error;
+}
+
 void AuditDatabase::close()
 {
     settleInserts();
@@ -197,6 +219,8 @@ void AuditDatabase::close()
     m_owners.clear();
     m_layouts.clear();
     endTransaction();
+    m_copy.reset();
+    m_central.reset();
     m_handle = nullptr;
     if (m_connection.isValid()) {
         m_connection.close();
@@ -205,10 +229,21 @@ void AuditDatabase::close()
     }
 }
 
-DbError AuditDatabase::prepare(SqliteStatement& statement, const QString& sql) const
+DbError AuditDatabase::prepare(DbStatement& statement, const QString& sql, StatementRows rows) const
+{
+    statement.finalize();
+    statement.m_database = this;
+    if (m_central == nullptr)
+        return prepareSqlite(statement.m_sqlite, sql);
+    statement.m_central = std::make_unique<PgStatement>(
+        *m_central, sql, rows == StatementRows::InBlocks ? PgStatement::Rows::InBlocks : PgStatement::Rows::AllAtOnce);
+    return {};
+}
+
+DbError AuditDatabase::prepareSqlite(SqliteStatement& statement, const QString& sql) const
 {
     settleInserts();
-    if (!isOpen())
+    if (m_handle == nullptr)
         return closedError();
     switch (const int rc = statement.prepare(m_handle, sql)) {
     case SQLITE_OK:
@@ -225,20 +260,37 @@ DbError AuditDatabase::prepare(SqliteStatement& statement, const QString& sql) c
 
 JetTranslation AuditDatabase::translate(const QString& jetStatement) const
 {
-    return translateJet(jetStatement, [this](const QString& table) -> std::optional<QStringList> {
-        const DbResult<TableLayout> layout = tableLayout(table);
-        if (!layout.ok() || layout.value.columns.isEmpty())
-            return std::nullopt;
-        return layout.value.columns;
-    });
+    return translateJet(
+        jetStatement,
+        [this](const QString& table) -> std::optional<QStringList> {
+            const DbResult<TableLayout> layout = tableLayout(table);
+            if (!layout.ok() || layout.value.columns.isEmpty())
+                return std::nullopt;
+            return layout.value.columns;
+        },
+        m_central ? JetEngine::Postgres : JetEngine::Sqlite);
 }
 
-DbError AuditDatabase::prepareJet(SqliteStatement& statement, const QString& jetStatement) const
+DbError AuditDatabase::prepareJet(DbStatement& statement, const QString& jetStatement, StatementRows rows) const
 {
     const JetTranslation translation = translate(jetStatement);
     if (!translation.ok())
         return {translation.errorNumber, translation.errorDescription};
-    return prepare(statement, translation.sql);
+    return prepare(statement, translation.sql, rows);
+}
+
+void AuditDatabase::readyForStatement() const
+{
+    settleInserts();
+    if (m_copy && m_copy->isActive())
+        m_copy->flush();
+}
+
+DbError AuditDatabase::failedStatement(const DbError& error) const
+{
+    if (m_copy && m_copy->isActive())
+        m_copy->lose(error);
+    return error;
 }
 
 DbError AuditDatabase::errorOf(int resultCode) const
@@ -252,22 +304,22 @@ DbError AuditDatabase::errorOf(int resultCode) const
 DbError AuditDatabase::executeSql(const QString& sql) const
 {
     SqliteStatement statement;
-    if (const DbError error = prepare(statement, sql); error.isError())
+    if (const DbError error = prepareSqlite(statement, sql); error.isError())
         return error;
-    return runToEnd(statement);
-}
-
-DbError AuditDatabase::runToEnd(SqliteStatement& statement) const
-{
     const int rc = statement.stepToEnd();
     return rc == SQLITE_DONE ? DbError{} : errorOf(rc);
+}
+
+DbError AuditDatabase::runToEnd(DbStatement& statement) const
+{
+    return statement.stepToEnd() == DbStatement::Step::Done ? DbError{} : statement.error();
 }
 
 DbError AuditDatabase::execute(const QString& jetStatement)
 {
     if (const DbError lost = lostTransaction(); lost.isError())
         return lost;
-    SqliteStatement statement;
+    DbStatement statement;
     if (const DbError error = prepareJet(statement, jetStatement); error.isError())
         return error;
     return runToEnd(statement);
@@ -275,7 +327,7 @@ DbError AuditDatabase::execute(const QString& jetStatement)
 
 DbResult<QVariant> AuditDatabase::queryValue(const QString& jetStatement)
 {
-    SqliteStatement statement;
+    DbStatement statement;
     if (const DbError error = prepareJet(statement, jetStatement); error.isError())
         return {{}, error};
     return firstValue(statement);
@@ -289,10 +341,10 @@ DbResult<qint64> AuditDatabase::countRows(const QString& table, const QList<Cond
     const DbResult<BoundConditions> bound = bindConditions(layout.value, conditions, 1);
     if (!bound.ok())
         return {0, bound.error};
-    SqliteStatement statement;
+    DbStatement statement;
     const QString where = bound.value.sql.isEmpty() ? QString() : u" WHERE "_s + bound.value.sql;
     if (const DbError error =
-            prepare(statement, u"SELECT count(*) FROM "_s + quotedIdentifier(table) + where);
+            prepare(statement, u"SELECT count(*) FROM "_s + quotedIdentifier(layout.value.name) + where);
         error.isError())
         return {0, error};
     for (int i = 0; i < bound.value.values.size(); ++i)
@@ -301,35 +353,52 @@ DbResult<qint64> AuditDatabase::countRows(const QString& table, const QList<Cond
     return {count.value.toLongLong(), count.error};
 }
 
-DbResult<QVariant> AuditDatabase::firstValue(SqliteStatement& statement) const
+DbResult<QVariant> AuditDatabase::firstValue(DbStatement& statement) const
 {
-    switch (const int rc = statement.step()) {
-    case SQLITE_ROW:
+    switch (statement.step()) {
+    case DbStatement::Step::Row:
         return {statement.value(0), {}};
-    case SQLITE_DONE:
+    case DbStatement::Step::Done:
         return {};
-    default:
-        return {{}, errorOf(rc)};
+    case DbStatement::Step::Failed:
+        break;
     }
+    return {{}, statement.error()};
 }
 
+// On the central database the run's rows stream in with COPY inside this one transaction.
 DbError AuditDatabase::beginTransaction()
 {
+    m_lostRows = {};
+    if (m_central) {
+        m_copy = std::make_unique<PgCopyTransaction>(*m_central);
+        const DbError error = m_copy->begin();
+        m_inTransaction = !error.isError();
+        if (error.isError())
+            m_copy.reset();
+        return error;
+    }
     const DbError error = executeSql(u"BEGIN IMMEDIATE"_s);
     m_inTransaction = !error.isError();
-    m_lostRows = {};
     return error;
 }
 
 DbError AuditDatabase::commit()
 {
+    if (m_copy) {
+        settleInserts();
+        const DbError error = m_copy->commit();
+        m_copy.reset();
+        endTransaction();
+        return error;
+    }
     if (const DbError lost = lostTransaction(); lost.isError()) {
         endTransaction();
         return lost;
     }
     const DbError error = executeSql(u"COMMIT"_s);
     // A failed COMMIT may leave the transaction open for a rollback, or have ended it.
-    if (!isOpen() || sqlite3_get_autocommit(m_handle))
+    if (m_handle == nullptr || sqlite3_get_autocommit(m_handle))
         endTransaction();
     return error;
 }
@@ -338,8 +407,13 @@ DbError AuditDatabase::rollback()
 {
     settleInserts();
     endTransaction();
+    if (m_copy) {
+        const DbError error = m_copy->rollback();
+        m_copy.reset();
+        return error;
+    }
     // Nothing is left to undo once the transaction has ended, by its commit or by SQLite itself.
-    if (isOpen() && sqlite3_get_autocommit(m_handle))
+    if (m_handle != nullptr && sqlite3_get_autocommit(m_handle))
         return {};
     return executeSql(u"ROLLBACK"_s);
 }
@@ -347,6 +421,8 @@ DbError AuditDatabase::rollback()
 DbError AuditDatabase::lostTransaction() const
 {
     settleInserts();
+    if (m_copy)
+        return m_copy->lostTransaction();
     if (!transactionEnded())
         return {};
     if (m_transactionEndedBy.isError())
@@ -368,7 +444,9 @@ void AuditDatabase::countLostRow(const DbError& error) const
 
 bool AuditDatabase::transactionEnded() const
 {
-    return isOpen() && m_inTransaction && sqlite3_get_autocommit(m_handle);
+    if (m_copy)
+        return m_copy->lostTransaction().isError();
+    return m_handle != nullptr && m_inTransaction && sqlite3_get_autocommit(m_handle);
 }
 
 void AuditDatabase::settleInserts() const
@@ -403,8 +481,42 @@ DbResult<TableLayout> AuditDatabase::tableLayout(const QString& table) const
     const QString key = table.toLower();
     if (const auto known = m_layouts.constFind(key); known != m_layouts.cend())
         return {*known, {}};
+    const DbResult<TableLayout> layout = m_central ? readCentralTableLayout(table) : readTableLayout(table);
+    if (layout.ok())
+        m_layouts.insert(key, layout.value);
+    return layout;
+}
+
+// The central database's names are cv.mdb's in lower case; the hidden row number is no column
+// of the table as callers see it.
+DbResult<TableLayout> AuditDatabase::readCentralTableLayout(const QString& table) const
+{
+    readyForStatement();
+    const PgResult columns = m_central->execOne(
+        u"SELECT attname, format_type(atttypid, atttypmod) FROM pg_attribute "
+        "WHERE attrelid = to_regclass(quote_ident(lower($1))) AND attnum > 0 AND NOT attisdropped "
+        "AND attname <> 'rowid' ORDER BY attnum"_s,
+        {table});
+    if (!columns.ok())
+        return {{}, failedStatement(columns.error)};
+    TableLayout layout{table.toLower(), {}, {}};
+    for (int row = 0; row < columns.rowCount(); ++row) {
+        const QString type = columns.text(row, 1);
+        layout.columns.append(columns.text(row, 0));
+        layout.kinds.append(type.startsWith(u"timestamp"_s) ? ColumnKind::DateTime
+                            : type == u"date"_s             ? ColumnKind::Date
+                            : type.contains(u"int"_s)       ? ColumnKind::Integer
+                                                            : ColumnKind::Text);
+    }
+    if (layout.columns.isEmpty())
+        return {{}, sqliteError(SQLITE_ERROR, u"no such table: "_s + table, m_path)};
+    return {layout, {}};
+}
+
+DbResult<TableLayout> AuditDatabase::readTableLayout(const QString& table) const
+{
     SqliteStatement columns;
-    if (const DbError error = prepare(columns, u"PRAGMA table_info("_s + quotedIdentifier(table) + u')');
+    if (const DbError error = prepareSqlite(columns, u"PRAGMA table_info("_s + quotedIdentifier(table) + u')');
         error.isError())
         return {{}, error};
     TableLayout layout{table, {}, {}};
@@ -417,7 +529,6 @@ DbResult<TableLayout> AuditDatabase::tableLayout(const QString& table) const
         return {{}, errorOf(rc)};
     if (layout.columns.isEmpty())
         return {{}, sqliteError(SQLITE_ERROR, u"no such table: "_s + table, m_path)};
-    m_layouts.insert(key, layout);
     return {layout, {}};
 }
 

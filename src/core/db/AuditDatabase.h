@@ -3,6 +3,7 @@
 #include "core/db/Conditions.h"
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
+#include "core/db/DbStatement.h"
 #include "core/db/JetTranslator.h"
 #include "core/db/StoredValues.h"
 
@@ -20,6 +21,8 @@ struct sqlite3;
 namespace corvane {
 
 class InsertThread;
+class PgConnection;
+class PgCopyTransaction;
 class SqliteStatement;
 
 // What a row set or cursor holds on a connection: its prepared statements, which must be
@@ -44,8 +47,9 @@ struct TableLayout
     int indexOf(const QString& column) const;
 };
 
-// One connection to cv.mdb (the DbConnection of the scan run, the purges' connection, or a
-// reader's own). Every statement is in the Jet dialect and goes through translateJet; errors
+// One connection to the audit database (the DbConnection of the scan run, the purges'
+// connection, or a reader's own): cv.mdb, or a station's or a reader's session on the central
+// PostgreSQL database (openCentral). Every statement is in the Jet dialect and goes through translateJet; errors
 // come back as the number and description callers report.
 //
 // ReadWrite serves the scan run and the purges: it never creates the file, and opening fails
@@ -61,6 +65,8 @@ public:
         ReadOnly
     };
     static constexpr int defaultBusyTimeoutMs = 5000;
+    // How long a reader's statement may run on the central database before the server stops it.
+    static constexpr int defaultStatementTimeoutMs = 120000;
     static constexpr int schemaVersion = 1;
     // Returned by open() when no connection object can be made at all (the SQLite driver of
     // Qt is missing); the program cannot go on without one.
@@ -75,8 +81,14 @@ public:
     // locked, truncated or foreign file fails with the words of its case and nothing written.
     // busyTimeoutMs is how long a statement waits for another process's lock.
     DbError open(const QString& path, Access access, int busyTimeoutMs = defaultBusyTimeoutMs);
+    // The central database: ReadWrite is the station's session (its own rows only; a second
+    // session of the station is refused as a second writer of cv.mdb is), ReadOnly a reader's
+    // (every station's rows, nothing written, statements stopped after statementTimeoutMs).
+    DbError openCentral(const QString& connectionText, const QString& station, Access access,
+                        int statementTimeoutMs = defaultStatementTimeoutMs);
     void close();
-    bool isOpen() const { return m_handle != nullptr; }
+    bool isOpen() const { return m_handle != nullptr || m_central != nullptr; }
+    bool isCentral() const { return m_central != nullptr; }
     Access access() const { return m_access; }
     QString path() const { return m_path; }
 
@@ -138,23 +150,36 @@ public:
     // to a StatementOwner, so that close() can release it: SQLite keeps a connection with
     // statements left open.
     sqlite3* handle() const { return m_handle; }
-    DbError prepare(SqliteStatement& statement, const QString& sql) const;
-    DbError prepareJet(SqliteStatement& statement, const QString& jetStatement) const;
-    // The statement in SQLite's dialect, "*" known as this file's tables' columns.
+    // The program's own SQL is written in SQLite's dialect in the few forms both engines take
+    // alike (see PgStatement); a Jet statement is translated for the engine first.
+    DbError prepare(DbStatement& statement, const QString& sql,
+                    StatementRows rows = StatementRows::AllAtOnce) const;
+    DbError prepareJet(DbStatement& statement, const QString& jetStatement,
+                       StatementRows rows = StatementRows::AllAtOnce) const;
+    // The statement in the engine's dialect, "*" known as this database's tables' columns.
     JetTranslation translate(const QString& jetStatement) const;
     DbError errorOf(int resultCode) const;
+    // The central database's run transaction, into which appends stream; null otherwise.
+    PgCopyTransaction* copyTransaction() const { return m_copy.get(); }
+    // For statements on the central database: the appends made so far are in and the
+    // connection takes a statement; a failed one has ended the run's transaction.
+    void readyForStatement() const;
+    DbError failedStatement(const DbError& error) const;
     DbResult<TableLayout> tableLayout(const QString& table) const;
     void addStatementOwner(StatementOwner* owner);
     void removeStatementOwner(StatementOwner* owner);
 
 private:
     DbError openConnection(const QString& path, Access access);
+    DbError prepareSqlite(SqliteStatement& statement, const QString& sql) const;
+    DbResult<TableLayout> readTableLayout(const QString& table) const;
+    DbResult<TableLayout> readCentralTableLayout(const QString& table) const;
     DbError prepareConnection(int busyTimeoutMs);
     DbError checkSchema() const;
     DbError checkWritable() const;
     DbError executeSql(const QString& sql) const;
-    DbError runToEnd(SqliteStatement& statement) const;
-    DbResult<QVariant> firstValue(SqliteStatement& statement) const;
+    DbError runToEnd(DbStatement& statement) const;
+    DbResult<QVariant> firstValue(DbStatement& statement) const;
     void endTransaction();
 
     QString m_connectionName;
@@ -169,6 +194,8 @@ private:
     // Written by whichever thread steps the appends; read once they are settled.
     mutable LostRows m_lostRows;
     std::unique_ptr<InsertThread> m_inserts;
+    std::unique_ptr<PgConnection> m_central;
+    std::unique_ptr<PgCopyTransaction> m_copy;
 };
 
 } // namespace corvane

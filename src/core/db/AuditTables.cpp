@@ -18,4 +18,21 @@ QStringList collectedDataTableNames()
     return auditTableNames().mid(0, auditTableNames().size() - 1);
 }
 
+QString auditColumnSpelling(const QString& name)
+{
+    static const QStringList columns{
+        QStringLiteral("Archived"),   QStringLiteral("Archivor"),    QStringLiteral("Bytes"),
+        QStringLiteral("Created"),    QStringLiteral("Date"),        QStringLiteral("Deleted"),
+        QStringLiteral("Deletor"),    QStringLiteral("Directory"),   QStringLiteral("Edited"),
+        QStringLiteral("Editor"),     QStringLiteral("LastAccess"),  QStringLiteral("LastArchive"),
+        QStringLiteral("Modified"),   QStringLiteral("Opened"),      QStringLiteral("SysDate"),
+        QStringLiteral("file"),       QStringLiteral("lastedit"),    QStringLiteral("owner"),
+    };
+    for (const QString& column : columns) {
+        if (column.compare(name, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return name;
+}
+
 } // namespace corvane

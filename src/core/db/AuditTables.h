@@ -11,4 +11,8 @@ const QStringList& auditTableNames();
 // The nine tables of collected data: every table but Temp.
 QStringList collectedDataTableNames();
 
+// A column name as cv.mdb spells it (the central database keeps its names in lower case);
+// any other name as it is.
+QString auditColumnSpelling(const QString& name);
+
 } // namespace corvane

@@ -2,6 +2,8 @@
 
 #include "core/common/AppFolder.h"
 #include "core/common/UserInterfacePort.h"
+#include "core/db/DatabaseChoice.h"
+#include "core/db/postgresql/DatabaseName.h"
 
 #include <QFileInfo>
 
@@ -20,7 +22,10 @@ QString auditDatabasePath()
 
 DbError connectAuditDatabase(AuditDatabase& database, const QString& databaseName, AuditDatabase::Access access)
 {
-    return database.open(databaseName, access);
+    const DatabaseName name = parseDatabaseName(databaseName, auditDatabasePath());
+    if (name.isPostgreSql())
+        return database.openCentral(name.text, stationName(), access);
+    return database.open(name.text, access);
 }
 
 QString missingDatabaseText(const QString& databasePath)

@@ -16,7 +16,8 @@ QString auditDatabasePath();
 
 // The one place the program opens its audit database: the run's and the purges' connection
 // (ReadWrite) and the readers' (ReadOnly: the query window, the charts, `cv --query`). Which
-// engine serves is chosen here, from the database's name; today every name is a cv.mdb file.
+// engine serves is chosen here, from the database's name: a cv.mdb path, or a PostgreSQL
+// connection text, on which the run and the purges write as this program's station.
 DbError connectAuditDatabase(AuditDatabase& database, const QString& databaseName, AuditDatabase::Access access);
 
 // "Database file <path> does not exist." and, on a line of its own, what to do: restore it, or

@@ -1,6 +1,7 @@
 #include "core/db/InsertThread.h"
 
 #include "core/db/AuditDatabase.h"
+#include "core/db/postgresql/PgCopyWriter.h"
 #include "core/sqlite/SqliteStatement.h"
 
 #include <sqlite3.h>
@@ -90,13 +91,25 @@ void InsertThread::step(PendingInsert& insert) const
 {
     if (m_database.transactionEnded())
         return;
-    SqliteStatement& statement = *insert.statement;
     for (int i = 0; i < insert.values.size(); ++i) {
         QVariant& value = insert.values[i];
         if (!value.isNull())
             value = toStoredValue(value, insert.kinds->at(i)).value_or(QVariant());
-        statement.bind(i + 1, value);
     }
+    if (insert.copy != nullptr) {
+        if (const DbError error = insert.copy->append(insert.values); error.isError()) {
+            m_database.countLostRow(error);
+            return;
+        }
+        AppendedRow& appended = *insert.appended;
+        appended.appended = true;
+        appended.rowid = AppendedRow::unknownRowid;
+        std::swap(appended.values, insert.values);
+        return;
+    }
+    SqliteStatement& statement = *insert.statement;
+    for (int i = 0; i < insert.values.size(); ++i)
+        statement.bind(i + 1, insert.values[i]);
     const int rc = statement.step();
     if (rc == SQLITE_DONE) {
         AppendedRow& appended = *insert.appended;

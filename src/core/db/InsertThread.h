@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,21 +15,27 @@
 namespace corvane {
 
 class AuditDatabase;
+class PgCopyWriter;
 class SqliteStatement;
 
 // The last row a run of appends put in: its rowid and values, for its row set to make current.
+// Rows streamed into the central database get their numbers on the server, unseen: such a row
+// stands after every other one.
 struct AppendedRow
 {
+    static constexpr qint64 unknownRowid = std::numeric_limits<qint64>::max();
+
     bool appended = false;
     qint64 rowid = 0;
     QVariantList values;
 };
 
-// One append: a row set's prepared INSERT with the row's values as set, in parameter order, and
-// the kinds of the columns they are stored in.
+// One append: a row set's prepared INSERT (cv.mdb) or COPY (the central database) with the row's
+// values as set, in parameter order, and the kinds of the columns they are stored in.
 struct PendingInsert
 {
     SqliteStatement* statement = nullptr;
+    PgCopyWriter* copy = nullptr;
     QVariantList values;
     const QList<ColumnKind>* kinds = nullptr;
     AppendedRow* appended = nullptr;

@@ -1,6 +1,6 @@
 #include "core/db/QueryCursor.h"
 
-#include <sqlite3.h>
+#include "core/db/AuditTables.h"
 
 namespace corvane {
 
@@ -14,12 +14,14 @@ QueryCursor::~QueryCursor()
 DbError QueryCursor::open(const QString& jetStatement)
 {
     close();
-    m_error = m_database.prepareJet(m_statement, jetStatement);
+    m_error = m_database.prepareJet(m_statement, jetStatement, StatementRows::InBlocks);
     if (m_error.isError())
         return m_error;
     m_database.addStatementOwner(this);
-    for (int i = 0; i < m_statement.columnCount(); ++i)
-        m_fieldNames.append(m_statement.columnName(i));
+    for (int i = 0; i < m_statement.columnCount(); ++i) {
+        const QString name = m_statement.columnName(i);
+        m_fieldNames.append(m_database.isCentral() ? auditColumnSpelling(name) : name);
+    }
     return {};
 }
 
@@ -40,12 +42,12 @@ bool QueryCursor::next()
 {
     if (!m_statement.isPrepared())
         return false;
-    const int rc = m_statement.step();
-    m_atRow = rc == SQLITE_ROW;
+    const DbStatement::Step step = m_statement.step();
+    m_atRow = step == DbStatement::Step::Row;
     if (m_atRow)
         return true;
-    if (rc != SQLITE_DONE)
-        m_error = m_database.errorOf(rc);
+    if (step == DbStatement::Step::Failed)
+        m_error = m_statement.error();
     // Finalized at the end, so that no lock outlives the rows and a further next() stays false.
     m_statement.finalize();
     return false;

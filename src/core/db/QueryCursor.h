@@ -2,7 +2,7 @@
 
 #include "core/db/AuditDatabase.h"
 #include "core/db/DbError.h"
-#include "core/sqlite/SqliteStatement.h"
+#include "core/db/DbStatement.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -12,7 +12,8 @@ namespace corvane {
 // Reads the rows of any statement once, forward, one row at a time: `cv --query`, the CSV
 // and clipboard output and the charts. Nothing but the current row is held in memory.
 // Values come as SQLite gives them: texts (dates in their stored ISO form), whole numbers,
-// reals, null.
+// reals, null; the central database's alike. Field names of the audit tables are spelt as in
+// cv.mdb on either.
 class QueryCursor final : public StatementOwner
 {
 public:
@@ -36,7 +37,7 @@ public:
 
 private:
     AuditDatabase& m_database;
-    SqliteStatement m_statement;
+    DbStatement m_statement;
     QStringList m_fieldNames;
     bool m_atRow = false;
     DbError m_error;

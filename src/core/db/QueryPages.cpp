@@ -2,7 +2,6 @@
 
 #include "core/db/AuditDatabase.h"
 #include "core/db/JetTranslator.h"
-#include "core/sqlite/SqliteStatement.h"
 
 #include <QHash>
 
@@ -22,7 +21,7 @@ QString withoutTrailingSemicolons(QString sql)
     return sql;
 }
 
-QVariantList rowOf(const SqliteStatement& statement, int columns)
+QVariantList rowOf(const DbStatement& statement, int columns)
 {
     QVariantList values;
     values.reserve(columns);
@@ -51,13 +50,12 @@ DbError QueryPages::open(const JetTranslation& translation)
 
 DbResult<qint64> QueryPages::countRows(const QString& sql) const
 {
-    SqliteStatement count;
-    if (const DbError error = m_database->prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u')');
+    DbStatement count;
+    if (const DbError error = m_database->prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u") AS cv_rows"_s);
         error.isError())
         return {0, error};
-    const int rc = count.step();
-    if (rc != SQLITE_ROW)
-        return {0, m_database->errorOf(rc)};
+    if (count.step() != DbStatement::Step::Row)
+        return {0, count.error()};
     return {count.value(0).toLongLong(), {}};
 }
 
@@ -65,15 +63,15 @@ bool QueryPages::keepRowKeys(const QString& rowKeyedSql)
 {
     // The statement as it is, with all its columns, so that rows that tie in the sort come in
     // the order the statement itself gives them.
-    SqliteStatement sorted;
-    if (m_database->prepare(sorted, rowKeyedSql).isError())
+    DbStatement sorted;
+    if (m_database->prepare(sorted, rowKeyedSql, StatementRows::InBlocks).isError())
         return false;
     const int keyColumn = sorted.columnCount() - 1;
     std::vector<qint64> keys;
-    int rc = SQLITE_ROW;
-    while ((rc = sorted.step()) == SQLITE_ROW && qsizetype(keys.size()) < rowKeysAtMost)
+    DbStatement::Step step = DbStatement::Step::Row;
+    while ((step = sorted.step()) == DbStatement::Step::Row && qsizetype(keys.size()) < rowKeysAtMost)
         keys.push_back(sorted.value(keyColumn).toLongLong());
-    if (rc != SQLITE_DONE)
+    if (step != DbStatement::Step::Done)
         return false;
     m_rowKeyedSql = rowKeyedSql;
     m_rowKeys = std::move(keys);
@@ -91,14 +89,14 @@ QList<QVariantList> QueryPages::read(qint64 firstRow, int rows) const
 QList<QVariantList> QueryPages::readByPosition(qint64 firstRow, int rows) const
 {
     QList<QVariantList> read;
-    SqliteStatement statement;
-    if (m_database->prepare(statement, u"SELECT * FROM ("_s + m_sql + u") LIMIT ? OFFSET ?"_s).isError())
+    DbStatement statement;
+    if (m_database->prepare(statement, u"SELECT * FROM ("_s + m_sql + u") AS cv_rows LIMIT ? OFFSET ?"_s).isError())
         return read;
     statement.bind(1, rows);
     statement.bind(2, firstRow);
     const int columns = statement.columnCount();
     read.reserve(rows);
-    while (statement.step() == SQLITE_ROW)
+    while (statement.step() == DbStatement::Step::Row)
         read.append(rowOf(statement, columns));
     return read;
 }
@@ -112,15 +110,15 @@ QList<QVariantList> QueryPages::readByRowKey(qint64 firstRow, int rows) const
     for (auto key = first; key != end; ++key)
         keys.append(QString::number(*key));
     QList<QVariantList> read;
-    SqliteStatement statement;
+    DbStatement statement;
     if (m_database
-            ->prepare(statement, u"SELECT * FROM ("_s + m_rowKeyedSql + u") WHERE cv_rowid IN ("_s +
+            ->prepare(statement, u"SELECT * FROM ("_s + m_rowKeyedSql + u") AS cv_rows WHERE cv_rowid IN ("_s +
                                      keys.join(u',') + u')')
             .isError())
         return read;
     const int keyColumn = statement.columnCount() - 1;
     QHash<qint64, QVariantList> found;
-    while (statement.step() == SQLITE_ROW)
+    while (statement.step() == DbStatement::Step::Row)
         found.insert(statement.value(keyColumn).toLongLong(), rowOf(statement, keyColumn));
     read.reserve(rows);
     for (auto key = first; key != end; ++key)

@@ -1,6 +1,7 @@
 #include "core/db/RowSet.h"
 
 #include "core/db/SqliteErrors.h"
+#include "core/db/postgresql/PgCopyWriter.h"
 
 #include <sqlite3.h>
 
@@ -59,6 +60,7 @@ void RowSet::releaseStatements()
     m_database.settleInserts();
     m_statements.clear();
     m_insert.finalize();
+    m_copy.reset();
     m_open = false;
     m_eof = true;
     m_values.clear();
@@ -107,23 +109,34 @@ DbError RowSet::update()
     if (const DbError error = prepareInsert(); error.isError())
         return error;
     if (InsertThread* inserts = m_database.insertThread()) {
-        inserts->add(PendingInsert{&m_insert, std::exchange(m_pending, {}), &m_layout.kinds, &m_appended});
+        inserts->add(PendingInsert{m_insert.sqlite(), m_copy.get(), std::exchange(m_pending, {}), &m_layout.kinds,
+                                   &m_appended});
         return {};
     }
     if (const DbError lost = m_database.lostTransaction(); lost.isError())
         return lost;
-    for (int i = 0; i < m_pending.size(); ++i)
-        m_insert.bind(i + 1, m_pending[i]);
-    const int rc = m_insert.step();
-    const DbError error = rc == SQLITE_DONE ? DbError{} : m_database.errorOf(rc);
-    m_insert.reset();
-    if (error.isError()) {
+    if (const DbError error = appendPending(); error.isError()) {
         m_database.countLostRow(error);
         return error;
     }
-    m_rowid = sqlite3_last_insert_rowid(m_database.handle());
     std::swap(m_values, m_pending);
     m_eof = false;
+    return {};
+}
+
+DbError RowSet::appendPending()
+{
+    if (m_copy) {
+        m_rowid = AppendedRow::unknownRowid;
+        return m_copy->append(m_pending);
+    }
+    for (int i = 0; i < m_pending.size(); ++i)
+        m_insert.bind(i + 1, m_pending[i]);
+    const DbStatement::Step step = m_insert.step();
+    m_insert.reset();
+    if (step != DbStatement::Step::Done)
+        return m_insert.error();
+    m_rowid = sqlite3_last_insert_rowid(m_database.handle());
     return {};
 }
 
@@ -185,15 +198,14 @@ DbResult<qint64> RowSet::rowCount()
     if (!m_open)
         return {0, closedError()};
     DbError error;
-    SqliteStatement* count = statement(u"SELECT count(*) FROM "_s + quotedIdentifier(m_layout.name), error);
+    DbStatement* count = statement(u"SELECT count(*) FROM "_s + quotedIdentifier(m_layout.name), error);
     if (count == nullptr)
         return {0, error};
-    const int rc = count->step();
     DbResult<qint64> result;
-    if (rc == SQLITE_ROW)
+    if (count->step() == DbStatement::Step::Row)
         result.value = count->value(0).toLongLong();
     else
-        result.error = m_database.errorOf(rc);
+        result.error = count->error();
     count->reset();
     return result;
 }
@@ -217,7 +229,8 @@ DbError RowSet::moveToBookmark(Bookmark bookmark)
 }
 
 // One row from the start, or after or at the current row in table order, that meets the
-// condition. The order column's rows without a value come first, as SQLite sorts NULL.
+// condition. The order column's rows without a value come first, as SQLite sorts NULL; said
+// outright, since PostgreSQL sorts it last.
 QString RowSet::selectRows(From from, const QString& condition, bool descending) const
 {
     QStringList conditions;
@@ -228,7 +241,8 @@ QString RowSet::selectRows(From from, const QString& condition, bool descending)
     const QString direction = descending ? u" DESC"_s : QString();
     QString order = u"rowid"_s + direction;
     if (m_orderIndex >= 0)
-        order.prepend(quotedIdentifier(m_layout.columns[m_orderIndex]) + direction + u", "_s);
+        order.prepend(quotedIdentifier(m_layout.columns[m_orderIndex]) +
+                      (descending ? u" DESC NULLS LAST, "_s : u" NULLS FIRST, "_s));
     return u"SELECT rowid, "_s + quotedColumnList(m_layout.columns) + u" FROM "_s +
            quotedIdentifier(m_layout.name) +
            (conditions.isEmpty() ? QString() : u" WHERE "_s + conditions.join(u" AND "_s)) + u" ORDER BY "_s +
@@ -281,16 +295,24 @@ DbError RowSet::prepareInsert()
 {
     if (m_insert.isPrepared())
         return {};
+    if (m_database.isCentral()) {
+        PgCopyTransaction* transaction = m_database.copyTransaction();
+        if (transaction == nullptr)
+            return notAllowedInContextError();
+        if (!m_copy || !m_copy->writesInto(transaction))
+            m_copy = std::make_unique<PgCopyWriter>(*transaction, m_layout.name, m_layout.columns);
+        return {};
+    }
     return m_database.prepare(m_insert, u"INSERT INTO "_s + quotedIdentifier(m_layout.name) + u" ("_s +
                                             quotedColumnList(m_layout.columns) + u") VALUES (?"_s +
                                             u", ?"_s.repeated(m_layout.columns.size() - 1) + u')');
 }
 
-SqliteStatement* RowSet::statement(const QString& sql, DbError& error)
+DbStatement* RowSet::statement(const QString& sql, DbError& error)
 {
     if (const auto known = m_statements.find(sql); known != m_statements.end())
         return &known->second;
-    SqliteStatement prepared;
+    DbStatement prepared;
     error = m_database.prepare(prepared, sql);
     if (error.isError())
         return nullptr;
@@ -300,25 +322,25 @@ SqliteStatement* RowSet::statement(const QString& sql, DbError& error)
 DbError RowSet::loadRow(const QString& sql, const QVariantList& parameters)
 {
     DbError error;
-    SqliteStatement* select = statement(sql, error);
+    DbStatement* select = statement(sql, error);
     if (select == nullptr)
         return error;
     for (int i = 0; i < parameters.size(); ++i) {
         if (i < select->parameterCount())
             select->bind(i + 1, parameters[i]);
     }
-    const int rc = select->step();
-    if (rc == SQLITE_ROW) {
+    const DbStatement::Step step = select->step();
+    if (step == DbStatement::Step::Row) {
         m_rowid = select->value(0).toLongLong();
         m_values.resize(m_layout.columns.size());
         for (int c = 0; c < m_values.size(); ++c)
             m_values[c] = select->value(c + 1);
         m_eof = false;
-    } else if (rc == SQLITE_DONE) {
+    } else if (step == DbStatement::Step::Done) {
         m_eof = true;
         m_values.clear();
     } else {
-        error = m_database.errorOf(rc);
+        error = select->error();
     }
     select->reset();
     return error;

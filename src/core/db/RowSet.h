@@ -5,7 +5,7 @@
 #include "core/db/DbError.h"
 #include "core/db/DbResult.h"
 #include "core/db/InsertThread.h"
-#include "core/sqlite/SqliteStatement.h"
+#include "core/db/DbStatement.h"
 
 #include <QHash>
 #include <QString>
@@ -13,9 +13,12 @@
 #include <QVariant>
 
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace corvane {
+
+class PgCopyWriter;
 
 // A cursor over one table of cv.mdb, the recordset of the scan run: DetailRs is
 // RowSet over "Detail", TempRs over "Temp" ordered by "Directory".
@@ -25,8 +28,9 @@ namespace corvane {
 // held; each move is one indexed query from the current row's key, so a row set never
 // loads its table, holds no lock between moves, and sees the rows appended through it or
 // through other row sets of the same connection at their place. Appends use one
-// prepared INSERT per row set; columns not set stay NULL; they belong to the caller's
-// transaction. Column names match without regard to case.
+// prepared INSERT per row set on cv.mdb, the run's COPY on the central database; columns not
+// set stay NULL; they belong to the caller's transaction (on the central database they must
+// have one). Column names match without regard to case.
 class RowSet final : public StatementOwner
 {
 public:
@@ -84,8 +88,9 @@ private:
 
     QString selectRows(From from, const QString& condition = {}, bool descending = false) const;
     QString positionCondition(From from) const;
-    SqliteStatement* statement(const QString& sql, DbError& error);
+    DbStatement* statement(const QString& sql, DbError& error);
     DbError prepareInsert();
+    DbError appendPending();
     DbError loadRow(const QString& sql, const QVariantList& parameters);
     QVariantList positionParameters() const;
     int columnIndex(const QString& column);
@@ -97,8 +102,9 @@ private:
     int m_orderIndex = -1;
     // Column indexes by the caller's exact spelling: appends set the same names row after row.
     QHash<QString, int> m_columnIndexes;
-    std::map<QString, SqliteStatement> m_statements;
-    SqliteStatement m_insert;
+    std::map<QString, DbStatement> m_statements;
+    DbStatement m_insert;
+    std::unique_ptr<PgCopyWriter> m_copy;
 
     // The current row. Appends stepped in the background make their last row current once they
     // are in, which the readers of the current row wait for.

@@ -2,10 +2,7 @@
 
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
-#include "core/sqlite/SqliteStatement.h"
 #include "core/scan/RunTables.h"
-
-#include <sqlite3.h>
 
 namespace corvane {
 
@@ -22,8 +19,8 @@ DbResult<BoundConditions> onScanDate(DatabaseUpdate& update, Comparison comparis
 // The first column of the first row, as a rowid; nullopt for none.
 std::optional<qint64> firstRowid(AuditDatabase& database, const QString& sql, const QVariantList& values)
 {
-    SqliteStatement statement;
-    if (prepareBound(database, statement, sql, values).isError() || statement.step() != SQLITE_ROW ||
+    DbStatement statement;
+    if (prepareBound(database, statement, sql, values).isError() || statement.step() != DbStatement::Step::Row ||
         statement.value(0).isNull())
         return std::nullopt;
     return statement.value(0).toLongLong();
@@ -53,15 +50,15 @@ void walkDirectoryStretches(DatabaseUpdate& update, qint64 firstRow,
                             const std::function<void(const QString& directory)>& onStretch)
 {
     const DbResult<BoundConditions> onDay = onScanDate(update, Comparison::Equal, 2);
-    SqliteStatement rows;
+    DbStatement rows;
     if (!onDay.ok() || prepareBound(update.database, rows,
-                                    u"SELECT ifnull(Directory, ''), ifnull("_s + onDay.value.sql +
-                                        u", 0) FROM Detail WHERE rowid >= ?1 ORDER BY rowid"_s,
+                                    u"SELECT coalesce(Directory, ''), CASE WHEN "_s + onDay.value.sql +
+                                        u" THEN 1 ELSE 0 END FROM Detail WHERE rowid >= ?1 ORDER BY rowid"_s,
                                     QVariantList{firstRow} + onDay.value.values)
                            .isError())
         return;
     QString previous;
-    while (rows.step() == SQLITE_ROW && rows.value(1).toInt() == 1) {
+    while (rows.step() == DbStatement::Step::Row && rows.value(1).toInt() == 1) {
         const QString directory = rows.value(0).toString();
         if (directory == previous)
             continue;

@@ -2,11 +2,8 @@
 
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
-#include "core/sqlite/SqliteStatement.h"
 #include "core/scan/DetailStretches.h"
 #include "core/scan/RunTables.h"
-
-#include <sqlite3.h>
 
 namespace corvane {
 
@@ -50,14 +47,14 @@ void recordNewDirectories(DatabaseUpdate& update, RowCounts& counts, RowSet& new
 {
     const DbResult<BoundConditions> onScanDate =
         conditionsOn(update.database, u"DirActivity"_s, {{u"SysDate"_s, Comparison::Equal, update.ScanDate}});
-    SqliteStatement directories;
+    DbStatement directories;
     if (!onScanDate.ok() || prepareBound(update.database, directories,
                                          u"SELECT Directory FROM DirActivity WHERE "_s +
                                              onScanDate.value.sql + u" ORDER BY rowid"_s,
                                          onScanDate.value.values)
                                 .isError())
         return;
-    while (directories.step() == SQLITE_ROW) {
+    while (directories.step() == DbStatement::Step::Row) {
         if (update.StopRequested)
             return;
         update.ui.yield();
@@ -74,18 +71,18 @@ DbResult<QDate> latestDetailDayBefore(AuditDatabase& database, const QDate& day)
         conditionsOn(database, u"Detail"_s, {{u"SysDate"_s, Comparison::Less, day}});
     if (!before.ok())
         return {{}, before.error};
-    SqliteStatement statement;
+    DbStatement statement;
     const DbError error =
         prepareBound(database, statement,
                      u"SELECT SysDate FROM Detail WHERE "_s + before.value.sql + u" ORDER BY SysDate DESC LIMIT 1"_s,
                      before.value.values);
     if (error.isError())
         return {{}, error};
-    const int step = statement.step();
-    if (step == SQLITE_DONE)
+    const DbStatement::Step step = statement.step();
+    if (step == DbStatement::Step::Done)
         return {};
-    if (step != SQLITE_ROW)
-        return {{}, database.errorOf(step)};
+    if (step == DbStatement::Step::Failed)
+        return {{}, statement.error()};
     return {QDate::fromString(statement.value(0).toString().left(10), Qt::ISODate), {}};
 }
 

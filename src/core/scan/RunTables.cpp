@@ -1,10 +1,8 @@
 #include "core/scan/RunTables.h"
 
 #include "core/db/AuditDatabase.h"
-#include "core/sqlite/SqliteStatement.h"
 #include "core/settings/ScanSettings.h"
-
-#include <sqlite3.h>
+#include "core/sqlite/SqliteStatement.h"
 
 namespace corvane {
 
@@ -50,7 +48,7 @@ DbResult<BoundConditions> conditionsOn(AuditDatabase& database, const QString& t
     return bindConditions(layout.value, conditions, firstParameter);
 }
 
-DbError prepareBound(AuditDatabase& database, SqliteStatement& statement, const QString& sql,
+DbError prepareBound(AuditDatabase& database, DbStatement& statement, const QString& sql,
                      const QVariantList& values)
 {
     if (const DbError error = database.prepare(statement, sql); error.isError())
@@ -65,20 +63,21 @@ DbResult<qint64> RowCounts::count(const QString& table, const QList<Condition>& 
     const DbResult<BoundConditions> bound = conditionsOn(m_database, table, conditions);
     if (!bound.ok())
         return {0, bound.error};
-    const QString sql = u"SELECT count(*) FROM "_s + quotedIdentifier(table) + u" WHERE "_s + bound.value.sql;
+    const QString sql = u"SELECT count(*) FROM "_s + quotedIdentifier(m_database.tableLayout(table).value.name) +
+                        u" WHERE "_s + bound.value.sql;
     auto statement = m_statements.find(sql);
     if (statement == m_statements.end()) {
-        SqliteStatement prepared;
+        DbStatement prepared;
         if (const DbError error = m_database.prepare(prepared, sql); error.isError())
             return {0, error};
         statement = m_statements.emplace(sql, std::move(prepared)).first;
     }
-    SqliteStatement& counting = statement->second;
+    DbStatement& counting = statement->second;
     for (int i = 0; i < bound.value.values.size(); ++i)
         counting.bind(i + 1, bound.value.values[i]);
-    const int rc = counting.step();
-    const DbResult<qint64> result = rc == SQLITE_ROW ? DbResult<qint64>{counting.value(0).toLongLong(), {}}
-                                                     : DbResult<qint64>{0, m_database.errorOf(rc)};
+    const DbResult<qint64> result = counting.step() == DbStatement::Step::Row
+                                        ? DbResult<qint64>{counting.value(0).toLongLong(), {}}
+                                        : DbResult<qint64>{0, counting.error()};
     counting.reset();
     return result;
 }

@@ -5,7 +5,7 @@
 #include "core/db/DbResult.h"
 #include "core/db/RowSet.h"
 #include "core/scan/ScanContext.h"
-#include "core/sqlite/SqliteStatement.h"
+#include "core/db/DbStatement.h"
 
 #include <QDate>
 
@@ -65,8 +65,9 @@ struct DatabaseUpdate
 // The conditions on a table's columns as SQL, their values to bind from firstParameter on.
 DbResult<BoundConditions> conditionsOn(AuditDatabase& database, const QString& table,
                                        const QList<Condition>& conditions, int firstParameter = 1);
-// A statement of the run's own (SQLite's dialect), with its values bound from ?1 on.
-DbError prepareBound(AuditDatabase& database, SqliteStatement& statement, const QString& sql,
+// A statement of the run's own (SQLite's dialect, in the forms both engines take), with its
+// values bound from ?1 on.
+DbError prepareBound(AuditDatabase& database, DbStatement& statement, const QString& sql,
                      const QVariantList& values);
 
 // COUNT(*) of a table's rows that meet the conditions, their values bound, the statement kept
@@ -79,7 +80,7 @@ public:
 
 private:
     AuditDatabase& m_database;
-    std::map<QString, SqliteStatement> m_statements;
+    std::map<QString, DbStatement> m_statements;
 };
 
 // Appends one row of texts and dates; the error of a row that cannot be stored, which the run

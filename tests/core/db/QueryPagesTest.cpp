@@ -57,10 +57,10 @@ protected:
     // The rows as the translated statement gives them when run straight through.
     QList<QVariantList> straightRows(const QString& jet) const
     {
-        SqliteStatement statement;
+        DbStatement statement;
         EXPECT_FALSE(database.prepare(statement, translateJet(jet).sql).isError());
         QList<QVariantList> all;
-        while (statement.step() == SQLITE_ROW) {
+        while (statement.step() == DbStatement::Step::Row) {
             QVariantList values;
             for (int column = 0; column < statement.columnCount(); ++column)
                 values.append(statement.value(column));

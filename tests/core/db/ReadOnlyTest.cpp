@@ -76,12 +76,10 @@ TEST_F(ReadOnlyTest, TheConnectionRefusesWritingSqlEvenUntranslated)
                                  QStringLiteral("CREATE TEMP TABLE scratch (a)"),
                                  QStringLiteral("BEGIN")};
     for (const QString& sql : statements) {
-        SqliteStatement statement;
+        DbStatement statement;
         DbError error = reader.prepare(statement, sql);
-        if (!error.isError()) {
-            const int rc = statement.step();
-            error = rc == SQLITE_DONE || rc == SQLITE_ROW ? DbError{} : reader.errorOf(rc);
-        }
+        if (!error.isError() && statement.step() == DbStatement::Step::Failed)
+            error = statement.error();
         EXPECT_EQ(error.number, DbErrorNumber::PermissionDenied) << sql.toStdString();
     }
     EXPECT_FALSE(QFile::exists(outside));
@@ -105,9 +103,9 @@ TEST_F(ReadOnlyTest, ReadingAndDescribingTablesStillWork)
 {
     EXPECT_EQ(reader.queryValue(QStringLiteral("SELECT COUNT(*) FROM Detail")).value.toInt(), 1);
     {
-        SqliteStatement describe;
+        DbStatement describe;
         ASSERT_FALSE(reader.prepare(describe, QStringLiteral("PRAGMA table_info(Detail)")).isError());
-        EXPECT_EQ(describe.step(), SQLITE_ROW);
+        EXPECT_EQ(describe.step(), DbStatement::Step::Row);
     }
     expectUnchanged();
 }

@@ -58,6 +58,16 @@ int PgResult::columnCount() const
     return m_result ? PQnfields(m_result.get()) : 0;
 }
 
+QString PgResult::columnName(int column) const
+{
+    return m_result ? QString::fromUtf8(PQfname(m_result.get(), column)) : QString();
+}
+
+unsigned PgResult::columnType(int column) const
+{
+    return m_result ? PQftype(m_result.get(), column) : 0;
+}
+
 bool PgResult::isNull(int row, int column) const
 {
     return !m_result || PQgetisnull(m_result.get(), row, column);
@@ -153,24 +163,34 @@ PgResult PgConnection::answer(pg_result* result) const
 
 PgResult PgConnection::exec(const QString& sql, const QList<QVariant>& parameters)
 {
+    if (m_connection == nullptr || !parameters.isEmpty())
+        return execOne(sql, parameters);
+    return answer(PQexec(m_connection, sql.toUtf8().constData()));
+}
+
+PgResult PgConnection::execOne(const QString& sql, const QList<QVariant>& parameters)
+{
     if (m_connection == nullptr)
         return PgResult(nullptr, connectionLostError(u"not connected"_s));
-    const QByteArray statement = sql.toUtf8();
-    PGresult* result = nullptr;
-    if (parameters.isEmpty()) {
-        result = PQexec(m_connection, statement.constData());
-    } else {
-        std::vector<std::optional<QByteArray>> texts;
-        std::vector<const char*> values;
-        texts.reserve(static_cast<std::size_t>(parameters.size()));
-        for (const QVariant& parameter : parameters) {
-            texts.push_back(parameterText(parameter));
-            values.push_back(texts.back() ? texts.back()->constData() : nullptr);
-        }
-        result = PQexecParams(m_connection, statement.constData(), static_cast<int>(values.size()), nullptr,
-                              values.data(), nullptr, nullptr, 0);
+    std::vector<std::optional<QByteArray>> texts;
+    std::vector<const char*> values;
+    texts.reserve(static_cast<std::size_t>(parameters.size()));
+    for (const QVariant& parameter : parameters) {
+        texts.push_back(parameterText(parameter));
+        values.push_back(texts.back() ? texts.back()->constData() : nullptr);
     }
-    return answer(result);
+    return answer(PQexecParams(m_connection, sql.toUtf8().constData(), static_cast<int>(values.size()), nullptr,
+                               values.data(), nullptr, nullptr, 0));
+}
+
+PgResult PgConnection::describe(const QString& sql)
+{
+    if (!isOpen())
+        return answer(nullptr);
+    PgResult prepared = answer(PQprepare(m_connection, "", sql.toUtf8().constData(), 0, nullptr));
+    if (!prepared.ok())
+        return prepared;
+    return answer(PQdescribePrepared(m_connection, ""));
 }
 
 DbError PgConnection::execute(const QString& sql, const QList<QVariant>& parameters)

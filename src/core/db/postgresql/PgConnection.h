@@ -31,6 +31,9 @@ public:
     QString commandStatus() const;
     int rowCount() const;
     int columnCount() const;
+    QString columnName(int column) const;
+    // The column's type, by PostgreSQL's number for it (its oid).
+    unsigned columnType(int column) const;
     bool isNull(int row, int column) const;
     QString text(int row, int column) const;
     // The first cell, or nullopt for a null or no row.
@@ -70,7 +73,11 @@ public:
 
     // A statement (or, without parameters, a script of them).
     PgResult exec(const QString& sql, const QList<QVariant>& parameters = {});
+    // One statement, never a script, whatever the text holds: what users' statements go through.
+    PgResult execOne(const QString& sql, const QList<QVariant>& parameters = {});
     DbError execute(const QString& sql, const QList<QVariant>& parameters = {});
+    // The columns a statement would give, its names and types, without running it.
+    PgResult describe(const QString& sql);
     // A session setting (set_config), kept until the session ends.
     DbError setSetting(const QString& name, const QString& value);
 

@@ -57,31 +57,37 @@ PgCopyTransaction::~PgCopyTransaction()
 {
     if (m_active)
         rollback();
+    for (PgCopyWriter* writer : std::as_const(m_writers))
+        writer->m_transaction = nullptr;
 }
 
 DbError PgCopyTransaction::begin()
 {
     m_lost = {};
-    m_copying = nullptr;
-    m_buffer.clear();
+    dropGatheredRows();
     if (const DbError error = m_connection.execute(u"BEGIN"_s); error.isError())
         return error;
     m_active = true;
     return {};
 }
 
+DbError PgCopyTransaction::notActive() const
+{
+    return m_lost.isError() ? m_lost : DbError{DbErrorNumber::Unspecified, u"No transaction is open."_s};
+}
+
 DbError PgCopyTransaction::commit()
 {
     if (!m_active)
-        return m_lost.isError() ? m_lost : DbError{DbErrorNumber::Unspecified, u"No transaction is open."_s};
-    if (const DbError error = endCopy(); error.isError())
+        return notActive();
+    if (const DbError error = flush(); error.isError())
         return error;
     const PgResult committed = m_connection.exec(u"COMMIT"_s);
     if (!committed.ok())
-        return lose(committed.error);
+        return lost(committed.error);
     // A transaction the server had already ended is "committed" as a rollback.
     if (committed.commandStatus() != u"COMMIT"_s)
-        return lose(
+        return lost(
             {DbErrorNumber::Unspecified, u"The database server rolled the run's transaction back."_s});
     m_active = false;
     return {};
@@ -91,81 +97,96 @@ DbError PgCopyTransaction::rollback()
 {
     const bool wasActive = m_active;
     m_active = false;
-    m_buffer.clear();
-    if (m_copying != nullptr && m_connection.isOpen()) {
-        PQputCopyEnd(m_connection.handle(), "rolled back");
-        m_connection.lastResult();
-    }
-    m_copying = nullptr;
+    dropGatheredRows();
     if (!wasActive || !m_connection.isOpen())
         return {};
     return m_connection.execute(u"ROLLBACK"_s);
 }
 
-DbError PgCopyTransaction::append(const PgCopyWriter& writer, const QList<QVariant>& values)
+void PgCopyTransaction::dropGatheredRows()
+{
+    for (PgCopyWriter* writer : std::as_const(m_writers))
+        writer->m_rows.clear();
+}
+
+DbError PgCopyTransaction::append(PgCopyWriter& writer, const QList<QVariant>& values)
 {
     if (!m_active)
-        return m_lost.isError() ? m_lost : DbError{DbErrorNumber::Unspecified, u"No transaction is open."_s};
+        return notActive();
     if (values.size() != writer.columnCount())
         return {DbErrorNumber::Unspecified,
                 u"A row of %1 values for %2 columns."_s.arg(values.size()).arg(writer.columnCount())};
-    if (m_copying != &writer) {
-        if (const DbError error = switchTo(writer); error.isError())
+    appendCopyRow(writer.m_rows, values);
+    return writer.m_rows.size() >= blockSize ? send(writer) : DbError{};
+}
+
+DbError PgCopyTransaction::flush()
+{
+    if (!m_active)
+        return notActive();
+    for (PgCopyWriter* writer : std::as_const(m_writers)) {
+        if (const DbError error = send(*writer); error.isError())
             return error;
     }
-    appendCopyRow(m_buffer, values);
-    return m_buffer.size() >= blockSize ? sendBuffer() : DbError{};
-}
-
-DbError PgCopyTransaction::switchTo(const PgCopyWriter& writer)
-{
-    if (const DbError error = endCopy(); error.isError())
-        return error;
-    const PgResult started = m_connection.exec(writer.copyStatement());
-    if (started.isCopyIn()) {
-        m_copying = &writer;
-        return {};
-    }
-    return lose(started.ok() ? DbError{DbErrorNumber::Unspecified, u"The server did not start the COPY."_s}
-                             : started.error);
-}
-
-DbError PgCopyTransaction::sendBuffer()
-{
-    if (m_buffer.isEmpty())
-        return {};
-    if (PQputCopyData(m_connection.handle(), m_buffer.constData(), static_cast<int>(m_buffer.size())) != 1)
-        return lose(m_connection.connectionError());
-    m_buffer.clear();
     return {};
 }
 
-DbError PgCopyTransaction::endCopy()
+// One COPY with the rows the writer has gathered.
+DbError PgCopyTransaction::send(PgCopyWriter& writer)
 {
-    if (m_copying == nullptr)
+    if (writer.m_rows.isEmpty())
         return {};
-    if (const DbError error = sendBuffer(); error.isError())
-        return error;
-    m_copying = nullptr;
-    if (PQputCopyEnd(m_connection.handle(), nullptr) != 1)
-        return lose(m_connection.connectionError());
+    const PgResult started = m_connection.exec(writer.copyStatement());
+    if (!started.isCopyIn())
+        return lost(started.ok() ? DbError{DbErrorNumber::Unspecified, u"The server did not start the COPY."_s}
+                                 : started.error);
+    const bool sent =
+        PQputCopyData(m_connection.handle(), writer.m_rows.constData(), static_cast<int>(writer.m_rows.size())) == 1 &&
+        PQputCopyEnd(m_connection.handle(), nullptr) == 1;
+    writer.m_rows.clear();
+    if (!sent)
+        return lost(m_connection.connectionError());
     PgResult ended = m_connection.lastResult();
     // Every answer is read, so that the connection takes the next statement.
     while (m_connection.lastResult().hasResult()) {
     }
-    return ended.ok() ? DbError{} : lose(ended.error);
+    return ended.ok() ? DbError{} : lost(ended.error);
 }
 
-DbError PgCopyTransaction::lose(const DbError& error)
+DbError PgCopyTransaction::lost(const DbError& error)
 {
-    m_lost = error;
-    rollback();
+    lose(error);
     return error;
 }
 
+void PgCopyTransaction::lose(const DbError& error)
+{
+    if (!m_lost.isError())
+        m_lost = error;
+    rollback();
+}
+
 PgCopyWriter::PgCopyWriter(PgCopyTransaction& transaction, QString table, QStringList columns)
-    : m_transaction(transaction), m_table(std::move(table)), m_columns(std::move(columns))
-{}
+    : m_transaction(&transaction), m_table(std::move(table)), m_columns(std::move(columns))
+{
+    transaction.m_writers.append(this);
+}
+
+PgCopyWriter::~PgCopyWriter()
+{
+    if (m_transaction == nullptr)
+        return;
+    if (m_transaction->isActive())
+        m_transaction->send(*this);
+    m_transaction->m_writers.removeOne(this);
+}
+
+DbError PgCopyWriter::append(const QList<QVariant>& values)
+{
+    if (m_transaction == nullptr)
+        return {DbErrorNumber::Unspecified, u"No transaction is open."_s};
+    return m_transaction->append(*this, values);
+}
 
 // The central database's names are cv.mdb's in lower case, as PostgreSQL keeps unquoted names.
 QString PgCopyWriter::copyStatement() const
