@@ -65,12 +65,13 @@ public:
 
     // Stops the server and waits until its process group is gone; an empty text when it is.
     QString stop();
+    // Starts the stopped server again on its data, at a new free port.
+    QString start();
 
 private:
     QString prepare();
     QString initialise();
     QString writeConfiguration() const;
-    QString start();
     QString waitUntilReady();
 
     Options options_;
