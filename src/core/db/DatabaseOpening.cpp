@@ -2,6 +2,7 @@
 
 #include "core/common/AppFolder.h"
 #include "core/common/UserInterfacePort.h"
+#include "core/db/postgresql/DatabaseName.h"
 
 #include <QFileInfo>
 
@@ -36,7 +37,10 @@ QString missingDatabaseText(const QString& databasePath)
 
 QString openFailureText(const QString& databasePath, const DbError& error)
 {
-    return QStringLiteral("Unable to open database ") + databasePath + QStringLiteral(".\r\n") + error.text();
+    // The error may name the database too.
+    const QString shown = maskedConnectionText(databasePath);
+    return QStringLiteral("Unable to open database ") + shown + QStringLiteral(".\r\n") +
+           error.text().replace(databasePath, shown);
 }
 
 OpenOutcome OpenAuditDatabase(AuditDatabase& database, UserInterfacePort& ui, const QString& databasePath)
