@@ -29,7 +29,8 @@ int main(int argc, char** argv)
     QStringList arguments = app.arguments();
     QString problem;
     // Options cv cannot read went to the command line, which reports them.
-    const std::optional<corvane::AuditDatabaseChoice> options = corvane::takeDatabaseOptions(arguments, &problem);
+    const std::optional<corvane::AuditDatabaseChoice> options =
+        corvane::takeDatabaseOptions(arguments, &problem);
     corvane::MainWindowServices services = corvane::MainWindowServices::fromEnvironment();
     corvane::chooseStartUpDatabase(options.value_or(corvane::AuditDatabaseChoice{}),
                                    corvane::SettingsStore(*services.registry));

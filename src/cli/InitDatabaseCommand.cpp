@@ -21,10 +21,11 @@ int failure(QTextStream& err, const QString& text)
 // A cv.mdb is made whole by the program's installation; only a central database is set up.
 int refuseFile(const DatabaseName& database, QTextStream& err)
 {
-    return failure(err, database.text + u" is a cv.mdb file, which needs no initialising: --init-database "_s
-                                        u"sets up a central database on PostgreSQL (--database postgresql://... "_s
-                                        u"or service=...). An empty cv.mdb is "_s +
-                                        installedCopiesFolder(programFolder()) + u"cv.mdb."_s);
+    return failure(err, database.text +
+                            u" names a cv.mdb file, which needs no initialising: --init-database "_s
+                            u"sets up a central database on PostgreSQL (--database postgresql://... "_s
+                            u"or service=...). For an empty cv.mdb, copy "_s +
+                            installedCopiesFolder(programFolder()) + u"cv.mdb."_s);
 }
 
 // Whether the station's schema is there already, before the set-up: what the set-up then did.

@@ -17,7 +17,8 @@ int runQueryCommand(const QString& statement, QTextStream& out, QTextStream& err
         return 1;
     }
     AuditDatabase database;
-    if (const DbError error = connectAuditDatabase(database, name, AuditDatabase::Access::ReadOnly); error.isError()) {
+    if (const DbError error = connectAuditDatabase(database, name, AuditDatabase::Access::ReadOnly);
+        error.isError()) {
         err << terminalText(openFailureText(name, error)) << '\n';
         return 1;
     }

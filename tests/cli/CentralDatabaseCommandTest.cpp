@@ -1,9 +1,9 @@
-#include "ScanCommandFixture.h"
 #include "core/db/DbError.h"
 #include "core/db/postgresql/CentralSessions.h"
 #include "core/db/postgresql/PgConnection.h"
 #include "mock/PostgresConnection.h"
 #include "mock/PrivatePostgresServer.h"
+#include "ScanCommandFixture.h"
 
 #include <QSysInfo>
 
@@ -75,8 +75,8 @@ protected:
     {
         static int counter = 0;
         const QString name = u"stations_%1"_s.arg(++counter);
-        const QString made =
-            server_->execute(u"CREATE DATABASE %1 OWNER %2"_s.arg(sqlIdentifier(name), sqlIdentifier(owner())));
+        const QString made = server_->execute(
+            u"CREATE DATABASE %1 OWNER %2"_s.arg(sqlIdentifier(name), sqlIdentifier(owner())));
         EXPECT_TRUE(made.isEmpty()) << made.toStdString();
         databases_.append(name);
         return server_->connectionString(name, owner(), ownerPassword());
@@ -128,7 +128,8 @@ TEST_F(CentralDatabaseCommandTest, AnEmptyDatabaseIsSetUpOnceAndASecondRunChange
     const QString database = newDatabase();
     const Run first = initDatabase({u"--database"_s, database, u"--station"_s, u"Alpha"_s});
     EXPECT_EQ(first.exitCode, 0) << first.err.constData();
-    EXPECT_TRUE(first.out.contains("is ready for station Alpha, schema version 1.\n")) << first.out.constData();
+    EXPECT_TRUE(first.out.contains("is ready for station Alpha, schema version 1.\n"))
+        << first.out.constData();
     EXPECT_TRUE(first.out.contains("Made its schema station_alpha.\n")) << first.out.constData();
     EXPECT_TRUE(first.err.isEmpty()) << first.err.constData();
     EXPECT_EQ(stationsOf(0), u"alpha"_s);
@@ -219,7 +220,8 @@ TEST_F(CentralDatabaseCommandTest, ARoleThatMayNotCreateSchemasIsToldSo)
     const QString database = newDatabase();
     const QString role = u"cvnorights"_s;
     const QString password = u"No-rights-3"_s;
-    ASSERT_EQ(server_->execute(u"CREATE ROLE %1 LOGIN PASSWORD %2"_s.arg(sqlIdentifier(role), sqlLiteral(password))),
+    ASSERT_EQ(server_->execute(
+                  u"CREATE ROLE %1 LOGIN PASSWORD %2"_s.arg(sqlIdentifier(role), sqlLiteral(password))),
               QString());
     const Run refused =
         initDatabase({u"--database"_s, server_->connectionString(databases_.first(), role, password)});
@@ -232,7 +234,7 @@ TEST_F(CentralDatabaseCommandTest, ACvMdbNeedsNoInitialising)
     const Run refused = initDatabase({});
     expectOneErrorLine(refused, "which needs no initialising");
     EXPECT_TRUE(refused.err.contains(databasePath().toUtf8())) << refused.err.constData();
-    EXPECT_TRUE(refused.err.contains("An empty cv.mdb is ")) << refused.err.constData();
+    EXPECT_TRUE(refused.err.contains("For an empty cv.mdb, copy ")) << refused.err.constData();
 }
 
 TEST_F(CentralDatabaseCommandTest, TheScanAndTheQueryNameACentralDatabaseWithoutItsPassword)
@@ -245,14 +247,16 @@ TEST_F(CentralDatabaseCommandTest, TheScanAndTheQueryNameACentralDatabaseWithout
     variables.insert(u"CORVANE_NET_DATABASE"_s, uri);
     // No cv.mdb to be found is no reason to refuse a central database.
     QFile::remove(databasePath());
-    for (const QStringList& job : {QStringList{u"--scan"_s}, QStringList{u"--query"_s, u"SELECT * FROM Detail"_s},
-                                   QStringList{u"--purge-all"_s, u"--yes"_s}}) {
+    for (const QStringList& job :
+         {QStringList{u"--scan"_s}, QStringList{u"--query"_s, u"SELECT * FROM Detail"_s},
+          QStringList{u"--purge-all"_s, u"--yes"_s}}) {
         const Run run = cv(job, variables);
         EXPECT_EQ(run.exitCode, 1) << job.first().toStdString() << ": " << run.err.constData();
         EXPECT_FALSE(run.err.contains("Hidden-pw-5")) << run.err.constData();
         EXPECT_FALSE(run.err.contains("does not exist")) << run.err.constData();
         if (job.first() != u"--purge-all"_s) {
-            EXPECT_TRUE(run.err.contains(shown.toUtf8())) << job.first().toStdString() << ": " << run.err.constData();
+            EXPECT_TRUE(run.err.contains(shown.toUtf8()))
+                << job.first().toStdString() << ": " << run.err.constData();
         }
     }
     EXPECT_FALSE(QFile::exists(databasePath()));
@@ -270,8 +274,7 @@ TEST_F(CentralDatabaseCommandTest, TheRolesOfTheSetUpStepsDoWhatEachNeedsAndNoMo
         const Run run = initDatabase({u"--database"_s, asAdmin, u"--station"_s, station});
         ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     }
-    const QString grants =
-        uR"(CREATE ROLE cv_alpha LOGIN PASSWORD 'Alpha-pw-1';
+    const QString grants = uR"(CREATE ROLE cv_alpha LOGIN PASSWORD 'Alpha-pw-1';
 GRANT CONNECT ON DATABASE corvane TO cv_alpha;
 GRANT USAGE ON SCHEMA corvane, station_alpha TO cv_alpha;
 GRANT SELECT ON corvane.schema_info TO cv_alpha;
@@ -285,8 +288,9 @@ GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO cv_console;)"_s;
     ASSERT_EQ(server_->execute(grants, u"corvane"_s), QString());
 
     PgConnection alpha;
-    const DbError opened = openStationSession(
-        alpha, server_->connectionString(u"corvane"_s, u"cv_alpha"_s, u"Alpha-pw-1"_s), u"alpha"_s, u"host-a"_s);
+    const DbError opened =
+        openStationSession(alpha, server_->connectionString(u"corvane"_s, u"cv_alpha"_s, u"Alpha-pw-1"_s),
+                           u"alpha"_s, u"host-a"_s);
     ASSERT_FALSE(opened.isError()) << opened.text().toStdString();
     EXPECT_FALSE(alpha.execute(u"INSERT INTO newdirs (directory) VALUES ('SYS:A')"_s).isError());
     EXPECT_FALSE(alpha.execute(u"DELETE FROM temp"_s).isError());
@@ -297,7 +301,8 @@ GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO cv_console;)"_s;
         console, server_->connectionString(u"corvane"_s, u"cv_console"_s, u"Console-pw-2"_s), 10000);
     ASSERT_FALSE(reading.isError()) << reading.text().toStdString();
     EXPECT_EQ(console.exec(u"SELECT directory FROM newdirs"_s).firstValue(), u"SYS:A"_s);
-    EXPECT_EQ(console.execute(u"DELETE FROM station_alpha.newdirs"_s).number, DbErrorNumber::PermissionDenied);
+    EXPECT_EQ(console.execute(u"DELETE FROM station_alpha.newdirs"_s).number,
+              DbErrorNumber::PermissionDenied);
 
     // A later station keeps the consoles' rights on the views.
     ASSERT_EQ(initDatabase({u"--database"_s, asAdmin, u"--station"_s, u"gamma"_s}).exitCode, 0);
@@ -308,7 +313,8 @@ TEST_F(CentralDatabaseCommandTest, ADatabaseOptionWithoutItsValueIsAUsageError)
 {
     const Run missing = cv({u"--init-database"_s, u"--database"_s});
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.startsWith("cv: --database needs the name of a database\n")) << missing.err.constData();
+    EXPECT_TRUE(missing.err.startsWith("cv: --database needs the name of a database\n"))
+        << missing.err.constData();
 
     const Run twice = cv({u"--station"_s, u"a"_s, u"--init-database"_s, u"--station"_s, u"b"_s});
     EXPECT_EQ(twice.exitCode, 2);

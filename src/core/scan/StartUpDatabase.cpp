@@ -21,7 +21,7 @@ bool takeOptionValue(QStringList& arguments, qsizetype position, QString& value,
     }
     if (position + 1 >= arguments.size() || arguments.at(position + 1).isEmpty()) {
         *problem = option + (option == u"--database"_s ? u" needs the name of a database"_s
-                                                        : u" needs the name of a station"_s);
+                                                       : u" needs the name of a station"_s);
         return false;
     }
     value = arguments.at(position + 1);

@@ -15,7 +15,7 @@ namespace {
 
 TEST(DatabaseOptionsTest, TheOptionsAreTakenOutWhereverTheyStandAndTheJobKeepsItsOwn)
 {
-    QStringList arguments{u"cv"_s, u"--database"_s, u"service=corvane"_s, u"--query"_s, u"SELECT 1"_s,
+    QStringList arguments{u"cv"_s,        u"--database"_s, u"service=corvane"_s, u"--query"_s, u"SELECT 1"_s,
                           u"--station"_s, u"alpha"_s};
     QString problem;
     const std::optional<AuditDatabaseChoice> options = takeDatabaseOptions(arguments, &problem);
@@ -64,7 +64,8 @@ TEST(StartUpChoiceTest, GivenOverEnvironmentOverStored)
     EXPECT_EQ(environment.text, u"service=environment"_s);
     EXPECT_EQ(environment.station, u"stored"_s);
 
-    const AuditDatabaseChoice given = startUpChoice({u"/data/cv.mdb"_s, u"given"_s}, u"service=environment"_s, store);
+    const AuditDatabaseChoice given =
+        startUpChoice({u"/data/cv.mdb"_s, u"given"_s}, u"service=environment"_s, store);
     EXPECT_EQ(given.text, u"/data/cv.mdb"_s);
     EXPECT_EQ(given.station, u"given"_s);
 }
@@ -81,7 +82,8 @@ TEST(StartUpChoiceTest, OnlyACvMdbCanBeAMissingFile)
     EXPECT_FALSE(isMissingDatabaseFile(u"postgresql://host/central"_s));
     EXPECT_FALSE(isMissingDatabaseFile(u"service=corvane"_s));
 
-    EXPECT_EQ(shownDatabaseName(u"host=h password=secret dbname=c"_s), u"host=h password=******** dbname=c"_s);
+    EXPECT_EQ(shownDatabaseName(u"host=h password=secret dbname=c"_s),
+              u"host=h password=******** dbname=c"_s);
     EXPECT_EQ(shownDatabaseName(path), path);
 }
 
