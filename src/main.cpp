@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 #include "core/common/AppFolder.h"
+#include "core/scan/StartUpDatabase.h"
+#include "core/settings/SettingsStore.h"
 #include "gui/app/MainWindow.h"
 
 #include <QApplication>
@@ -7,7 +9,8 @@
 #include <QMessageBox>
 
 // The command-line jobs (--scan, --query, ...) run without windows; anything else
-// starts the main window, which itself looks for "-t".
+// starts the main window, which itself looks for "-t". Both use the audit database that
+// --database, the environment or the stored setting names.
 int main(int argc, char** argv)
 {
     if (corvane::cli::isCommandLineJob(argc, argv)) {
@@ -23,8 +26,16 @@ int main(int argc, char** argv)
     // Closing the main window ends the program, also while it is hidden in the tray and the last
     // window to close is a message box.
     QApplication::setQuitOnLastWindowClosed(false);
-    corvane::MainWindow window;
-    if (!window.Form_Load(app.arguments()))
+    QStringList arguments = app.arguments();
+    QString problem;
+    // Options cv cannot read went to the command line, which reports them.
+    const std::optional<corvane::AuditDatabaseChoice> options =
+        corvane::takeDatabaseOptions(arguments, &problem);
+    corvane::MainWindowServices services = corvane::MainWindowServices::fromEnvironment();
+    corvane::chooseStartUpDatabase(options.value_or(corvane::AuditDatabaseChoice{}),
+                                   corvane::SettingsStore(*services.registry));
+    corvane::MainWindow window(std::move(services));
+    if (!window.Form_Load(arguments))
         return 1;
     window.show();
     return app.exec();

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/DemoCommand.h"
+#include "cli/InitDatabaseCommand.h"
 #include "cli/PathCommands.h"
 #include "cli/PurgeCommands.h"
 #include "cli/ReadAuditCommand.h"
@@ -9,6 +10,9 @@
 #include "cli/TimerCommand.h"
 #include "core/common/AppFolder.h"
 #include "core/common/ProgramArguments.h"
+#include "core/scan/StartUpDatabase.h"
+#include "core/settings/Registry.h"
+#include "core/settings/SettingsStore.h"
 
 #include <QTextStream>
 
@@ -20,10 +24,19 @@ namespace {
 const char* const usageHead =
     "Usage: cv [-t | -h | --help | --version | --scan [--again] | --query STATEMENT | --purge-today [--yes]\n"
     "          | --purge-all [--yes] | --list-paths | --add-path PATH [--specs SPECS] [--no-subdirs]\n"
-    "          | --remove-path N | --demo | --write-timer | --read-audit]\n"
+    "          | --remove-path N | --demo | --write-timer | --read-audit | --init-database]\n"
+    "          [--database TEXT] [--station NAME]\n"
     "\n"
     "  (no option)            open the main window\n"
-    "  -t                     open the main window and start a timed scan\n";
+    "  -t                     open the main window and start a timed scan\n"
+    "  --database TEXT        with the window and any job: the audit database to use instead of cv.mdb\n"
+    "                         in the application folder; else $CORVANE_NET_DATABASE, else the stored\n"
+    "                         setting System/Database. A libpq connection URI (postgresql://host/db)\n"
+    "                         or key=value string (service=corvane) names a central database on\n"
+    "                         PostgreSQL (passwords from ~/.pgpass or $PGPASSFILE, never stored by\n"
+    "                         cv); any other text is the path of a cv.mdb\n"
+    "  --station NAME         the station this machine scans as into a central database; else the\n"
+    "                         stored setting System/Station, else the host name\n";
 
 const char* const usageFoot =
     "\n"
@@ -186,6 +199,12 @@ const QList<Command>& commands()
          "                         timer; a scan does it too. One line per volume on standard output;\n"
          "                         exit status 1 when a log or store could not be read\n",
          Needed, alone<runReadAuditCommand>},
+        {{QStringLiteral("--init-database")},
+         "  --init-database        set the central database up for this station: the shared schema\n"
+         "                         corvane, the station's schema station_<name> and the readers' views;\n"
+         "                         once per station, and changing nothing when run again. Exit status 1,\n"
+         "                         with the reason, when the database cannot be set up or is a cv.mdb\n",
+         NotNeeded, alone<runInitDatabaseCommand>},
         {{QStringLiteral("-h"), QStringLiteral("--help")}, "  -h, --help             show this text\n", NotNeeded,
          showHelp},
         {{QStringLiteral("--version")}, "  --version              show the version of cv\n", NotNeeded, showVersion},
@@ -198,13 +217,22 @@ bool isCommandLineJob(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    return !opensMainWindow(arguments);
+    QString problem;
+    // Database options cv cannot read are the command line's to report.
+    return !takeDatabaseOptions(arguments, &problem) || !opensMainWindow(arguments);
 }
 
-int run(const QStringList& arguments)
+int run(const QStringList& programArguments)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
+    QStringList arguments = programArguments;
+    QString problem;
+    const std::optional<AuditDatabaseChoice> options = takeDatabaseOptions(arguments, &problem);
+    if (!options)
+        return usageError(err, problem);
+    Registry registry(Registry::locationFromEnvironment());
+    chooseStartUpDatabase(*options, SettingsStore(registry));
     const QString job = arguments.value(1);
     const Command* command = commandNamed(job);
     if (!command || command->folder == Command::Folder::Needed) {

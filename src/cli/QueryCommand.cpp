@@ -5,19 +5,21 @@
 #include "core/db/CsvWriter.h"
 #include "core/db/DatabaseOpening.h"
 #include "core/db/QueryCursor.h"
+#include "core/scan/StartUpDatabase.h"
 
 namespace corvane::cli {
 
 int runQueryCommand(const QString& statement, QTextStream& out, QTextStream& err)
 {
-    const QString path = auditDatabasePath();
-    if (!FileExists(path)) {
-        err << terminalText(missingDatabaseText(path)) << '\n';
+    const QString name = auditDatabaseName();
+    if (isMissingDatabaseFile(name)) {
+        err << terminalText(missingDatabaseText(name)) << '\n';
         return 1;
     }
     AuditDatabase database;
-    if (const DbError error = connectAuditDatabase(database, path, AuditDatabase::Access::ReadOnly); error.isError()) {
-        err << terminalText(openFailureText(path, error)) << '\n';
+    if (const DbError error = connectAuditDatabase(database, name, AuditDatabase::Access::ReadOnly);
+        error.isError()) {
+        err << terminalText(openFailureText(name, error)) << '\n';
         return 1;
     }
     QueryCursor cursor(database);

@@ -3,8 +3,8 @@
 #include "cli/InterruptSignal.h"
 #include "cli/PurgeCommands.h"
 #include "cli/TerminalUserInterface.h"
-#include "core/common/AppFolder.h"
 #include "core/common/Clock.h"
+#include "core/db/DatabaseChoice.h"
 #include "core/netware/EmulatedNetWareClient.h"
 #include "core/scan/ScanRun.h"
 #include "core/settings/Registry.h"
@@ -70,7 +70,7 @@ int runScanCommand(Rescan rescan, QTextStream& out, QTextStream& err)
     StartUpSettings loaded(store, clock, registry, ui);
     loaded.load(store);
     ScanRun run(ScanRunServices{ui, clock, store, loaded.settings, loaded.boxes, client,
-                                client.configuration(), applicationFolder()});
+                                client.configuration(), auditDatabaseName()});
     InterruptSignal interrupts;
     ui.stopOnInterrupt(interrupts, [&run] { run.Command2_Click(); });
     const ScanRun::Outcome outcome = run.Command1_Click();

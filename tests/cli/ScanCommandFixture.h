@@ -59,6 +59,8 @@ protected:
         // The start-at-boot entry's autostart file goes here, never into the machine's own.
         variables.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder.path());
         variables.remove(QStringLiteral("CORVANE_NET_TIMINGS"));
+        // The tests' own cv.mdb, never a database this machine's environment names.
+        variables.remove(QStringLiteral("CORVANE_NET_DATABASE"));
         return variables;
     }
 

@@ -41,7 +41,10 @@ QString missingDatabaseText(const QString& databasePath)
 
 QString openFailureText(const QString& databasePath, const DbError& error)
 {
-    return QStringLiteral("Unable to open database ") + databasePath + QStringLiteral(".\r\n") + error.text();
+    // The error may name the database too.
+    const QString shown = maskedConnectionText(databasePath);
+    return QStringLiteral("Unable to open database ") + shown + QStringLiteral(".\r\n") +
+           error.text().replace(databasePath, shown);
 }
 
 OpenOutcome OpenAuditDatabase(AuditDatabase& database, UserInterfacePort& ui, const QString& databasePath)

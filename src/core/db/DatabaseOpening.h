@@ -24,7 +24,8 @@ DbError connectAuditDatabase(AuditDatabase& database, const QString& databaseNam
 // start afresh from a copy of the installed empty one.
 QString missingDatabaseText(const QString& databasePath);
 
-// "Unable to open database <folder>cv.mdb." CR LF "Error <number> : <description>".
+// "Unable to open database <folder>cv.mdb." CR LF "Error <number> : <description>"; a connection
+// text's password hidden.
 QString openFailureText(const QString& databasePath, const DbError& error);
 
 enum class OpenOutcome

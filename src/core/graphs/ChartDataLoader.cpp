@@ -41,10 +41,10 @@ std::optional<double> chartPoint(const QVariant& field)
     return value;
 }
 
-ChartDataLoad loadChartData(const QString& jetStatement, const QString& databasePath)
+ChartDataLoad loadChartData(const QString& jetStatement, const QString& databaseName)
 {
     AuditDatabase database;
-    if (const DbError error = connectAuditDatabase(database, databasePath, AuditDatabase::Access::ReadOnly); error.isError())
+    if (const DbError error = connectAuditDatabase(database, databaseName, AuditDatabase::Access::ReadOnly); error.isError())
         return failed(error);
     QueryCursor cursor(database);
     if (const DbError error = cursor.open(jetStatement); error.isError())

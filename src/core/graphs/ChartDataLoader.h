@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/db/DatabaseOpening.h"
+#include "core/db/DatabaseChoice.h"
 #include "core/db/DbError.h"
 #include "core/graphs/ChartData.h"
 
@@ -27,10 +27,10 @@ struct ChartDataLoad
     DbError error;  // when Failed
 };
 
-// Runs a Jet statement on a read-only connection of its own to cv.mdb, closed again before
+// Runs a Jet statement on a read-only connection of its own to the audit database, closed again before
 // returning. n rows of f fields give n chart rows and f - 1 series named after fields 1 .. f - 1;
 // field 0 labels the first and the last row only.
-ChartDataLoad loadChartData(const QString& jetStatement, const QString& databasePath = auditDatabasePath());
+ChartDataLoad loadChartData(const QString& jetStatement, const QString& databaseName = auditDatabaseName());
 
 // A field as a chart point: numbers and texts that read as a number; anything else leaves the
 // point unset.

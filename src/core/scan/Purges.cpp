@@ -5,7 +5,9 @@
 #include "core/common/UserInterfacePort.h"
 #include "core/db/AuditDatabase.h"
 #include "core/db/AuditTables.h"
+#include "core/db/DatabaseOpening.h"
 #include "core/scan/DirectoryTracking.h"
+#include "core/scan/StartUpDatabase.h"
 #include "core/settings/SettingsStore.h"
 
 #include <array>
@@ -80,9 +82,9 @@ QStringList deleteAllStatements(const QStringList& tables)
 } // namespace
 
 Purges::Purges(UserInterfacePort& ui, SettingsStore& settings, LastScanLine& lastScanLine, const Clock& clock,
-               QString databasePath)
+               QString databaseName)
     : m_ui(ui), m_settings(settings), m_lastScanLine(lastScanLine), m_clock(clock),
-      m_databasePath(std::move(databasePath))
+      m_databaseName(std::move(databaseName))
 {}
 
 bool Purges::PurgeToday()
@@ -96,7 +98,7 @@ bool Purges::PurgeToday()
     }
     if (m_ui.askYesNo(u"Are you sure you want to delete data for "_s + day + u'?', Answer::No) != Answer::Yes)
         return false;
-    if (FileExists(m_databasePath)) {
+    if (!isMissingDatabaseFile(m_databaseName)) {
         showProgress(u"Purging "_s + day + u" records from database..."_s);
         const DbError error = purgeInOneTransaction([&](AuditDatabase& database) {
             if (const DbError failed = executeEach(database, todayStatements(day)); failed.isError())
@@ -117,7 +119,7 @@ bool Purges::PurgeAll()
 {
     if (m_ui.askYesNo(u"Are you sure you want to delete all the data?"_s, Answer::No) != Answer::Yes)
         return false;
-    if (FileExists(m_databasePath)) {
+    if (!isMissingDatabaseFile(m_databaseName)) {
         showProgress(u"Purging all records from database..."_s);
         const DbError error = purgeInOneTransaction([](AuditDatabase& database) {
             return executeEach(database, deleteAllStatements(auditTableNames()));
@@ -157,9 +159,12 @@ void Purges::storeEmptyLastScan()
 DbError Purges::purgeInOneTransaction(const std::function<DbError(AuditDatabase&)>& purge) const
 {
     AuditDatabase database;
-    if (const DbError error = connectAuditDatabase(database, m_databasePath, AuditDatabase::Access::ReadWrite);
-        error.isError())
+    if (DbError error = connectAuditDatabase(database, m_databaseName, AuditDatabase::Access::ReadWrite);
+        error.isError()) {
+        // The error may name the database, whose password no message shows.
+        error.description.replace(m_databaseName, shownDatabaseName(m_databaseName));
         return error;
+    }
     if (const DbError error = database.beginTransaction(); error.isError())
         return error;
     if (const DbError error = purge(database); error.isError()) {

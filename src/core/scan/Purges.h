@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/db/DatabaseOpening.h"
+#include "core/db/DatabaseChoice.h"
 #include "core/db/DbError.h"
 
 #include <QDate>
@@ -35,7 +35,7 @@ class Purges
 {
 public:
     Purges(UserInterfacePort& ui, SettingsStore& settings, LastScanLine& lastScanLine, const Clock& clock,
-           QString databasePath = auditDatabasePath());
+           QString databaseName = auditDatabaseName());
 
     // Deletes what today's scans wrote; the directory snapshot goes back to what today's first
     // run found, so that a rescan records the day's directory changes again. True when the
@@ -55,7 +55,7 @@ private:
     SettingsStore& m_settings;
     LastScanLine& m_lastScanLine;
     const Clock& m_clock;
-    QString m_databasePath;
+    QString m_databaseName; // a cv.mdb path or a PostgreSQL connection text
 };
 
 // The scan run's automatic purge is due when PurgeDate (short date text) is a date on or

@@ -13,6 +13,7 @@
 #include "core/scan/RunTables.h"
 #include "core/scan/ScanContext.h"
 #include "core/scan/ScanDirectory.h"
+#include "core/scan/StartUpDatabase.h"
 #include "core/scan/ScanTexts.h"
 #include "core/settings/OptionBoxes.h"
 #include "core/settings/ScanSettings.h"
@@ -148,18 +149,18 @@ std::optional<ScanRun::Outcome> ScanRun::checkSameDay()
 
 std::optional<ScanRun::Outcome> ScanRun::openDatabase(AuditDatabase& database)
 {
-    const QString databasePath = m_services.applicationFolder + u"cv.mdb"_s;
-    if (!FileExists(databasePath)) {
-        const QString text = missingDatabaseText(databasePath);
+    const QString& databaseName = m_services.databaseName;
+    if (isMissingDatabaseFile(databaseName)) {
+        const QString text = missingDatabaseText(databaseName);
         m_ui.beep();
         m_ui.showMessage(text, UserInterfacePort::Icon::Warning);
         return Outcome{Ending::Failed, text};
     }
-    switch (OpenAuditDatabase(database, m_ui, databasePath)) {
+    switch (OpenAuditDatabase(database, m_ui, databaseName)) {
     case OpenOutcome::Opened:
         return std::nullopt;
     case OpenOutcome::Failed:
-        return Outcome{Ending::Failed, u"Unable to open database "_s + databasePath + u"."_s};
+        return Outcome{Ending::Failed, u"Unable to open database "_s + shownDatabaseName(databaseName) + u"."_s};
     case OpenOutcome::ProgramMustEnd:
         break;
     }

@@ -30,7 +30,7 @@ struct ScanRunServices
     const OptionBoxes& boxes; // "Keep running": its check mark and whether it is shown
     NetWareClient& client;
     const NetWareConfiguration& configuration;
-    QString applicationFolder; // ends in "/"
+    QString databaseName; // the audit database: a cv.mdb path or a PostgreSQL connection text
 };
 
 // The scan run of the Scan button (Command1_Click) and its Stop button (Command2_Click), over

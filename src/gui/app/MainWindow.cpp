@@ -2,7 +2,9 @@
 
 #include "core/common/AppFolder.h"
 #include "core/common/ProgramArguments.h"
+#include "core/db/DatabaseChoice.h"
 #include "core/db/DatabaseOpening.h"
+#include "core/scan/StartUpDatabase.h"
 #include "core/settings/SettingsPersistence.h"
 #include "gui/app/OptionPanel.h"
 #include "gui/app/PathListPanel.h"
@@ -54,6 +56,30 @@ QWidget* createClientArea(QMainWindow* window)
     return client;
 }
 
+// Which audit database the window works on, when it is not the application folder's cv.mdb:
+// a central one with the station this program writes as, or another cv.mdb; else empty.
+QString otherDatabaseText()
+{
+    const DatabaseName database = chosenDatabaseName();
+    if (database.isPostgreSql())
+        return database.shown() + u" (station " + stationName() + u')';
+    return database.text == auditDatabasePath() ? QString() : database.text;
+}
+
+QString windowCaption()
+{
+    const QString database = otherDatabaseText();
+    return database.isEmpty() ? programName : programName + u" - " + database;
+}
+
+// The welcome names another database too, for desktops that show no title.
+QString welcomeText()
+{
+    const QString database = otherDatabaseText();
+    return u"Welcome to " + programName + u"!\r\n\r\nPress the F1 key for help." +
+           (database.isEmpty() ? QString() : u"\r\n\r\nAudit database: " + database);
+}
+
 } // namespace
 
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
@@ -63,13 +89,13 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
       m_paths(m_startUp.settings, *this, m_services.client->configuration()),
       m_c(createForm1Controls(createClientArea(this))), m_lastScan(m_c.Label4, m_c.Command12),
       m_scanRun(ScanRunServices{*this, *m_services.clock, m_store, m_startUp.settings, m_startUp.boxes,
-                                *m_services.client, m_services.client->configuration(), m_applicationFolder}),
+                                *m_services.client, m_services.client->configuration(), auditDatabaseName()}),
       m_pathPanel(new PathListPanel(m_c, m_paths, *m_services.folderChooser, m_applicationFolder, this)),
       m_optionPanel(new OptionPanel(m_c, m_startUp.boxes, m_startUp.days, m_startUp.startTimes, this)),
       m_tray(new TrayIcon(this))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(programName);
+    setWindowTitle(windowCaption());
     setWindowIcon(applicationIcon());
     connectCommands();
 }
@@ -94,8 +120,8 @@ bool MainWindow::Form_Load(const QStringList& arguments)
     m_behaviour = new WindowBehaviour(this, m_store, QString(),
                                       {m_c.Frame1, m_c.Frame2, m_c.Frame3, m_c.Frame4, m_c.Frame5, m_c.Label1,
                                        m_c.Label2, m_c.Label3, m_c.Label4});
-    setWindowTitle(programName);
-    showStatus(u"Welcome to " + programName + u"!\r\n\r\nPress the F1 key for help.");
+    setWindowTitle(windowCaption());
+    showStatus(welcomeText());
 
     const QString lastScan = loadLastScan(m_store);
     m_lastScan.setText(lastScan.isEmpty() ? QString() : u"Last scan: " + lastScan);
@@ -154,15 +180,10 @@ void MainWindow::Command2_Click()
     m_scanRun.Command2_Click();
 }
 
-QString MainWindow::databasePath() const
-{
-    return m_applicationFolder + u"cv.mdb";
-}
-
 void MainWindow::Command10_Click()
 {
-    if (!FileExists(databasePath())) {
-        showMessage(u"Database " + databasePath() + u" not found. Please write to " + AboutBox::makerEmail +
+    if (const QString database = auditDatabaseName(); isMissingDatabaseFile(database)) {
+        showMessage(u"Database " + database + u" not found. Please write to " + AboutBox::makerEmail +
                         u" for help.",
                     Icon::Warning);
         return;
@@ -179,12 +200,12 @@ void MainWindow::Command18_Click()
 
 void MainWindow::Command12_Click()
 {
-    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeToday();
+    Purges(*this, m_store, m_lastScan, *m_services.clock).PurgeToday();
 }
 
 void MainWindow::Command13_Click()
 {
-    Purges(*this, m_store, m_lastScan, *m_services.clock, databasePath()).PurgeAll();
+    Purges(*this, m_store, m_lastScan, *m_services.clock).PurgeAll();
 }
 
 void MainWindow::Command14_Click()

@@ -71,7 +71,6 @@ private:
     void openHelp();        // F1
     void restoreWindow();   // what the tray's left click and "&Restore" ask for
     int trayWindowState() const;
-    QString databasePath() const;
 
     MainWindowServices m_services;
     SettingsStore m_store;

@@ -1,5 +1,6 @@
 #include "gui/query/QueryWindow.h"
 
+#include "core/db/DatabaseChoice.h"
 #include "core/db/DatabaseOpening.h"
 #include "gui/query/GridFontFollower.h"
 #include "gui/query/QueryModel.h"
@@ -132,7 +133,7 @@ void QueryWindow::open()
     for (const QueryTable& table : queryTables())
         m_picker->addItem(table.entry);
     // A missing or foreign file leaves an empty grid; every statement then reports why.
-    connectAuditDatabase(m_database, auditDatabasePath(), AuditDatabase::Access::ReadOnly);
+    connectAuditDatabase(m_database, auditDatabaseName(), AuditDatabase::Access::ReadOnly);
     m_model->run(queryTables()[queryTableIndexOfEntry(u"File Detail"_s)].statement);
     setPickerEntry(queryTableIndexOfEntry(u"File Detail"_s));
 }

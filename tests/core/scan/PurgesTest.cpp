@@ -230,6 +230,22 @@ TEST_F(PurgesTest, AFileThatCannotBeOpenedIsReportedAndTheLastScanStays)
     EXPECT_EQ(temp.bytes(), QByteArray(2048, 'x'));
 }
 
+// A central database has no file to miss: one that cannot be reached purges nothing, and the
+// purges say so rather than report success.
+TEST_F(PurgesTest, ACentralDatabaseThatCannotBeReachedIsReportedAndTheLastScanStays)
+{
+    const QTemporaryDir noServer;
+    Purges central{ui, settings, lastScanLine, clock,
+                   QStringLiteral("host=%1 dbname=central connect_timeout=5").arg(noServer.path())};
+    ui.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_FALSE(central.PurgeToday());
+    EXPECT_FALSE(central.PurgeAll());
+    EXPECT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.status, QStringLiteral("The data has not been purged."));
+    EXPECT_EQ(lastScan(), QStringLiteral("12/07/2026 09:15 am"));
+    EXPECT_FALSE(lastScanLine.line.isEmpty());
+}
+
 TEST(PurgeDateTest, OnlyADateOnOrBeforeTheScanDateIsDue)
 {
     EXPECT_TRUE(purgeDateHasCome(QStringLiteral("12/7/2026"), today));

@@ -112,7 +112,7 @@ protected:
     FakeClock clock{QDateTime(Day1, QTime(10, 0))};
     std::function<void()> duringYield; // what the user does while the run yields
     ScanRun scanRun{ScanRunServices{ui, clock, store, settings, boxes, network.client(),
-                                    network.client().configuration(), databaseFile.folder.path() + u'/'}};
+                                    network.client().configuration(), databaseFile.path}};
 };
 
 } // namespace corvane::test

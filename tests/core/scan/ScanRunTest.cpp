@@ -5,6 +5,7 @@
 #include "mock/RefusedRows.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 using Answer = corvane::UserInterfacePort::Answer;
@@ -159,6 +160,25 @@ TEST_F(ScanRunTest, AMissingDatabaseIsReportedWithABeep)
     EXPECT_EQ(ui.messages[0].icon, UserInterfacePort::Icon::Warning);
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_TRUE(ui.busyHistory.isEmpty());
+}
+
+// A central database has no file to look for: the server says whether it is there, and the
+// messages name it without its password.
+TEST_F(ScanRunTest, ACentralDatabaseIsOpenedWithoutLookingForAFile)
+{
+    const QTemporaryDir noServer;
+    const QString name = u"host=%1 dbname=central password=Secret-pw-1 connect_timeout=5"_s.arg(noServer.path());
+    ScanRun central{ScanRunServices{ui, clock, store, settings, boxes, network.client(),
+                                    network.client().configuration(), name}};
+    const ScanRun::Outcome outcome = central.Command1_Click();
+    EXPECT_EQ(outcome.ending, Ending::Failed);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(ui.beeps, 0);
+    const QString shown = u"host=%1 dbname=central password=******** connect_timeout=5"_s.arg(noServer.path());
+    EXPECT_TRUE(ui.status.startsWith(u"Unable to open database "_s + shown + u".\r\nError "_s))
+        << ui.status.toStdString();
+    EXPECT_EQ(outcome.text, u"Unable to open database "_s + shown + u"."_s);
+    EXPECT_FALSE(ui.status.contains(u"Secret-pw-1"_s));
 }
 
 TEST_F(ScanRunTest, ADatabaseThatCannotBeOpenedShowsTheTwoLineStatus)
