@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/CopyToCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/PathCommands.h"
 #include "cli/PurgeCommands.h"
@@ -186,6 +187,15 @@ const QList<Command>& commands()
          "                         timer; a scan does it too. One line per volume on standard output;\n"
          "                         exit status 1 when a log or store could not be read\n",
          Needed, alone<runReadAuditCommand>},
+        {{QStringLiteral("--copy-to")},
+         "  --copy-to DATABASE     copy the application folder's cv.mdb into the central PostgreSQL\n"
+         "                         database DATABASE (a postgresql:// URI or libpq key=value text) as\n"
+         "                         this station's rows, in one transaction; prints the rows copied per\n"
+         "                         table. Rows copied before are never copied again: a second run\n"
+         "                         copies only the rows added since. Exit status 0 when the copy was\n"
+         "                         made; 1 otherwise, with the reason on standard error (a copy that\n"
+         "                         fails keeps nothing)\n",
+         Needed, withOptions<runCopyToCommand>},
         {{QStringLiteral("-h"), QStringLiteral("--help")}, "  -h, --help             show this text\n", NotNeeded,
          showHelp},
         {{QStringLiteral("--version")}, "  --version              show the version of cv\n", NotNeeded, showVersion},

@@ -102,6 +102,16 @@ DbError PgCopyTransaction::rollback()
     return m_connection.execute(u"ROLLBACK"_s);
 }
 
+DbError PgCopyTransaction::execute(const QString& sql, const QList<QVariant>& parameters)
+{
+    if (!m_active)
+        return m_lost.isError() ? m_lost : DbError{DbErrorNumber::Unspecified, u"No transaction is open."_s};
+    if (const DbError error = endCopy(); error.isError())
+        return error;
+    const DbError error = m_connection.execute(sql, parameters);
+    return error.isError() ? lose(error) : DbError{};
+}
+
 DbError PgCopyTransaction::append(const PgCopyWriter& writer, const QList<QVariant>& values)
 {
     if (!m_active)

@@ -31,6 +31,9 @@ public:
     // transaction when it was lost.
     DbError commit();
     DbError rollback();
+    // A statement inside the transaction, after the open COPY is ended; a failure ends the
+    // transaction as a refused row does.
+    DbError execute(const QString& sql, const QList<QVariant>& parameters = {});
     bool isActive() const { return m_active; }
     // The error that ended the transaction; none while it goes on.
     DbError lostTransaction() const { return m_lost; }
