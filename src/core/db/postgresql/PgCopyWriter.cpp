@@ -62,7 +62,7 @@ PgCopyTransaction::~PgCopyTransaction()
 DbError PgCopyTransaction::begin()
 {
     m_lost = {};
-    m_copying = nullptr;
+    m_copying = 0;
     m_buffer.clear();
     if (const DbError error = m_connection.execute(u"BEGIN"_s); error.isError())
         return error;
@@ -92,11 +92,11 @@ DbError PgCopyTransaction::rollback()
     const bool wasActive = m_active;
     m_active = false;
     m_buffer.clear();
-    if (m_copying != nullptr && m_connection.isOpen()) {
+    if (m_copying != 0 && m_connection.isOpen()) {
         PQputCopyEnd(m_connection.handle(), "rolled back");
         m_connection.lastResult();
     }
-    m_copying = nullptr;
+    m_copying = 0;
     if (!wasActive || !m_connection.isOpen())
         return {};
     return m_connection.execute(u"ROLLBACK"_s);
@@ -119,7 +119,7 @@ DbError PgCopyTransaction::append(const PgCopyWriter& writer, const QList<QVaria
     if (values.size() != writer.columnCount())
         return {DbErrorNumber::Unspecified,
                 u"A row of %1 values for %2 columns."_s.arg(values.size()).arg(writer.columnCount())};
-    if (m_copying != &writer) {
+    if (m_copying != writer.m_id) {
         if (const DbError error = switchTo(writer); error.isError())
             return error;
     }
@@ -133,7 +133,7 @@ DbError PgCopyTransaction::switchTo(const PgCopyWriter& writer)
         return error;
     const PgResult started = m_connection.exec(writer.copyStatement());
     if (started.isCopyIn()) {
-        m_copying = &writer;
+        m_copying = writer.m_id;
         return {};
     }
     return lose(started.ok() ? DbError{DbErrorNumber::Unspecified, u"The server did not start the COPY."_s}
@@ -152,11 +152,11 @@ DbError PgCopyTransaction::sendBuffer()
 
 DbError PgCopyTransaction::endCopy()
 {
-    if (m_copying == nullptr)
+    if (m_copying == 0)
         return {};
     if (const DbError error = sendBuffer(); error.isError())
         return error;
-    m_copying = nullptr;
+    m_copying = 0;
     if (PQputCopyEnd(m_connection.handle(), nullptr) != 1)
         return lose(m_connection.connectionError());
     PgResult ended = m_connection.lastResult();
@@ -174,7 +174,8 @@ DbError PgCopyTransaction::lose(const DbError& error)
 }
 
 PgCopyWriter::PgCopyWriter(PgCopyTransaction& transaction, QString table, QStringList columns)
-    : m_transaction(transaction), m_table(std::move(table)), m_columns(std::move(columns))
+    : m_transaction(transaction), m_id(transaction.nextWriterId()), m_table(std::move(table)),
+      m_columns(std::move(columns))
 {}
 
 // The central database's names are cv.mdb's in lower case, as PostgreSQL keeps unquoted names.

@@ -46,8 +46,13 @@ private:
     DbError endCopy();
     DbError lose(const DbError& error);
 
+    // Writers are told apart by a number of their own, not by address: a writer made after
+    // another one went may take its place in memory while that one's COPY is still open.
+    quint64 nextWriterId() { return ++m_lastWriterId; }
+
     PgConnection& m_connection;
-    const PgCopyWriter* m_copying = nullptr;
+    quint64 m_copying = 0; // the writer whose COPY is open; 0 for none
+    quint64 m_lastWriterId = 0;
     QByteArray m_buffer;
     bool m_active = false;
     DbError m_lost;
@@ -64,7 +69,9 @@ public:
     qsizetype columnCount() const { return m_columns.size(); }
 
 private:
+    friend class PgCopyTransaction;
     PgCopyTransaction& m_transaction;
+    quint64 m_id;
     QString m_table;
     QStringList m_columns;
 };
