@@ -88,7 +88,7 @@ protected:
 
     QString stationRows(const char* table) const
     {
-        return adminValue(u"SELECT count(*) FROM "_s + quotedIdentifier(stationSchemaName(station())) + u'.' +
+        return adminValue(u"SELECT count(*) FROM "_s + test::sqlIdentifier(stationSchemaName(station())) + u'.' +
                           QString::fromLatin1(table));
     }
 
@@ -118,21 +118,21 @@ TEST_F(CopyToCommandTest, SaysTheRowsOfEveryTableAndCopiesNothingTwice)
     initialise();
     const Run first = copyTo(target());
     ASSERT_EQ(first.exitCode, 0) << first.err.constData();
-    EXPECT_EQ(first.out, QByteArray("Rows copied:\n"
-                                    "Detail:        2\n"
-                                    "NewFiles:      0\n"
-                                    "OpenedFiles:   0\n"
-                                    "ArchivedFiles: 0\n"
-                                    "EditedFiles:   0\n"
-                                    "DeletedFiles:  0\n"
-                                    "DirActivity:   0\n"
-                                    "NewDirs:       0\n"
-                                    "DeletedDirs:   0\n"
-                                    "Temp:          1\n"
-                                    "Total:         3\n"));
+    EXPECT_EQ(QString::fromUtf8(first.out), u"Rows copied:\n"
+                                            "Detail:        2\n"
+                                            "NewFiles:      0\n"
+                                            "OpenedFiles:   0\n"
+                                            "DeletedFiles:  0\n"
+                                            "EditedFiles:   0\n"
+                                            "ArchivedFiles: 0\n"
+                                            "DeletedDirs:   0\n"
+                                            "NewDirs:       0\n"
+                                            "DirActivity:   0\n"
+                                            "Temp:          1\n"
+                                            "Total:         3\n"_s);
     EXPECT_EQ(stationRows("detail"), u"2"_s);
     EXPECT_EQ(adminValue(u"SELECT string_agg(file || '|' || coalesce(created::text, '-'), ',' ORDER BY rowid) FROM "_s +
-                         quotedIdentifier(stationSchemaName(station())) + u".detail"_s),
+                         test::sqlIdentifier(stationSchemaName(station())) + u".detail"_s),
               u"say \"hi\".txt|2026-12-07 08:30:00,plain.txt|-"_s);
 
     const Run second = copyTo(target());
@@ -160,7 +160,7 @@ TEST_F(CopyToCommandTest, ATargetThatCannotTakeTheRowsIsReportedInOneLineAndKeep
 
     ASSERT_TRUE(server_->createReadOnlyRole(u"copyreader"_s + database_, password, database_, owner_).isEmpty());
     adminValue(u"GRANT USAGE ON SCHEMA corvane, %1 TO %2; GRANT SELECT ON ALL TABLES IN SCHEMA corvane, %1 TO %2"_s
-                   .arg(quotedIdentifier(stationSchemaName(station())), u"copyreader"_s + database_));
+                   .arg(test::sqlIdentifier(stationSchemaName(station())), u"copyreader"_s + database_));
     expectOneLineFailure(copyTo(server_->tcpConnectionString(database_, u"copyreader"_s + database_, password)),
                          "by this role: Cannot update. Database or object is read-only.");
 
