@@ -70,7 +70,8 @@ int runCopyToCommand(const QStringList& options, QTextStream& out, QTextStream& 
     };
     const DbResult<QList<CopiedRows>> copied = copyHistory(source, session, station, sourcePath, progress);
     if (!copied.ok())
-        return failed(err, u"Nothing was copied into '"_s + target.shown() + u"': "_s + copied.error.description);
+        return failed(err,
+                      u"Nothing was copied into '"_s + target.shown() + u"': "_s + copied.error.description);
     printCounts(copied.value, out);
     return 0;
 }

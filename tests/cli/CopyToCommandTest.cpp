@@ -5,14 +5,13 @@
 #include "core/db/postgresql/PgConnection.h"
 #include "mock/PostgresConnection.h"
 #include "mock/PrivatePostgresServer.h"
+#include "mock/SqliteScript.h"
 
 #include <QFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sqlite3.h>
 
 #include <memory>
 
@@ -72,13 +71,7 @@ protected:
     }
     Run copyTo(const QString& database) { return cv({u"--copy-to"_s, database}); }
 
-    void sql(const char* statements)
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(databasePath.toUtf8().constData(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    }
+    void sql(const char* statements) { test::runSqliteScript(databasePath, statements); }
 
     QString adminValue(const QString& statement) const
     {
@@ -88,8 +81,8 @@ protected:
 
     QString stationRows(const char* table) const
     {
-        return adminValue(u"SELECT count(*) FROM "_s + test::sqlIdentifier(stationSchemaName(station())) + u'.' +
-                          QString::fromLatin1(table));
+        return adminValue(u"SELECT count(*) FROM "_s + test::sqlIdentifier(stationSchemaName(station())) +
+                          u'.' + QString::fromLatin1(table));
     }
 
     // One line, "cv: " and why, no password, nothing on standard output.
@@ -131,9 +124,11 @@ TEST_F(CopyToCommandTest, SaysTheRowsOfEveryTableAndCopiesNothingTwice)
                                             "Temp:          1\n"
                                             "Total:         3\n"_s);
     EXPECT_EQ(stationRows("detail"), u"2"_s);
-    EXPECT_EQ(adminValue(u"SELECT string_agg(file || '|' || coalesce(created::text, '-'), ',' ORDER BY rowid) FROM "_s +
-                         test::sqlIdentifier(stationSchemaName(station())) + u".detail"_s),
-              u"say \"hi\".txt|2026-12-07 08:30:00,plain.txt|-"_s);
+    EXPECT_EQ(
+        adminValue(
+            u"SELECT string_agg(file || '|' || coalesce(created::text, '-'), ',' ORDER BY rowid) FROM "_s +
+            test::sqlIdentifier(stationSchemaName(station())) + u".detail"_s),
+        u"say \"hi\".txt|2026-12-07 08:30:00,plain.txt|-"_s);
 
     const Run second = copyTo(target());
     ASSERT_EQ(second.exitCode, 0) << second.err.constData();
@@ -158,11 +153,14 @@ TEST_F(CopyToCommandTest, ATargetThatCannotTakeTheRowsIsReportedInOneLineAndKeep
     expectOneLineFailure(copyTo(u"host=127.0.0.1 port=1 dbname=x user=y connect_timeout=5"_s),
                          "The connection to the database server failed");
 
-    ASSERT_TRUE(server_->createReadOnlyRole(u"copyreader"_s + database_, password, database_, owner_).isEmpty());
-    adminValue(u"GRANT USAGE ON SCHEMA corvane, %1 TO %2; GRANT SELECT ON ALL TABLES IN SCHEMA corvane, %1 TO %2"_s
-                   .arg(test::sqlIdentifier(stationSchemaName(station())), u"copyreader"_s + database_));
-    expectOneLineFailure(copyTo(server_->tcpConnectionString(database_, u"copyreader"_s + database_, password)),
-                         "by this role: Cannot update. Database or object is read-only.");
+    ASSERT_TRUE(
+        server_->createReadOnlyRole(u"copyreader"_s + database_, password, database_, owner_).isEmpty());
+    adminValue(
+        u"GRANT USAGE ON SCHEMA corvane, %1 TO %2; GRANT SELECT ON ALL TABLES IN SCHEMA corvane, %1 TO %2"_s
+            .arg(test::sqlIdentifier(stationSchemaName(station())), u"copyreader"_s + database_));
+    expectOneLineFailure(
+        copyTo(server_->tcpConnectionString(database_, u"copyreader"_s + database_, password)),
+        "by this role: Cannot update. Database or object is read-only.");
 
     {
         PgConnection run;
@@ -195,9 +193,11 @@ TEST_F(CopyToCommandTest, ACvMdbMissingOrNoCvMdbIsReportedInOneLine)
 TEST_F(CopyToCommandTest, TheHelpNamesTheCommandAndAWrongArgumentIsAUsageError)
 {
     const Run help = cv({u"--help"_s});
-    EXPECT_TRUE(help.out.contains("  --copy-to DATABASE     copy the application folder's cv.mdb")) << help.out.constData();
-    for (const QStringList& wrong : {QStringList{u"--copy-to"_s}, QStringList{u"--copy-to"_s, u"/tmp/other.mdb"_s},
-                                     QStringList{u"--copy-to"_s, u"service=a"_s, u"service=b"_s}}) {
+    EXPECT_TRUE(help.out.contains("  --copy-to DATABASE     copy the application folder's cv.mdb"))
+        << help.out.constData();
+    for (const QStringList& wrong :
+         {QStringList{u"--copy-to"_s}, QStringList{u"--copy-to"_s, u"/tmp/other.mdb"_s},
+          QStringList{u"--copy-to"_s, u"service=a"_s, u"service=b"_s}}) {
         const Run run = cv(wrong);
         EXPECT_EQ(run.exitCode, 2) << wrong.join(u' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("cv: --copy-to takes one central database")) << run.err.constData();

@@ -4,6 +4,7 @@
 #include "core/db/AuditTables.h"
 #include "core/db/postgresql/CentralSessions.h"
 #include "core/db/postgresql/HistoryCopy.h"
+#include "mock/SqliteScript.h"
 
 #include <sqlite3.h>
 
@@ -69,14 +70,6 @@ QList<Cells> sourceRows(const QString& path, const QString& table)
     return rows;
 }
 
-void runSql(const QString& path, const char* statements)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, statements, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
 class HistoryCopyTest : public CentralDatabase
 {
 protected:
@@ -97,7 +90,8 @@ protected:
         for (int row = 0; row < rows; ++row) {
             Fields fields;
             for (int column = 0; column < layout.value.columns.size(); ++column)
-                fields.append({layout.value.columns[column], valueFor(layout.value.kinds[column], row, column)});
+                fields.append(
+                    {layout.value.columns[column], valueFor(layout.value.kinds[column], row, column)});
             all.append(fields);
         }
         all.append(Fields{});
@@ -141,9 +135,9 @@ protected:
         for (const QString& column : columns)
             lower.append(column.toLower());
         PostgresConnection admin(server_->connectionString(database()));
-        const PostgresConnection::Result result = admin.run(u"SELECT "_s + lower.join(u", "_s) +
-                                                            u" FROM station_alpha."_s + table.toLower() +
-                                                            u" ORDER BY rowid"_s);
+        const PostgresConnection::Result result =
+            admin.run(u"SELECT "_s + lower.join(u", "_s) + u" FROM station_alpha."_s + table.toLower() +
+                      u" ORDER BY rowid"_s);
         EXPECT_TRUE(result.ok()) << result.error.toStdString();
         return result.rows;
     }
@@ -169,8 +163,9 @@ TEST_F(HistoryCopyTest, EveryValueOfEveryTableArrivesAsCvMdbHoldsIt)
 {
     fillEveryTable(cvMdb.path, 7);
     // A name another program wrote as bytes that are no UTF-8.
-    runSql(cvMdb.path, "INSERT INTO NewDirs (Directory, Created) VALUES (CAST(X'5359533A636166E9FF' AS TEXT), "
-                       "'2026-12-07')");
+    runSqliteScript(cvMdb.path,
+                    "INSERT INTO NewDirs (Directory, Created) VALUES (CAST(X'5359533A636166E9FF' AS TEXT), "
+                    "'2026-12-07')");
 
     const DbResult<QList<CopiedRows>> copied = copy(cvMdb.path);
     ASSERT_TRUE(copied.ok()) << copied.error.text().toStdString();
@@ -183,7 +178,8 @@ TEST_F(HistoryCopyTest, EveryValueOfEveryTableArrivesAsCvMdbHoldsIt)
         EXPECT_EQ(centralRows(table.table, source.tableLayout(table.table).value.columns), expected)
             << table.table.toStdString();
     }
-    EXPECT_EQ(centralRows(u"NewDirs"_s, {u"directory"_s}).last().front(), QString::fromLatin1("SYS:caf\xe9\xff"));
+    EXPECT_EQ(centralRows(u"NewDirs"_s, {u"directory"_s}).last().front(),
+              QString::fromLatin1("SYS:caf\xe9\xff"));
 }
 
 TEST_F(HistoryCopyTest, RowsAreCopiedOnceAndRowsAppendedSinceAfterThem)
@@ -212,26 +208,27 @@ TEST_F(HistoryCopyTest, ACvMdbPurgedOrAnotherOneIsANewHistoryAndEachIsCopiedOnce
     EXPECT_EQ(copiedCounts(cvMdb.path).value(u"Detail"_s), 4);
 
     // Purge All: the rowids start again at 1, under other rows.
-    runSql(cvMdb.path, "DELETE FROM Detail; INSERT INTO Detail (file) VALUES ('after-purge-1.txt'), "
-                       "('after-purge-2.txt')");
+    runSqliteScript(cvMdb.path, "DELETE FROM Detail; INSERT INTO Detail (file) VALUES ('after-purge-1.txt'), "
+                                "('after-purge-2.txt')");
     EXPECT_EQ(copiedCounts(cvMdb.path).value(u"Detail"_s), 2);
     EXPECT_EQ(centralCount(u"detail"_s), 4 + 2);
 
     TempAuditDatabase other;
-    runSql(other.path, "INSERT INTO Detail (file) VALUES ('other-1.txt'), ('other-2.txt'), ('other-3.txt')");
+    runSqliteScript(other.path,
+                    "INSERT INTO Detail (file) VALUES ('other-1.txt'), ('other-2.txt'), ('other-3.txt')");
     EXPECT_EQ(copiedCounts(other.path).value(u"Detail"_s), 3);
     EXPECT_EQ(centralCount(u"detail"_s), 4 + 2 + 3);
 
     // Both histories are known: neither is copied again, and each goes on where it stopped.
     EXPECT_TRUE(copiedCounts(cvMdb.path).isEmpty());
     EXPECT_TRUE(copiedCounts(other.path).isEmpty());
-    runSql(other.path, "INSERT INTO Detail (file) VALUES ('other-4.txt')");
+    runSqliteScript(other.path, "INSERT INTO Detail (file) VALUES ('other-4.txt')");
     EXPECT_EQ(copiedCounts(other.path).value(u"Detail"_s), 1);
     EXPECT_TRUE(copiedCounts(cvMdb.path).isEmpty());
 
     // The purge of old days keeps the last row copied: the rows after it are the new ones.
-    runSql(cvMdb.path, "DELETE FROM Detail WHERE file = 'after-purge-1.txt'; "
-                       "INSERT INTO Detail (file) VALUES ('later.txt')");
+    runSqliteScript(cvMdb.path, "DELETE FROM Detail WHERE file = 'after-purge-1.txt'; "
+                                "INSERT INTO Detail (file) VALUES ('later.txt')");
     EXPECT_EQ(copiedCounts(cvMdb.path).value(u"Detail"_s), 1);
     EXPECT_EQ(centralCount(u"detail"_s), 4 + 2 + 3 + 1 + 1);
 }
@@ -240,13 +237,13 @@ TEST_F(HistoryCopyTest, ACopyThatFailsKeepsNothingAndTheNextCopiesEverything)
 {
     fillEveryTable(cvMdb.path, 3);
     // A value the server refuses, in the last table copied: the tables before it are in by then.
-    runSql(cvMdb.path, "INSERT INTO Temp (Directory, Date) VALUES ('SYS:X', 'no date')");
+    runSqliteScript(cvMdb.path, "INSERT INTO Temp (Directory, Date) VALUES ('SYS:X', 'no date')");
     const DbResult<QList<CopiedRows>> refused = copy(cvMdb.path);
     EXPECT_FALSE(refused.ok());
     EXPECT_TRUE(refused.error.description.contains(u"no date"_s)) << refused.error.text().toStdString();
     EXPECT_EQ(centralTotal(), 0);
     EXPECT_EQ(adminValue(u"SELECT count(*) FROM corvane.copied_history"_s), u"0"_s);
-    runSql(cvMdb.path, "DELETE FROM Temp WHERE Date = 'no date'");
+    runSqliteScript(cvMdb.path, "DELETE FROM Temp WHERE Date = 'no date'");
 
     // The connection lost in the middle of the copy.
     const qint64 detailRows = sourceRows(cvMdb.path, u"Detail"_s).size();
@@ -281,7 +278,9 @@ TEST_F(HistoryCopyTest, ALongCopyTellsHowFarItGot)
     CopyProgress progress;
     progress.every = 4;
     QStringList reports;
-    progress.report = [&](const QString& table, qint64 rows) { reports.append(table + u' ' + QString::number(rows)); };
+    progress.report = [&](const QString& table, qint64 rows) {
+        reports.append(table + u' ' + QString::number(rows));
+    };
     ASSERT_TRUE(copy(cvMdb.path, progress).ok());
     EXPECT_EQ(reports, (QStringList{u"Detail 4"_s, u"Detail 8"_s}));
 }

@@ -29,7 +29,8 @@ struct SourceRow
 QVariant columnValue(const SqliteStatement& statement, int column)
 {
     QVariant value = statement.value(column);
-    const bool undecodable = value.typeId() == QMetaType::QString && value.toString().contains(QChar::ReplacementCharacter);
+    const bool undecodable =
+        value.typeId() == QMetaType::QString && value.toString().contains(QChar::ReplacementCharacter);
     if (undecodable || value.typeId() == QMetaType::QByteArray)
         return nameText(statement.bytes(column));
     return value;
@@ -99,10 +100,10 @@ DbResult<ResumePoint> resumePoint(AuditDatabase& source, PgConnection& session, 
     const DbResult<TableLayout> layout = source.tableLayout(table);
     if (!layout.ok())
         return {{}, layout.error};
-    const PgResult recorded = session.exec(
-        u"SELECT last_rowid, last_row_digest FROM corvane.copied_history "
-        "WHERE station = $1 AND table_name = $2 ORDER BY last_rowid DESC"_s,
-        {stationKey(station), table});
+    const PgResult recorded =
+        session.exec(u"SELECT last_rowid, last_row_digest FROM corvane.copied_history "
+                     "WHERE station = $1 AND table_name = $2 ORDER BY last_rowid DESC"_s,
+                     {stationKey(station), table});
     if (!recorded.ok())
         return {{}, recorded.error};
     for (int record = 0; record < recorded.rowCount(); ++record) {
