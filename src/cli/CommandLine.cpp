@@ -21,7 +21,7 @@ namespace {
 const char* const usageHead =
     "Usage: cv [-t | -h | --help | --version | --scan [--again] | --query STATEMENT | --purge-today [--yes]\n"
     "          | --purge-all [--yes] | --list-paths | --add-path PATH [--specs SPECS] [--no-subdirs]\n"
-    "          | --remove-path N | --demo | --write-timer | --read-audit]\n"
+    "          | --remove-path N | --demo | --write-timer | --read-audit | --copy-to DATABASE]\n"
     "\n"
     "  (no option)            open the main window\n"
     "  -t                     open the main window and start a timed scan\n";
