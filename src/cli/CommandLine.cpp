@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/CopyToCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/InitDatabaseCommand.h"
 #include "cli/PathCommands.h"
@@ -24,8 +25,8 @@ namespace {
 const char* const usageHead =
     "Usage: cv [-t | -h | --help | --version | --scan [--again] | --query STATEMENT | --purge-today [--yes]\n"
     "          | --purge-all [--yes] | --list-paths | --add-path PATH [--specs SPECS] [--no-subdirs]\n"
-    "          | --remove-path N | --demo | --write-timer | --read-audit | --init-database]\n"
-    "          [--database TEXT] [--station NAME]\n"
+    "          | --remove-path N | --demo | --write-timer | --read-audit | --init-database\n"
+    "          | --copy-to DATABASE] [--database TEXT] [--station NAME]\n"
     "\n"
     "  (no option)            open the main window\n"
     "  -t                     open the main window and start a timed scan\n"
@@ -205,6 +206,15 @@ const QList<Command>& commands()
          "                         once per station, and changing nothing when run again. Exit status 1,\n"
          "                         with the reason, when the database cannot be set up or is a cv.mdb\n",
          NotNeeded, alone<runInitDatabaseCommand>},
+        {{QStringLiteral("--copy-to")},
+         "  --copy-to DATABASE     copy the application folder's cv.mdb into the central PostgreSQL\n"
+         "                         database DATABASE (a postgresql:// URI or libpq key=value text) as\n"
+         "                         this station's rows, in one transaction; prints the rows copied per\n"
+         "                         table. Rows copied before are never copied again: a second run\n"
+         "                         copies only the rows added since. Exit status 0 when the copy was\n"
+         "                         made; 1 otherwise, with the reason on standard error (a copy that\n"
+         "                         fails keeps nothing)\n",
+         Needed, withOptions<runCopyToCommand>},
         {{QStringLiteral("-h"), QStringLiteral("--help")}, "  -h, --help             show this text\n", NotNeeded,
          showHelp},
         {{QStringLiteral("--version")}, "  --version              show the version of cv\n", NotNeeded, showVersion},

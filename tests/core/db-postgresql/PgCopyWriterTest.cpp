@@ -92,6 +92,22 @@ TEST_F(PgCopyWriterTest, RowsOfTablesInTurnAllArriveAndARollbackKeepsNone)
     EXPECT_EQ(rowsOf(u"NewDirs"_s), u"3"_s);
 }
 
+// Each table's writer made in turn where the one before it was: the rows go to their own table.
+TEST_F(PgCopyWriterTest, WritersMadeOneAfterAnotherWriteTheirOwnTables)
+{
+    PgCopyTransaction transaction(session_);
+    ASSERT_FALSE(transaction.begin().isError());
+    for (const QString& table : {u"NewDirs"_s, u"DeletedDirs"_s, u"Temp"_s}) {
+        PgCopyWriter writer(transaction, table, {u"Directory"_s});
+        ASSERT_FALSE(writer.append({QString(u"SYS:"_s + table)}).isError());
+    }
+    const DbError committed = transaction.commit();
+    ASSERT_FALSE(committed.isError()) << committed.text().toStdString();
+    for (const QString& table : {u"NewDirs"_s, u"DeletedDirs"_s, u"Temp"_s})
+        EXPECT_EQ(adminValue(u"SELECT string_agg(directory, ',') FROM station_alpha."_s + table.toLower()),
+                  QString(u"SYS:"_s + table));
+}
+
 TEST_F(PgCopyWriterTest, ARefusedValueEndsTheTransactionWithNothingKept)
 {
     PgCopyTransaction transaction(session_);

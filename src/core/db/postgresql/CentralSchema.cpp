@@ -50,6 +50,15 @@ CREATE TABLE IF NOT EXISTS corvane.stations (
     schema_name text NOT NULL UNIQUE,
     host text,
     claimed timestamp with time zone
+);
+CREATE TABLE IF NOT EXISTS corvane.copied_history (
+    station text NOT NULL REFERENCES corvane.stations (name),
+    table_name text NOT NULL,
+    last_rowid bigint NOT NULL,
+    last_row_digest text NOT NULL,
+    source text NOT NULL,
+    copied timestamp with time zone NOT NULL DEFAULT now(),
+    PRIMARY KEY (station, table_name, last_row_digest)
 );)"_s.arg(centralSchemaVersion);
     if (const DbError error = connection.execute(sql); error.isError())
         return error;

@@ -10,7 +10,8 @@ namespace corvane {
 class PgConnection;
 
 // The central audit database's layout. The shared schema corvane holds the schema version
-// (schema_info), the stations and their host claims (stations), Jet's functions and, for
+// (schema_info), the stations and their host claims (stations), how far each station's copies
+// of a cv.mdb got (copied_history, see HistoryCopy.h), Jet's functions and, for
 // readers, one view per audit table over every station's rows. Each station's rows live in
 // a schema of its own, station_<name>, with the audit tables of cv.mdb.
 constexpr int centralSchemaVersion = 1;

@@ -131,6 +131,14 @@ DbError PgCopyTransaction::flush()
     return {};
 }
 
+DbError PgCopyTransaction::execute(const QString& sql, const QList<QVariant>& parameters)
+{
+    if (const DbError error = flush(); error.isError())
+        return error;
+    const DbError error = m_connection.execute(sql, parameters);
+    return error.isError() ? lost(error) : DbError{};
+}
+
 // One COPY with the rows the writer has gathered.
 DbError PgCopyTransaction::send(PgCopyWriter& writer)
 {

@@ -32,6 +32,8 @@ public:
     DbError rollback();
     // Sends every writer's gathered rows, so that the transaction's statements see them.
     DbError flush();
+    // A statement of the transaction, after the rows gathered so far; a failure ends it.
+    DbError execute(const QString& sql, const QList<QVariant>& parameters = {});
     // A statement of the transaction failed: the server has ended it, so every later append
     // and the commit report that error.
     void lose(const DbError& error);
