@@ -237,6 +237,15 @@ DbError AuditDatabase::prepare(DbStatement& statement, const QString& sql, State
         return prepareSqlite(statement.m_sqlite, sql);
     statement.m_central = std::make_unique<PgStatement>(
         *m_central, sql, rows == StatementRows::InBlocks ? PgStatement::Rows::InBlocks : PgStatement::Rows::AllAtOnce);
+    // A reader's statement is checked now, so that one that cannot run fails before any row is
+    // shown; the program's own are known to run.
+    if (rows == StatementRows::InBlocks) {
+        readyForStatement();
+        if (const DbError error = statement.m_central->describe(); error.isError()) {
+            statement.finalize();
+            return error;
+        }
+    }
     return {};
 }
 

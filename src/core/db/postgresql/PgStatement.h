@@ -42,6 +42,9 @@ public:
     DbError error() const { return m_result.error; }
     void reset();
 
+    // Asks the server what the statement gives without running it: the error of a statement
+    // that cannot run, as SQLite reports it when preparing.
+    DbError describe() const { return columns().error; }
     // Known before the first step, as SQLite knows them once prepared.
     int columnCount() const { return columns().columnCount(); }
     QString columnName(int column) const { return columns().columnName(column); }
