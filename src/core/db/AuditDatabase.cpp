@@ -288,11 +288,12 @@ DbError AuditDatabase::prepareJet(DbStatement& statement, const QString& jetStat
     return prepare(statement, translation.sql, rows);
 }
 
-void AuditDatabase::readyForStatement() const
+// With the statement's text, only the rows of the tables it names are sent first.
+void AuditDatabase::readyForStatement(const QString& sql) const
 {
     settleInserts();
     if (m_copy && m_copy->isActive())
-        m_copy->flush();
+        sql.isEmpty() ? m_copy->flush() : m_copy->flushFor(sql);
 }
 
 DbError AuditDatabase::failedStatement(const DbError& error) const

@@ -163,7 +163,7 @@ public:
     PgCopyTransaction* copyTransaction() const { return m_copy.get(); }
     // For statements on the central database: the appends made so far are in and the
     // connection takes a statement; a failed one has ended the run's transaction.
-    void readyForStatement() const;
+    void readyForStatement(const QString& sql = {}) const;
     DbError failedStatement(const DbError& error) const;
     DbResult<TableLayout> tableLayout(const QString& table) const;
     void addStatementOwner(StatementOwner* owner);

@@ -39,7 +39,7 @@ int DbStatement::parameterCount() const
 DbStatement::Step DbStatement::step()
 {
     if (m_central) {
-        m_database->readyForStatement();
+        m_database->readyForStatement(m_central->sql());
         switch (m_central->step()) {
         case PgStatement::Step::Row:
             return Step::Row;

@@ -36,6 +36,21 @@ void appendEscaped(QByteArray& buffer, const QByteArray& text)
     }
 }
 
+// Whether the name stands in the statement as a word of its own, in any case: a name in a
+// string or a longer name only sends rows early.
+bool namesTable(const QString& sql, const QString& table)
+{
+    for (qsizetype at = sql.indexOf(table, 0, Qt::CaseInsensitive); at >= 0;
+         at = sql.indexOf(table, at + 1, Qt::CaseInsensitive)) {
+        const auto isNamePart = [&sql](qsizetype i) {
+            return i >= 0 && i < sql.size() && (sql[i].isLetterOrNumber() || sql[i] == u'_');
+        };
+        if (!isNamePart(at - 1) && !isNamePart(at + table.size()))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void appendCopyRow(QByteArray& buffer, const QList<QVariant>& values)
@@ -137,6 +152,19 @@ DbError PgCopyTransaction::execute(const QString& sql, const QList<QVariant>& pa
         return error;
     const DbError error = m_connection.execute(sql, parameters);
     return error.isError() ? lost(error) : DbError{};
+}
+
+DbError PgCopyTransaction::flushFor(const QString& sql)
+{
+    if (!m_active)
+        return notActive();
+    for (PgCopyWriter* writer : std::as_const(m_writers)) {
+        if (writer->m_rows.isEmpty() || !namesTable(sql, writer->m_table))
+            continue;
+        if (const DbError error = send(*writer); error.isError())
+            return error;
+    }
+    return {};
 }
 
 // One COPY with the rows the writer has gathered.

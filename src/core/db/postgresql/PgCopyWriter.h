@@ -32,6 +32,9 @@ public:
     DbError rollback();
     // Sends every writer's gathered rows, so that the transaction's statements see them.
     DbError flush();
+    // Sends the gathered rows of the tables the statement names: a count of one table need not
+    // wait for the rows of another (the tally counts five tables while appending to a sixth).
+    DbError flushFor(const QString& sql);
     // A statement of the transaction, after the rows gathered so far; a failure ends it.
     DbError execute(const QString& sql, const QList<QVariant>& parameters = {});
     // A statement of the transaction failed: the server has ended it, so every later append

@@ -37,6 +37,7 @@ public:
     PgStatement& operator=(const PgStatement&) = delete;
 
     void bind(int index, const QVariant& value);
+    QString sql() const { return m_sql; }
     int parameterCount() const { return static_cast<int>(m_slots.size()); }
     Step step();
     DbError error() const { return m_result.error; }
