@@ -16,7 +16,6 @@ folders=${1:-2000}
 files=${2:-50}
 rounds=${3:-5}
 bin=$build/bin
-pgbin=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)}
 
 if [ -z "${BUILD_DIR:-}" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCV_BUILD_TESTS=OFF >/dev/null
@@ -24,29 +23,9 @@ fi
 ninja -C "$build" cv cv_database cv_scan_bench >/dev/null
 
 work=$(mktemp -d)
-chmod 711 "$work"
-as_server=()
-if [ "$(id -u)" = 0 ]; then
-    as_server=(runuser -u nobody --)
-    install -d -o nobody "$work/data" "$work/socket"
-else
-    mkdir "$work/data" "$work/socket"
-fi
-pid=
-cleanup() {
-    if [ -n "$pid" ]; then
-        [ -f "$work/data/postmaster.pid" ] && kill -INT "$(head -1 "$work/data/postmaster.pid")" 2>/dev/null
-        while kill -0 "$pid" 2>/dev/null; do sleep 0.2; done
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"${as_server[@]}" "$pgbin/initdb" -D "$work/data" -U bench -A trust --encoding=UTF8 --no-locale --no-sync >/dev/null
-"${as_server[@]}" "$pgbin/postgres" -D "$work/data" -k "$work/socket" -c listen_addresses= -c fsync=off \
-    -c shared_buffers=256MB >"$work/server.log" 2>&1 &
-pid=$!
-for _ in $(seq 100); do "$pgbin/pg_isready" -q -h "$work/socket" -U bench && break; sleep 0.2; done
+source "$root/scripts/private-postgres.sh"
+trap 'stop_private_postgres "$work"; rm -rf "$work"' EXIT
+start_private_postgres "$work" bench -c fsync=off -c shared_buffers=256MB
 psql -X -q -v ON_ERROR_STOP=1 -h "$work/socket" -U bench -d postgres -c 'CREATE DATABASE audit' 
 psql -X -q -v ON_ERROR_STOP=1 -h "$work/socket" -U bench -d audit -c 'CREATE EXTENSION citext'
 central="host=$work/socket user=bench dbname=audit"

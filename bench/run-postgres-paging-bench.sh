@@ -13,33 +13,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
 runs=7
 page=100
-bin=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)}
 
 work=$(mktemp -d)
-chmod 711 "$work"
-as_server=()
-if [ "$(id -u)" = 0 ]; then
-    as_server=(runuser -u nobody --)
-    install -d -o nobody "$work/data" "$work/socket"
-else
-    mkdir "$work/data" "$work/socket"
-fi
-pid=
-cleanup() {
-    # The server's own pid (runuser passes no signal on): a fast shutdown, then wait for it.
-    if [ -n "$pid" ]; then
-        [ -f "$work/data/postmaster.pid" ] && kill -INT "$(head -1 "$work/data/postmaster.pid")" 2>/dev/null
-        while kill -0 "$pid" 2>/dev/null; do sleep 0.2; done
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"${as_server[@]}" "$bin/initdb" -D "$work/data" -U bench -A trust --encoding=UTF8 --no-locale --no-sync >/dev/null
-"${as_server[@]}" "$bin/postgres" -D "$work/data" -k "$work/socket" -c listen_addresses= -c fsync=off \
-    -c shared_buffers=256MB -c work_mem=16MB >"$work/server.log" 2>&1 &
-pid=$!
-for _ in $(seq 100); do "$bin/pg_isready" -q -h "$work/socket" -U bench && break; sleep 0.2; done
+source "$root/scripts/private-postgres.sh"
+trap 'stop_private_postgres "$work"; rm -rf "$work"' EXIT
+start_private_postgres "$work" bench -c fsync=off -c shared_buffers=256MB -c work_mem=16MB
 
 sql() { psql -X -q -v ON_ERROR_STOP=1 -h "$work/socket" -U bench -d postgres "$@"; }
 sql -c 'CREATE EXTENSION citext' -f "$root/data/postgresql/tables.sql"
@@ -75,7 +53,7 @@ keyset_middle() {
     printf 'SELECT * FROM detail WHERE (%s, rowid) > (%s) ORDER BY %s, rowid LIMIT %d;\n' "$1" "$key" "$1" $page
 }
 
-echo "PostgreSQL $("$bin/postgres" --version | awk '{print $3}'), $rows Detail rows, pages of $page"
+echo "PostgreSQL $("$private_postgres_bin/postgres" --version | awk '{print $3}'), $rows Detail rows, pages of $page"
 for key in file bytes; do
     cast=$key
     [ "$key" = file ] && cast='file::text'

@@ -23,31 +23,19 @@ if [ -z "${CV:-}" ]; then
     CV=$PWD/build-app/bin/cv
 fi
 export CV
-bin=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)}
 
 work=$(mktemp -d /tmp/cv-central-demo.XXXXXX)
-chmod 711 "$work"
-install -d -o nobody "$work/data" "$work/socket"
-pid=
+source scripts/private-postgres.sh
 demo_pid=
 stop_all() {
     [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null && wait "$demo_pid" 2>/dev/null
-    # The server's own pid (runuser passes no signal on): a fast shutdown, then wait for it.
-    if [ -n "$pid" ]; then
-        [ -f "$work/data/postmaster.pid" ] && kill -INT "$(head -1 "$work/data/postmaster.pid")" 2>/dev/null
-        while kill -0 "$pid" 2>/dev/null; do sleep 0.2; done
-    fi
+    stop_private_postgres "$work"
     rm -rf "$work"
 }
 trap stop_all EXIT
 
 echo "Starting a private PostgreSQL in $work"
-runuser -u nobody -- "$bin/initdb" -D "$work/data" -U postgres -A trust --encoding=UTF8 --no-locale \
-    --no-sync >/dev/null
-runuser -u nobody -- "$bin/postgres" -D "$work/data" -k "$work/socket" -c listen_addresses= \
-    >"$work/server.log" 2>&1 &
-pid=$!
-for _ in $(seq 100); do "$bin/pg_isready" -q -h "$work/socket" -U postgres && break; sleep 0.2; done
+start_private_postgres "$work" postgres
 
 # As an administrator would: a database owned by a role of its own, citext installed by the
 # database's owner, and the two stations set up.
