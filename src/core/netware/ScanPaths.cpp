@@ -4,11 +4,6 @@
 
 namespace corvane {
 
-QString nameText(const QByteArray& bytes)
-{
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
-}
-
 char separatorOf(const QByteArray& path)
 {
     if (path.startsWith('\\'))

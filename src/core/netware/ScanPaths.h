@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/NameTexts.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,11 +9,7 @@ namespace corvane {
 
 // The scans carry paths and names as the file system's bytes: a Linux name may hold bytes that
 // are not UTF-8, which a text cannot carry to the client and back. Texts are made only for the
-// database and the status box.
-
-// A name or path as stored and shown: UTF-8 when the bytes are UTF-8, else one character per byte
-// (as an 8-bit code page shows it), so that no name turns into replacement characters.
-QString nameText(const QByteArray& bytes);
+// database and the status box, by nameText.
 
 // The separator a listed path uses: "\" for \\SERVER\VOLUME and X:\ paths, "/" for the others
 // (POSIX paths, //SERVER/VOLUME, X:/).

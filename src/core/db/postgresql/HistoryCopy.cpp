@@ -1,11 +1,11 @@
 #include "core/db/postgresql/HistoryCopy.h"
 
+#include "core/common/NameTexts.h"
 #include "core/db/AuditDatabase.h"
 #include "core/db/AuditTables.h"
 #include "core/db/postgresql/CentralSchema.h"
 #include "core/db/postgresql/PgConnection.h"
 #include "core/db/postgresql/PgCopyWriter.h"
-#include "core/netware/ScanPaths.h"
 #include "core/sqlite/SqliteStatement.h"
 
 #include <QCryptographicHash>
