@@ -235,8 +235,7 @@ DbError AuditDatabase::prepare(DbStatement& statement, const QString& sql, State
     statement.m_database = this;
     if (m_central == nullptr)
         return prepareSqlite(statement.m_sqlite, sql);
-    statement.m_central = std::make_unique<PgStatement>(
-        *m_central, sql, rows == StatementRows::InBlocks ? PgStatement::Rows::InBlocks : PgStatement::Rows::AllAtOnce);
+    statement.m_central = std::make_unique<PgStatement>(*m_central, sql, rows);
     // A reader's statement is checked now, so that one that cannot run fails before any row is
     // shown; the program's own are known to run.
     if (rows == StatementRows::InBlocks) {
@@ -513,10 +512,8 @@ DbResult<TableLayout> AuditDatabase::readCentralTableLayout(const QString& table
     for (int row = 0; row < columns.rowCount(); ++row) {
         const QString type = columns.text(row, 1);
         layout.columns.append(columns.text(row, 0));
-        layout.kinds.append(type.startsWith(u"timestamp"_s) ? ColumnKind::DateTime
-                            : type == u"date"_s             ? ColumnKind::Date
-                            : type.contains(u"int"_s)       ? ColumnKind::Integer
-                                                            : ColumnKind::Text);
+        // timestamp is what cv.mdb declares DATETIME; date, bigint and citext read as declared.
+        layout.kinds.append(columnKindOfDeclaredType(type.startsWith(u"timestamp"_s) ? u"DATETIME"_s : type));
     }
     if (layout.columns.isEmpty())
         return {{}, sqliteError(SQLITE_ERROR, u"no such table: "_s + table, m_path)};

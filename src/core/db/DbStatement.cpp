@@ -40,15 +40,10 @@ DbStatement::Step DbStatement::step()
 {
     if (m_central) {
         m_database->readyForStatement(m_central->sql());
-        switch (m_central->step()) {
-        case PgStatement::Step::Row:
-            return Step::Row;
-        case PgStatement::Step::Done:
-            return Step::Done;
-        case PgStatement::Step::Failed:
+        const Step step = m_central->step();
+        if (step == Step::Failed)
             m_error = m_database->failedStatement(m_central->error());
-            return Step::Failed;
-        }
+        return step;
     }
     switch (const int rc = m_sqlite.step()) {
     case SQLITE_ROW:

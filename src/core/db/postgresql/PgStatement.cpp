@@ -97,7 +97,7 @@ QString withNumberedParameters(const QString& sql, QList<int>& slots)
     return numbered + QStringView(sql).mid(copied);
 }
 
-PgStatement::PgStatement(PgConnection& connection, const QString& sql, Rows rows)
+PgStatement::PgStatement(PgConnection& connection, const QString& sql, StatementRows rows)
     : m_connection(connection), m_rows(rows)
 {
     m_sql = withNumberedParameters(sql, m_slots);
@@ -139,7 +139,7 @@ bool PgStatement::send()
     m_sent = true;
     m_row = -1;
     m_lastBlock = false;
-    if (m_rows == Rows::AllAtOnce) {
+    if (m_rows == StatementRows::AllAtOnce) {
         m_result = m_connection.execOne(m_sql, m_parameters);
         return m_result.ok();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/db/DbError.h"
+#include "core/db/DbStatement.h"
 #include "core/db/postgresql/PgConnection.h"
 
 #include <QList>
@@ -18,20 +19,10 @@ namespace corvane {
 class PgStatement
 {
 public:
-    enum class Step
-    {
-        Row,
-        Done,
-        Failed
-    };
-    enum class Rows
-    {
-        AllAtOnce,
-        InBlocks
-    };
+    using Step = DbStatement::Step;
     static constexpr int rowsPerBlock = 1000;
 
-    PgStatement(PgConnection& connection, const QString& sql, Rows rows = Rows::AllAtOnce);
+    PgStatement(PgConnection& connection, const QString& sql, StatementRows rows = StatementRows::AllAtOnce);
     ~PgStatement();
     PgStatement(const PgStatement&) = delete;
     PgStatement& operator=(const PgStatement&) = delete;
@@ -59,7 +50,7 @@ private:
 
     PgConnection& m_connection;
     QString m_sql;
-    Rows m_rows;
+    StatementRows m_rows;
     QString m_cursor; // the cursor's name while one is open
     QList<int> m_slots; // by the parameter's number, the place it is sent in (0: not sent)
     QList<QVariant> m_parameters;
