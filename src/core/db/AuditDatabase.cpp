@@ -334,6 +334,29 @@ DbError AuditDatabase::execute(const QString& jetStatement)
     return runToEnd(statement);
 }
 
+DbError AuditDatabase::emptyTable(const QString& table)
+{
+    if (isCentral() && !m_inTransaction && truncateCentralTable(table))
+        return {};
+    return execute(u"DELETE * FROM "_s + table);
+}
+
+// TRUNCATE waits for every reader of the table, and new readers queue behind it: after a second
+// it gives up, and the caller deletes the rows instead. Its own errors are the caller's cue to
+// do so, not reported.
+bool AuditDatabase::truncateCentralTable(const QString& table) const
+{
+    const DbResult<TableLayout> layout = tableLayout(table);
+    if (!layout.ok() || m_central->execute(u"BEGIN"_s).isError())
+        return false;
+    const bool truncated = !m_central->execute(u"SET LOCAL lock_timeout = '1s'"_s).isError() &&
+                           !m_central->execute(u"TRUNCATE "_s + quotedIdentifier(layout.value.name)).isError() &&
+                           !m_central->execute(u"COMMIT"_s).isError();
+    if (!truncated)
+        m_central->execute(u"ROLLBACK"_s);
+    return truncated;
+}
+
 DbResult<QVariant> AuditDatabase::queryValue(const QString& jetStatement)
 {
     DbStatement statement;

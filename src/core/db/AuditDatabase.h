@@ -94,6 +94,11 @@ public:
 
     // Runs a statement; the count of rows changed is not reported.
     DbError execute(const QString& jetStatement);
+    // Deletes every row of the audit table. Outside a transaction the central database empties
+    // a station's table at once, in a time that does not grow with its rows; should a reader
+    // hold the table past a short wait, or the role lack the right, it deletes row by row, as
+    // cv.mdb does.
+    DbError emptyTable(const QString& table);
     // The first column of the first row (COUNT(*) and the like); null when there is no row.
     DbResult<QVariant> queryValue(const QString& jetStatement);
     // COUNT(*) of the table's rows that meet every condition, with the values bound: the
@@ -178,6 +183,7 @@ private:
     DbError checkSchema() const;
     DbError checkWritable() const;
     DbError executeSql(const QString& sql) const;
+    bool truncateCentralTable(const QString& table) const;
     DbError runToEnd(DbStatement& statement) const;
     DbResult<QVariant> firstValue(DbStatement& statement) const;
     void endTransaction();

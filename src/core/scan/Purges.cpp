@@ -182,8 +182,8 @@ bool purgeDateHasCome(const QString& purgeDate, const QDate& scanDate)
 
 void purgeCollectedData(AuditDatabase& database)
 {
-    for (const QString& statement : deleteAllStatements(collectedDataTableNames()))
-        database.execute(statement);
+    for (const QString& table : collectedDataTableNames())
+        database.emptyTable(table);
 }
 
 } // namespace corvane

@@ -62,8 +62,8 @@ private:
 // before the scan date; an empty PurgeDate or one that is no date never empties the tables.
 bool purgeDateHasCome(const QString& purgeDate, const QDate& scanDate);
 
-// Empties the nine tables of collected data (Temp is kept), each statement on its own:
-// one that fails is skipped and the others still run.
+// Empties the nine tables of collected data (Temp is kept), each table on its own: one that
+// fails is skipped and the others are still emptied.
 void purgeCollectedData(AuditDatabase& database);
 
 } // namespace corvane

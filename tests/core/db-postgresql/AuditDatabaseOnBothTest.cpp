@@ -1,7 +1,9 @@
 #include "AuditEngines.h"
 
+#include "core/db/QueryCursor.h"
 #include "core/db/QueryPages.h"
 #include "core/db/RowSet.h"
+#include "core/scan/Purges.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -160,6 +162,30 @@ TEST_P(AuditDatabaseOnBothTest, PagesOfASortedResultAreTheRowsOfTheStatement)
     EXPECT_EQ(pages.read(240, 50), all.mid(240));
 }
 
+// The run's auto-purge empties the collected tables and keeps the directory snapshot; on the
+// central database the station's tables are emptied at once, not row by row (a table emptied so
+// is stored anew).
+TEST_P(AuditDatabaseOnBothTest, TheAutoPurgeEmptiesTheCollectedTablesAndKeepsTemp)
+{
+    AuditDatabase writer;
+    ASSERT_NO_FATAL_FAILURE(openWriter(writer));
+    ASSERT_FALSE(writer.beginTransaction().isError());
+    ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, {detailRow(u"a"_s, u"F:\\"_s, 1)}));
+    ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"NewDirs"_s, {{{u"Directory"_s, u"F:\\A"_s}, {u"Created"_s, Day}}}));
+    ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Temp"_s, {{{u"Directory"_s, u"F:\\A"_s}, {u"Date"_s, Day}}}));
+    ASSERT_FALSE(writer.commit().isError());
+    const QString detailFile = u"SELECT pg_relation_filenode('station_st1.detail')"_s;
+    const QString storedAt = central() ? adminValue(detailFile) : QString();
+
+    purgeCollectedData(writer);
+    EXPECT_EQ(rowCount(writer, u"Detail"_s), 0);
+    EXPECT_EQ(rowCount(writer, u"NewDirs"_s), 0);
+    EXPECT_EQ(rowCount(writer, u"Temp"_s), 1);
+    if (central()) {
+        EXPECT_NE(adminValue(detailFile), storedAt);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, AuditDatabaseOnBothTest, ::testing::Values(Engine::Sqlite, Engine::Postgres),
                          engineName);
 
@@ -188,6 +214,44 @@ TEST_P(CentralAuditDatabaseTest, APurgeOfOneStationLeavesTheOtherStationsRows)
         EXPECT_EQ(rowCount(writer, u"Detail"_s), 0);
     }
     EXPECT_EQ(rowsOf(u"SELECT file FROM Detail"_s), (QList<QVariantList>{{u"st1.txt"_s}}));
+}
+
+// A console reading a station's table does not hold that station's auto-purge up: after a short
+// wait its rows are deleted one by one instead, the console reads on from what it saw, and the
+// other station's rows stay.
+TEST_P(CentralAuditDatabaseTest, AnAutoPurgeGoesOnWhileAConsoleReadsTheTable)
+{
+    initialise(u"st2"_s);
+    for (const QString& name : {station, u"st2"_s}) {
+        AuditDatabase writer;
+        ASSERT_NO_FATAL_FAILURE(openWriter(writer, name));
+        ASSERT_FALSE(writer.beginTransaction().isError());
+        QList<Fields> rows;
+        // More than one block of the console's cursor, which then stays open between blocks.
+        for (int i = 0; i < 1500; ++i)
+            rows.append(detailRow(name + u"-%1.txt"_s.arg(i, 4, 10, QChar(u'0')), u"F:\\"_s, i));
+        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
+        ASSERT_FALSE(writer.commit().isError());
+    }
+    AuditDatabase console;
+    ASSERT_NO_FATAL_FAILURE(openReader(console));
+    QueryCursor reading(console);
+    ASSERT_FALSE(reading.open(u"SELECT file FROM Detail ORDER BY file"_s).isError());
+    ASSERT_TRUE(reading.next());
+    {
+        AuditDatabase writer;
+        ASSERT_NO_FATAL_FAILURE(openWriter(writer));
+        purgeCollectedData(writer);
+        EXPECT_EQ(rowCount(writer, u"Detail"_s), 0);
+    }
+    int read = 1;
+    while (reading.next())
+        ++read;
+    EXPECT_FALSE(reading.error().isError()) << reading.error().text().toStdString();
+    EXPECT_EQ(read, 3000);
+    reading.close();
+    EXPECT_EQ(rowsOf(u"SELECT Count(*) FROM Detail WHERE file LIKE 'st2-*'"_s), (QList<QVariantList>{{qlonglong(1500)}}));
+    EXPECT_EQ(rowsOf(u"SELECT Count(*) FROM Detail"_s), (QList<QVariantList>{{qlonglong(1500)}}));
 }
 
 // A reader's statement that runs too long is stopped by the server with words that say so, and
