@@ -4,9 +4,14 @@
 //   cv_query_bench fill FOLDER ROWS   copies the empty cv.mdb to FOLDER and fills Detail
 //   cv_query_bench show FOLDER        opens the query window on FOLDER/cv.mdb and prints figures
 //   cv_query_bench shot FOLDER PNG    saves a picture of the window with rows, sorted by owner
+//   cv_query_bench first DATABASE SECONDS
+//                                     on a central database, runs "SELECT * FROM Detail" again and
+//                                     again for SECONDS and prints each run's time to its first
+//                                     rows shown, one line each (the stations bench's reader)
 //
 // Filling runs in its own process so that its memory does not count for the window's.
 
+#include "core/db/DatabaseChoice.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
 #include "gui/query/QueryModel.h"
@@ -14,6 +19,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -169,6 +176,39 @@ int show(const QString& folder)
     return 0;
 }
 
+int firstPages(const QString& database, double seconds)
+{
+    chooseAuditDatabase({database, u"console"_s});
+    QTemporaryDir settings;
+    Registry registry(Registry::Location{settings.path(), settings.path()});
+    SettingsStore store(registry);
+    QueryWindow window(nullptr, store);
+    window.show();
+    auto* grid = window.findChild<QTableView*>(u"DataGrid1"_s);
+    window.findChild<QPlainTextEdit*>(u"Text1"_s)->setPlainText(u"SELECT * FROM Detail"_s);
+    const auto* model = qobject_cast<const QueryModel*>(grid->model());
+    QElapsedTimer total;
+    total.start();
+    while (total.nsecsElapsed() / 1e9 < seconds) {
+        QElapsedTimer timer;
+        timer.start();
+        window.findChild<QPushButton*>(u"Command3"_s)->click();
+        paintNow(grid);
+        std::printf("%.3f %lld\n", timer.nsecsElapsed() / 1e9, model->totalRows());
+        std::fflush(stdout);
+    }
+    // The last run's whole count, as the window's status line gives it once it has come.
+    QElapsedTimer counting;
+    counting.start();
+    QEventLoop waiting;
+    QObject::connect(model, &QueryModel::totalRowsCounted, &waiting, &QEventLoop::quit);
+    if (model->countPending())
+        waiting.exec();
+    std::fprintf(stderr, "status \"%s\" %.3f s after the first rows\n",
+                 qPrintable(window.findChild<QLabel*>(u"Adodc1"_s)->text()), counting.nsecsElapsed() / 1e9);
+    return 0;
+}
+
 int shot(const QString& folder, const QString& picture)
 {
     qputenv("CORVANE_NET_HOME", folder.toUtf8());
@@ -201,8 +241,10 @@ int main(int argc, char** argv)
         return fill(arguments[2], arguments[3].toLongLong());
     if (arguments.size() == 4 && arguments[1] == u"shot"_s)
         return shot(arguments[2], arguments[3]);
+    if (arguments.size() == 4 && arguments[1] == u"first"_s)
+        return firstPages(arguments[2], arguments[3].toDouble());
     if (arguments.size() == 3 && arguments[1] == u"show"_s)
         return show(arguments[2]);
-    std::fprintf(stderr, "usage: cv_query_bench fill FOLDER ROWS | show FOLDER | shot FOLDER PNG\n");
+    std::fprintf(stderr, "usage: cv_query_bench fill FOLDER ROWS | show FOLDER | shot FOLDER PNG | first DATABASE SECONDS\n");
     return 2;
 }

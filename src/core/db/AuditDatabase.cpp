@@ -205,9 +205,24 @@ DbError AuditDatabase::openCentral(const QString& connectionText, const QString&
         access == Access::ReadWrite
             ? openStationSession(*connection, connectionText, station, QSysInfo::machineHostName())
             : openReaderSession(*connection, connectionText, statementTimeoutMs);
-    if (!error.isError())
+    if (!error.isError()) {
         m_central = std::move(connection);
+        m_centralText = connectionText;
+        m_statementTimeoutMs = statementTimeoutMs;
+    }
     return error;
+}
+
+DbError AuditDatabase::openSecondReader(AuditDatabase& reader) const
+{
+    if (!isCentral() || m_access != Access::ReadOnly)
+        return {DbErrorNumber::Unspecified, u"A second reader is opened on a central database's reader only."_s};
+    return reader.openCentral(m_centralText, QString(), Access::ReadOnly, m_statementTimeoutMs);
+}
+
+std::unique_ptr<PgCancel> AuditDatabase::canceller() const
+{
+    return isCentral() ? std::make_unique<PgCancel>(m_central->handle()) : nullptr;
 }
 
 void AuditDatabase::close()
@@ -221,6 +236,7 @@ void AuditDatabase::close()
     endTransaction();
     m_copy.reset();
     m_central.reset();
+    m_centralText.clear();
     m_handle = nullptr;
     if (m_connection.isValid()) {
         m_connection.close();

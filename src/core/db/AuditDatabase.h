@@ -21,6 +21,7 @@ struct sqlite3;
 namespace corvane {
 
 class InsertThread;
+class PgCancel;
 class PgConnection;
 class PgCopyTransaction;
 class SqliteStatement;
@@ -86,6 +87,11 @@ public:
     // (every station's rows, nothing written, statements stopped after statementTimeoutMs).
     DbError openCentral(const QString& connectionText, const QString& station, Access access,
                         int statementTimeoutMs = defaultStatementTimeoutMs);
+    // Opens reader as a second reader of the central database this one reads, with the same
+    // statement timeout: for work of its own on another thread.
+    DbError openSecondReader(AuditDatabase& reader) const;
+    // Stops this connection's running statement from another thread; null on cv.mdb.
+    std::unique_ptr<PgCancel> canceller() const;
     void close();
     bool isOpen() const { return m_handle != nullptr || m_central != nullptr; }
     bool isCentral() const { return m_central != nullptr; }
@@ -201,6 +207,8 @@ private:
     mutable LostRows m_lostRows;
     std::unique_ptr<InsertThread> m_inserts;
     std::unique_ptr<PgConnection> m_central;
+    QString m_centralText; // as given, password included, for a second reader
+    int m_statementTimeoutMs = defaultStatementTimeoutMs;
     std::unique_ptr<PgCopyTransaction> m_copy;
 };
 

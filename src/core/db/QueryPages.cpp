@@ -37,9 +37,12 @@ DbError QueryPages::open(const JetTranslation& translation)
     QueryPages opened(*m_database);
     opened.m_sql = withoutTrailingSemicolons(translation.sql);
     // Should the rowid form fail where the statement itself runs, it is read by position.
-    if (translation.rowKeyedSql.isEmpty() ||
-        !opened.keepRowKeys(withoutTrailingSemicolons(translation.rowKeyedSql))) {
-        const DbResult<qint64> count = countRows(opened.m_sql);
+    if (m_database->isCentral()) {
+        if (const DbError error = opened.countFirstRows(); error.isError())
+            return error;
+    } else if (translation.rowKeyedSql.isEmpty() ||
+               !opened.keepRowKeys(withoutTrailingSemicolons(translation.rowKeyedSql))) {
+        const DbResult<qint64> count = countRowsOf(*m_database, opened.m_sql);
         if (count.error.isError())
             return count.error;
         opened.m_rowCount = count.value;
@@ -48,10 +51,26 @@ DbError QueryPages::open(const JetTranslation& translation)
     return {};
 }
 
-DbResult<qint64> QueryPages::countRows(const QString& sql) const
+DbError QueryPages::countFirstRows()
+{
+    // One row more tells a result of just that many rows from a longer one.
+    const DbResult<qint64> first = countRowsOf(
+        *m_database, u"SELECT 1 FROM ("_s + m_sql + u") AS cv_rows LIMIT "_s + QString::number(rowsCountedAtOpen + 1));
+    m_countPending = first.value > rowsCountedAtOpen;
+    m_rowCount = std::min(first.value, rowsCountedAtOpen);
+    return first.error;
+}
+
+void QueryPages::setCountedRows(qint64 rows)
+{
+    m_rowCount = rows;
+    m_countPending = false;
+}
+
+DbResult<qint64> countRowsOf(const AuditDatabase& database, const QString& sql)
 {
     DbStatement count;
-    if (const DbError error = m_database->prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u") AS cv_rows"_s);
+    if (const DbError error = database.prepare(count, u"SELECT COUNT(*) FROM ("_s + sql + u") AS cv_rows"_s);
         error.isError())
         return {0, error};
     if (count.step() != DbStatement::Step::Row)

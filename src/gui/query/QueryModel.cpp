@@ -47,6 +47,8 @@ DbError QueryModel::run(const QString& jetStatement)
     if (const DbError error = pages.open(m_database.translate(jetStatement)); error.isError())
         return error;
 
+    m_counting.reset();
+    ++m_runs;
     beginResetModel();
     m_blocks.clear();
     m_blockUse.clear();
@@ -54,7 +56,44 @@ DbError QueryModel::run(const QString& jetStatement)
     m_fieldNames = fieldNames;
     m_pages = std::move(pages);
     endResetModel();
+    countInBackground();
     return {};
+}
+
+void QueryModel::countInBackground()
+{
+    if (!m_pages.countPending())
+        return;
+    const quint64 run = m_runs;
+    m_counting = std::make_unique<RowCountInBackground>(
+        m_database, m_pages.sql(), [this, run](const DbResult<qint64>& count) {
+            // Dropped with the model should it be gone by then.
+            QMetaObject::invokeMethod(this, [this, run, count] { takeCount(run, count); }, Qt::QueuedConnection);
+        });
+}
+
+void QueryModel::takeCount(quint64 run, const DbResult<qint64>& count)
+{
+    if (run != m_runs)
+        return;
+    m_counting.reset();
+    if (count.error.isError()) {
+        Q_EMIT totalRowsCounted(count.error);
+        return;
+    }
+    const int shown = rowCount();
+    const int counted = static_cast<int>(qMin<qint64>(count.value, std::numeric_limits<int>::max()));
+    // Rows written or deleted since the first ones were counted make the count differ either way.
+    if (counted > shown)
+        beginInsertRows({}, shown, counted - 1);
+    else if (counted < shown)
+        beginRemoveRows({}, counted, shown - 1);
+    m_pages.setCountedRows(count.value);
+    if (counted > shown)
+        endInsertRows();
+    else if (counted < shown)
+        endRemoveRows();
+    Q_EMIT totalRowsCounted({});
 }
 
 QVariantList QueryModel::rowValues(qint64 row) const

@@ -32,6 +32,8 @@ namespace corvane {
 namespace {
 
 const QString sortHint = u"Click on field heading to sort on that field"_s;
+// While a central result is counted on its own thread.
+const QString countingCaption = u"Counting records..."_s;
 
 } // namespace
 
@@ -106,6 +108,7 @@ void QueryWindow::connectControls()
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &QueryWindow::sortByColumn);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &QueryWindow::showPosition);
     connect(m_model.get(), &QAbstractItemModel::modelReset, this, &QueryWindow::fitColumnsToRowsOnShow);
+    connect(m_model.get(), &QueryModel::totalRowsCounted, this, &QueryWindow::takeRowCount);
     connect(m_runSql, &QPushButton::clicked, this, &QueryWindow::runStatement);
     connect(m_clearSql, &QPushButton::clicked, m_statementBox, &QPlainTextEdit::clear);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
@@ -151,6 +154,7 @@ void QueryWindow::pickTable(int index)
         return;
     const WaitCursor wait;
     m_model->run(queryTables()[index].statement);
+    m_runTimed = false;
     showRowCount();
     resetSortHint();
     showOutputButtons();
@@ -159,8 +163,7 @@ void QueryWindow::pickTable(int index)
 void QueryWindow::runStatement()
 {
     const WaitCursor wait;
-    QElapsedTimer timer;
-    timer.start();
+    m_runTimer.start();
     const QString text = dropLeadingCommentLine(m_statementBox->toPlainText().trimmed());
     const DbError error = m_model->run(text);
     if (error.isError()) {
@@ -169,7 +172,8 @@ void QueryWindow::runStatement()
                            MessageBoxes::title, QueryUser::Icon::Warning);
         return;
     }
-    m_status->setText(timingCaption(m_model->totalRows(), static_cast<double>(timer.nsecsElapsed()) / 1e9));
+    m_runTimed = true;
+    showRunOutcome();
     showOutputButtons();
     const int table = recognisedTableIndex(text);
     if (table >= 0) {
@@ -224,7 +228,28 @@ void QueryWindow::fitColumnsToRowsOnShow()
 
 void QueryWindow::showRowCount()
 {
-    m_status->setText(countCaption(m_model->totalRows()));
+    m_status->setText(m_model->countPending() ? countingCaption : countCaption(m_model->totalRows()));
+}
+
+void QueryWindow::showRunOutcome()
+{
+    if (m_model->countPending())
+        m_status->setText(countingCaption);
+    else
+        m_status->setText(timingCaption(m_model->totalRows(), static_cast<double>(m_runTimer.nsecsElapsed()) / 1e9));
+}
+
+void QueryWindow::takeRowCount(const DbError& error)
+{
+    if (error.isError()) {
+        m_status->setText(u"The records could not be counted."_s);
+        m_user.showMessage(this, error.text(), MessageBoxes::title, QueryUser::Icon::Warning);
+        return;
+    }
+    if (m_runTimed)
+        showRunOutcome();
+    else
+        showRowCount();
 }
 
 void QueryWindow::showOutputButtons()
@@ -245,7 +270,8 @@ void QueryWindow::showPosition()
 {
     const QModelIndex current = m_grid->currentIndex();
     if (current.isValid())
-        m_status->setText(positionCaption(current.row() + 1, m_model->totalRows()));
+        m_status->setText(positionCaption(current.row() + 1, m_model->totalRows()) +
+                          (m_model->countPending() ? u"+"_s : QString()));
 }
 
 void QueryWindow::resetSortHint()

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <QElapsedTimer>
+
 #include <memory>
 
 class QComboBox;
@@ -47,6 +49,8 @@ private:
     void open();
     void setPickerEntry(int index);
     void showRowCount();
+    void showRunOutcome();
+    void takeRowCount(const DbError& error);
     void showOutputButtons();
     void showStatementButtons();
     void showPosition();
@@ -60,6 +64,9 @@ private:
     std::unique_ptr<QueryOutput> m_output;
     SortCycle m_sortCycle;
     bool m_pickerGuard = false;
+    // From Run SQL to its rows counted, for the caption that gives the time.
+    QElapsedTimer m_runTimer;
+    bool m_runTimed = false;
 
     QLabel* m_tableLabel;
     QComboBox* m_picker;

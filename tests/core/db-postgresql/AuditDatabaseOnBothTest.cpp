@@ -2,8 +2,13 @@
 
 #include "core/db/QueryCursor.h"
 #include "core/db/QueryPages.h"
+#include "core/db/RowCountInBackground.h"
 #include "core/db/RowSet.h"
 #include "core/scan/Purges.h"
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include <QDate>
 #include <QDateTime>
@@ -186,6 +191,46 @@ TEST_P(AuditDatabaseOnBothTest, TheAutoPurgeEmptiesTheCollectedTablesAndKeepsTem
     }
 }
 
+// cv.mdb counts a result at once; the central database counts no further than its first rows,
+// and the whole count comes from a reader of its own on another thread.
+TEST_P(AuditDatabaseOnBothTest, ALongResultIsCountedAtOnceOnCvMdbAndLaterOnTheCentralDatabase)
+{
+    {
+        AuditDatabase writer;
+        ASSERT_NO_FATAL_FAILURE(openWriter(writer));
+        ASSERT_FALSE(writer.beginTransaction().isError());
+        QList<Fields> rows;
+        for (int i = 0; i < 1500; ++i)
+            rows.append(detailRow(u"f%1"_s.arg(i), u"F:\\"_s, i));
+        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
+        ASSERT_FALSE(writer.commit().isError());
+    }
+    AuditDatabase reader;
+    ASSERT_NO_FATAL_FAILURE(openReader(reader));
+    QueryPages pages(reader);
+    ASSERT_FALSE(pages.open(reader.translate(u"SELECT * FROM Detail WHERE Bytes >= 100"_s)).isError());
+    EXPECT_EQ(pages.countPending(), central());
+    EXPECT_EQ(pages.rowCount(), central() ? QueryPages::rowsCountedAtOpen : 1400);
+
+    QueryPages shortOne(reader);
+    ASSERT_FALSE(shortOne.open(reader.translate(u"SELECT * FROM Detail WHERE Bytes < 1000"_s)).isError());
+    EXPECT_FALSE(shortOne.countPending());
+    EXPECT_EQ(shortOne.rowCount(), 1000);
+    if (!central())
+        return;
+
+    std::promise<DbResult<qint64>> counted;
+    const RowCountInBackground counting(reader, pages.sql(),
+                                        [&counted](const DbResult<qint64>& count) { counted.set_value(count); });
+    std::future<DbResult<qint64>> count = counted.get_future();
+    ASSERT_EQ(count.wait_for(std::chrono::minutes(1)), std::future_status::ready);
+    const DbResult<qint64> result = count.get();
+    EXPECT_FALSE(result.error.isError()) << result.error.text().toStdString();
+    EXPECT_EQ(result.value, 1400);
+    pages.setCountedRows(result.value);
+    EXPECT_EQ(pages.read(1395, 10).size(), 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, AuditDatabaseOnBothTest, ::testing::Values(Engine::Sqlite, Engine::Postgres),
                          engineName);
 
@@ -277,6 +322,36 @@ TEST_P(CentralAuditDatabaseTest, AStatementThatRunsTooLongIsStoppedAndTheReaderG
     EXPECT_TRUE(tooLong.error.description.contains(u"ran longer than"_s)) << tooLong.error.text().toStdString();
     EXPECT_EQ(reader.queryValue(u"SELECT Count(*) FROM Detail"_s).value.toLongLong(), 2000);
     EXPECT_TRUE(reader.execute(u"DELETE * FROM Detail"_s).isError());
+}
+
+// A count given up while the server is at it is stopped there, and nothing is reported of it.
+TEST_P(CentralAuditDatabaseTest, ACountGivenUpIsStoppedOnTheServer)
+{
+    {
+        AuditDatabase writer;
+        ASSERT_NO_FATAL_FAILURE(openWriter(writer));
+        ASSERT_FALSE(writer.beginTransaction().isError());
+        QList<Fields> rows;
+        for (int i = 0; i < 2000; ++i)
+            rows.append(detailRow(u"f%1"_s.arg(i), u"F:\\"_s, i));
+        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
+        ASSERT_FALSE(writer.commit().isError());
+    }
+    AuditDatabase reader;
+    ASSERT_NO_FATAL_FAILURE(openReader(reader));
+    bool reported = false;
+    {
+        // 8,000,000,000 rows: a count that would outlast the test.
+        const RowCountInBackground counting(reader, reader.translate(u"SELECT * FROM Detail AS a, Detail AS b, Detail AS c"_s).sql,
+                                            [&reported](const DbResult<qint64>&) { reported = true; });
+        const QString running = u"SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND "
+                                "query LIKE 'SELECT COUNT(*) FROM (%'"_s;
+        for (int wait = 0; wait < 600 && adminValue(running) == u"0"_s; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_EQ(adminValue(running), u"1"_s) << "the count never started on the server";
+    }
+    EXPECT_FALSE(reported);
+    EXPECT_EQ(reader.queryValue(u"SELECT Count(*) FROM Detail"_s).value.toLongLong(), 2000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Central, CentralAuditDatabaseTest, ::testing::Values(Engine::Postgres), engineName);

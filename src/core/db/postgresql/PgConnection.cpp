@@ -203,6 +203,20 @@ DbError PgConnection::setSetting(const QString& name, const QString& value)
     return execute(u"SELECT set_config($1, $2, false)"_s, {name, value});
 }
 
+PgCancel::PgCancel(pg_conn* connection) : m_cancel(connection ? PQgetCancel(connection) : nullptr) {}
+
+PgCancel::~PgCancel()
+{
+    if (m_cancel)
+        PQfreeCancel(m_cancel);
+}
+
+bool PgCancel::send() const
+{
+    char reason[256];
+    return m_cancel && PQcancel(m_cancel, reason, sizeof reason) == 1;
+}
+
 int PgConnection::backendPid() const
 {
     return m_connection ? PQbackendPID(m_connection) : 0;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+struct pg_cancel;
 struct pg_conn;
 struct pg_result;
 
@@ -95,6 +96,23 @@ private:
     pg_conn* m_connection = nullptr;
     QString m_shownName;
     QString m_password;
+};
+
+// Asks the server to stop whatever statement one session is running; from any thread, for as
+// long as that session is open.
+class PgCancel
+{
+public:
+    explicit PgCancel(pg_conn* connection);
+    ~PgCancel();
+    PgCancel(const PgCancel&) = delete;
+    PgCancel& operator=(const PgCancel&) = delete;
+
+    // Whether the server could be asked; a statement that ended first is not stopped.
+    bool send() const;
+
+private:
+    pg_cancel* m_cancel;
 };
 
 // A parameter as PostgreSQL reads it in text form; nullopt for a null.
