@@ -130,6 +130,23 @@ TEST_F(PgCopyWriterTest, ARefusedValueEndsTheTransactionWithNothingKept)
     EXPECT_EQ(rowsOf(u"NewFiles"_s), u"1"_s);
 }
 
+// The server takes a COPY's rows while the next are gathered: a refused one fails the statement
+// that follows it with the COPY's own words, and the run keeps nothing.
+TEST_F(PgCopyWriterTest, ACopyRefusedWhileTheRunGoesOnFailsTheNextStatementWithItsWords)
+{
+    PgCopyTransaction transaction(session_);
+    ASSERT_FALSE(transaction.begin().isError());
+    PgCopyWriter newFiles(transaction, u"NewFiles"_s, newFilesColumns);
+    QList<QVariant> bad = newFile(u"bad"_s);
+    bad[4] = u"many"_s;
+    ASSERT_FALSE(newFiles.append(bad).isError());
+    ASSERT_FALSE(transaction.flush().isError()); // sent; the answer is read by what comes next
+    const DbError failed = transaction.execute(u"SELECT 1"_s);
+    EXPECT_TRUE(failed.description.contains(u"bigint"_s)) << failed.text().toStdString();
+    EXPECT_EQ(transaction.commit().text(), failed.text());
+    EXPECT_EQ(rowsOf(u"NewFiles"_s), u"0"_s);
+}
+
 TEST_F(PgCopyWriterTest, AConnectionLostInTheMiddleOfACopyLeavesNothing)
 {
     PgCopyTransaction transaction(session_);

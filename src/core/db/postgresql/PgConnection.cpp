@@ -144,9 +144,29 @@ DbError PgConnection::connectionError() const
     return connectionLostError(reason);
 }
 
-PgResult PgConnection::lastResult()
+bool PgConnection::endCopy()
 {
-    return answer(PQgetResult(m_connection));
+    m_copyEnding = PQputCopyEnd(m_connection, nullptr) == 1;
+    return m_copyEnding;
+}
+
+DbError PgConnection::settleCopy()
+{
+    if (!m_copyEnding)
+        return {};
+    m_copyEnding = false;
+    const PgResult ended = answer(PQgetResult(m_connection));
+    // Every answer is read, so that the connection takes the next statement.
+    while (pg_result* more = PQgetResult(m_connection))
+        PQclear(more);
+    return ended.error;
+}
+
+PgResult PgConnection::afterCopy(PgResult result, const DbError& copyError)
+{
+    if (copyError.isError())
+        result.error = copyError;
+    return result;
 }
 
 PgResult PgConnection::answer(pg_result* result) const
@@ -165,13 +185,15 @@ PgResult PgConnection::exec(const QString& sql, const QList<QVariant>& parameter
 {
     if (m_connection == nullptr || !parameters.isEmpty())
         return execOne(sql, parameters);
-    return answer(PQexec(m_connection, sql.toUtf8().constData()));
+    const DbError copyError = settleCopy();
+    return afterCopy(answer(PQexec(m_connection, sql.toUtf8().constData())), copyError);
 }
 
 PgResult PgConnection::execOne(const QString& sql, const QList<QVariant>& parameters)
 {
     if (m_connection == nullptr)
         return PgResult(nullptr, connectionLostError(u"not connected"_s));
+    const DbError copyError = settleCopy();
     std::vector<std::optional<QByteArray>> texts;
     std::vector<const char*> values;
     texts.reserve(static_cast<std::size_t>(parameters.size()));
@@ -179,15 +201,17 @@ PgResult PgConnection::execOne(const QString& sql, const QList<QVariant>& parame
         texts.push_back(parameterText(parameter));
         values.push_back(texts.back() ? texts.back()->constData() : nullptr);
     }
-    return answer(PQexecParams(m_connection, sql.toUtf8().constData(), static_cast<int>(values.size()), nullptr,
-                               values.data(), nullptr, nullptr, 0));
+    return afterCopy(answer(PQexecParams(m_connection, sql.toUtf8().constData(), static_cast<int>(values.size()),
+                                         nullptr, values.data(), nullptr, nullptr, 0)),
+                     copyError);
 }
 
 PgResult PgConnection::describe(const QString& sql)
 {
     if (!isOpen())
         return answer(nullptr);
-    PgResult prepared = answer(PQprepare(m_connection, "", sql.toUtf8().constData(), 0, nullptr));
+    const DbError copyError = settleCopy();
+    PgResult prepared = afterCopy(answer(PQprepare(m_connection, "", sql.toUtf8().constData(), 0, nullptr)), copyError);
     if (!prepared.ok())
         return prepared;
     return answer(PQdescribePrepared(m_connection, ""));

@@ -87,15 +87,20 @@ public:
     pg_conn* handle() const { return m_connection; }
     // The error of the connection itself (lost, never made), with libpq's reason.
     DbError connectionError() const;
-    // The outcome of a statement whose answer is still to be read (COPY's end).
-    PgResult lastResult();
+    // Ends the COPY whose rows were sent without waiting for the server to take them, so that the
+    // next rows are made ready meanwhile. The next statement on the connection first reads the
+    // COPY's outcome and, should the COPY have failed, runs and then fails with the COPY's error.
+    bool endCopy();
 
 private:
     PgResult answer(pg_result* result) const;
+    DbError settleCopy();
+    static PgResult afterCopy(PgResult result, const DbError& copyError);
 
     pg_conn* m_connection = nullptr;
     QString m_shownName;
     QString m_password;
+    bool m_copyEnding = false; // a COPY ended whose outcome is still to be read
 };
 
 // Asks the server to stop whatever statement one session is running; from any thread, for as

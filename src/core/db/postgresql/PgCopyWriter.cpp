@@ -167,26 +167,22 @@ DbError PgCopyTransaction::flushFor(const QString& sql)
     return {};
 }
 
-// One COPY with the rows the writer has gathered.
+// One COPY with the rows the writer has gathered. The server takes them while the next rows are
+// gathered: the next statement reads how it went.
 DbError PgCopyTransaction::send(PgCopyWriter& writer)
 {
     if (writer.m_rows.isEmpty())
         return {};
+    // The COPY before this one ends here: its failure is this one's.
     const PgResult started = m_connection.exec(writer.copyStatement());
-    if (!started.isCopyIn())
+    if (!started.ok() || !started.isCopyIn())
         return lost(started.ok() ? DbError{DbErrorNumber::Unspecified, u"The server did not start the COPY."_s}
                                  : started.error);
     const bool sent =
         PQputCopyData(m_connection.handle(), writer.m_rows.constData(), static_cast<int>(writer.m_rows.size())) == 1 &&
-        PQputCopyEnd(m_connection.handle(), nullptr) == 1;
+        m_connection.endCopy();
     writer.m_rows.clear();
-    if (!sent)
-        return lost(m_connection.connectionError());
-    PgResult ended = m_connection.lastResult();
-    // Every answer is read, so that the connection takes the next statement.
-    while (m_connection.lastResult().hasResult()) {
-    }
-    return ended.ok() ? DbError{} : lost(ended.error);
+    return sent ? DbError{} : lost(m_connection.connectionError());
 }
 
 DbError PgCopyTransaction::lost(const DbError& error)
