@@ -26,20 +26,25 @@ constexpr EventCount eventCounts[] = {
 };
 
 // The directory is bound, never pasted into the statement, so a name with a quote counts too.
-// The half-open day range takes in every event time of the calendar day.
+// The half-open day range takes in every event time of the calendar day. The five counts are
+// one statement: a central database answers each statement over the network.
 void writeActivityRow(DatabaseUpdate& update, RowCounts& counts, RowSet& activity, const QString& directory)
 {
+    QList<RowCounts::CountOf> eventsOfDay;
+    for (const EventCount& event : eventCounts) {
+        const QString dateColumn = QString::fromUtf16(event.dateColumn);
+        eventsOfDay.append({QString::fromUtf16(event.table),
+                            {{dateColumn, Comparison::GreaterOrEqual, update.ScanDate},
+                             {dateColumn, Comparison::Less, update.ScanDate.addDays(1)},
+                             {u"Directory"_s, Comparison::Equal, directory}}});
+    }
+    const DbResult<QList<qint64>> counted = counts.countEach(eventsOfDay);
     activity.addNew();
     activity.setField(u"Directory"_s, directory);
     activity.setField(u"SysDate"_s, update.ScanDate);
-    for (const EventCount& event : eventCounts) {
-        const QString dateColumn = QString::fromUtf16(event.dateColumn);
-        const DbResult<qint64> count = counts.count(
-            QString::fromUtf16(event.table), {{dateColumn, Comparison::GreaterOrEqual, update.ScanDate},
-                                              {dateColumn, Comparison::Less, update.ScanDate.addDays(1)},
-                                              {u"Directory"_s, Comparison::Equal, directory}});
-        if (count.ok() && count.value != 0)
-            activity.setField(QString::fromUtf16(event.activityColumn), count.value);
+    for (qsizetype i = 0; counted.ok() && i < counted.value.size(); ++i) {
+        if (counted.value[i] != 0)
+            activity.setField(QString::fromUtf16(eventCounts[i].activityColumn), counted.value[i]);
     }
     activity.update();
 }

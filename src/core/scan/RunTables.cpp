@@ -60,24 +60,42 @@ DbError prepareBound(AuditDatabase& database, DbStatement& statement, const QStr
 
 DbResult<qint64> RowCounts::count(const QString& table, const QList<Condition>& conditions)
 {
-    const DbResult<BoundConditions> bound = conditionsOn(m_database, table, conditions);
-    if (!bound.ok())
-        return {0, bound.error};
-    const QString sql = u"SELECT count(*) FROM "_s + quotedIdentifier(m_database.tableLayout(table).value.name) +
-                        u" WHERE "_s + bound.value.sql;
+    const DbResult<QList<qint64>> counted = countEach({{table, conditions}});
+    return {counted.ok() ? counted.value.first() : 0, counted.error};
+}
+
+DbResult<QList<qint64>> RowCounts::countEach(const QList<CountOf>& counts)
+{
+    QStringList subqueries;
+    QVariantList values;
+    for (const CountOf& count : counts) {
+        const DbResult<BoundConditions> bound =
+            conditionsOn(m_database, count.table, count.conditions, static_cast<int>(values.size()) + 1);
+        if (!bound.ok())
+            return {{}, bound.error};
+        subqueries.append(u"(SELECT count(*) FROM "_s +
+                          quotedIdentifier(m_database.tableLayout(count.table).value.name) + u" WHERE "_s +
+                          bound.value.sql + u')');
+        values.append(bound.value.values);
+    }
+    const QString sql = u"SELECT "_s + subqueries.join(u", "_s);
     auto statement = m_statements.find(sql);
     if (statement == m_statements.end()) {
         DbStatement prepared;
         if (const DbError error = m_database.prepare(prepared, sql); error.isError())
-            return {0, error};
+            return {{}, error};
         statement = m_statements.emplace(sql, std::move(prepared)).first;
     }
     DbStatement& counting = statement->second;
-    for (int i = 0; i < bound.value.values.size(); ++i)
-        counting.bind(i + 1, bound.value.values[i]);
-    const DbResult<qint64> result = counting.step() == DbStatement::Step::Row
-                                        ? DbResult<qint64>{counting.value(0).toLongLong(), {}}
-                                        : DbResult<qint64>{0, counting.error()};
+    for (int i = 0; i < values.size(); ++i)
+        counting.bind(i + 1, values[i]);
+    DbResult<QList<qint64>> result;
+    if (counting.step() == DbStatement::Step::Row) {
+        for (int column = 0; column < counts.size(); ++column)
+            result.value.append(counting.value(column).toLongLong());
+    } else {
+        result.error = counting.error();
+    }
     counting.reset();
     return result;
 }

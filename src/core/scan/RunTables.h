@@ -75,8 +75,17 @@ DbError prepareBound(AuditDatabase& database, DbStatement& statement, const QStr
 class RowCounts
 {
 public:
+    struct CountOf
+    {
+        QString table;
+        QList<Condition> conditions;
+    };
+
     explicit RowCounts(AuditDatabase& database) : m_database(database) {}
     DbResult<qint64> count(const QString& table, const QList<Condition>& conditions);
+    // Several counts in one statement, in their order: one round trip to a central database
+    // where each on its own would take one.
+    DbResult<QList<qint64>> countEach(const QList<CountOf>& counts);
 
 private:
     AuditDatabase& m_database;
