@@ -32,6 +32,15 @@ Fields detailRow(const QString& file, const QString& directory, qint64 bytes)
             {u"Bytes"_s, bytes}};
 }
 
+// count Detail rows of file names pattern.arg(i), numbered from 0 and padded to width digits.
+QList<Fields> detailRows(int count, const QString& pattern, int width = 0)
+{
+    QList<Fields> rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(detailRow(pattern.arg(i, width, 10, QChar(u'0')), u"F:\\"_s, i));
+    return rows;
+}
+
 } // namespace
 
 class AuditDatabaseOnBothTest : public AuditEngines
@@ -195,16 +204,7 @@ TEST_P(AuditDatabaseOnBothTest, TheAutoPurgeEmptiesTheCollectedTablesAndKeepsTem
 // and the whole count comes from a reader of its own on another thread.
 TEST_P(AuditDatabaseOnBothTest, ALongResultIsCountedAtOnceOnCvMdbAndLaterOnTheCentralDatabase)
 {
-    {
-        AuditDatabase writer;
-        ASSERT_NO_FATAL_FAILURE(openWriter(writer));
-        ASSERT_FALSE(writer.beginTransaction().isError());
-        QList<Fields> rows;
-        for (int i = 0; i < 1500; ++i)
-            rows.append(detailRow(u"f%1"_s.arg(i), u"F:\\"_s, i));
-        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
-        ASSERT_FALSE(writer.commit().isError());
-    }
+    ASSERT_NO_FATAL_FAILURE(commitRows(u"Detail"_s, detailRows(1500, u"f%1"_s)));
     AuditDatabase reader;
     ASSERT_NO_FATAL_FAILURE(openReader(reader));
     QueryPages pages(reader);
@@ -267,17 +267,9 @@ TEST_P(CentralAuditDatabaseTest, APurgeOfOneStationLeavesTheOtherStationsRows)
 TEST_P(CentralAuditDatabaseTest, AnAutoPurgeGoesOnWhileAConsoleReadsTheTable)
 {
     initialise(u"st2"_s);
-    for (const QString& name : {station, u"st2"_s}) {
-        AuditDatabase writer;
-        ASSERT_NO_FATAL_FAILURE(openWriter(writer, name));
-        ASSERT_FALSE(writer.beginTransaction().isError());
-        QList<Fields> rows;
-        // More than one block of the console's cursor, which then stays open between blocks.
-        for (int i = 0; i < 1500; ++i)
-            rows.append(detailRow(name + u"-%1.txt"_s.arg(i, 4, 10, QChar(u'0')), u"F:\\"_s, i));
-        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
-        ASSERT_FALSE(writer.commit().isError());
-    }
+    // More than one block of the console's cursor, which then stays open between blocks.
+    for (const QString& name : {station, u"st2"_s})
+        ASSERT_NO_FATAL_FAILURE(commitRows(u"Detail"_s, detailRows(1500, name + u"-%1.txt"_s, 4), name));
     AuditDatabase console;
     ASSERT_NO_FATAL_FAILURE(openReader(console));
     QueryCursor reading(console);
@@ -303,16 +295,7 @@ TEST_P(CentralAuditDatabaseTest, AnAutoPurgeGoesOnWhileAConsoleReadsTheTable)
 // the same connection serves the next statement.
 TEST_P(CentralAuditDatabaseTest, AStatementThatRunsTooLongIsStoppedAndTheReaderGoesOn)
 {
-    {
-        AuditDatabase writer;
-        ASSERT_NO_FATAL_FAILURE(openWriter(writer));
-        ASSERT_FALSE(writer.beginTransaction().isError());
-        QList<Fields> rows;
-        for (int i = 0; i < 2000; ++i)
-            rows.append(detailRow(u"f%1"_s.arg(i), u"F:\\"_s, i));
-        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
-        ASSERT_FALSE(writer.commit().isError());
-    }
+    ASSERT_NO_FATAL_FAILURE(commitRows(u"Detail"_s, detailRows(2000, u"f%1"_s)));
     AuditDatabase reader;
     ASSERT_NO_FATAL_FAILURE(openReader(reader, 200));
     // 8,000,000,000 rows: no server counts them within the limit.
@@ -327,16 +310,7 @@ TEST_P(CentralAuditDatabaseTest, AStatementThatRunsTooLongIsStoppedAndTheReaderG
 // A count given up while the server is at it is stopped there, and nothing is reported of it.
 TEST_P(CentralAuditDatabaseTest, ACountGivenUpIsStoppedOnTheServer)
 {
-    {
-        AuditDatabase writer;
-        ASSERT_NO_FATAL_FAILURE(openWriter(writer));
-        ASSERT_FALSE(writer.beginTransaction().isError());
-        QList<Fields> rows;
-        for (int i = 0; i < 2000; ++i)
-            rows.append(detailRow(u"f%1"_s.arg(i), u"F:\\"_s, i));
-        ASSERT_NO_FATAL_FAILURE(appendRows(writer, u"Detail"_s, rows));
-        ASSERT_FALSE(writer.commit().isError());
-    }
+    ASSERT_NO_FATAL_FAILURE(commitRows(u"Detail"_s, detailRows(2000, u"f%1"_s)));
     AuditDatabase reader;
     ASSERT_NO_FATAL_FAILURE(openReader(reader));
     bool reported = false;

@@ -20,6 +20,15 @@ void AuditEngines::openWriter(AuditDatabase& database, const QString& asStation)
     ASSERT_FALSE(error.isError()) << error.text().toStdString();
 }
 
+void AuditEngines::commitRows(const QString& table, const QList<Fields>& rows, const QString& asStation)
+{
+    AuditDatabase writer;
+    ASSERT_NO_FATAL_FAILURE(openWriter(writer, asStation));
+    ASSERT_FALSE(writer.beginTransaction().isError());
+    ASSERT_NO_FATAL_FAILURE(appendRows(writer, table, rows));
+    ASSERT_FALSE(writer.commit().isError());
+}
+
 void AuditEngines::openReader(AuditDatabase& database, int statementTimeoutMs)
 {
     const DbError error = central() ? database.openCentral(databaseName(), {}, AuditDatabase::Access::ReadOnly,

@@ -30,6 +30,8 @@ protected:
     // The run's and the purges' connection, as station st1; the readers' connection.
     void openWriter(AuditDatabase& database, const QString& asStation = station);
     void openReader(AuditDatabase& database, int statementTimeoutMs = AuditDatabase::defaultStatementTimeoutMs);
+    // The rows appended and committed in one run of the station.
+    void commitRows(const QString& table, const QList<Fields>& rows, const QString& asStation = station);
 
     // Every row of a Jet SELECT as a reader sees it (QueryCursor), or the error's text.
     QList<QVariantList> rowsOf(const QString& jetStatement);
