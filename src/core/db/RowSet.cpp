@@ -38,6 +38,7 @@ DbError RowSet::open(const QString& table, const QString& orderColumn)
         return layout.error;
     m_layout = layout.value;
     m_columnIndexes.clear();
+    m_literalColumns.clear();
     m_orderIndex = orderColumn.isEmpty() ? -1 : m_layout.indexOf(orderColumn);
     if (!orderColumn.isEmpty() && m_orderIndex < 0)
         return itemNotFoundError(orderColumn);
@@ -283,10 +284,23 @@ void RowSet::settleAppends() const
 
 int RowSet::columnIndex(const QString& column)
 {
-    if (const auto known = m_columnIndexes.constFind(column); known != m_columnIndexes.cend())
-        return *known;
-    const int index = m_layout.indexOf(column);
-    m_columnIndexes.insert(column, index);
+    // A literal's text is not allocated: the string holds no data header of its own.
+    const bool literal = !column.data_ptr().isMutable();
+    if (literal) {
+        for (const LiteralColumn& known : m_literalColumns) {
+            if (known.text == column.constData() && known.size == column.size())
+                return known.index;
+        }
+    }
+    int index = 0;
+    if (const auto known = m_columnIndexes.constFind(column); known != m_columnIndexes.cend()) {
+        index = *known;
+    } else {
+        index = m_layout.indexOf(column);
+        m_columnIndexes.insert(column, index);
+    }
+    if (literal)
+        m_literalColumns.push_back({column.constData(), column.size(), index});
     return index;
 }
 

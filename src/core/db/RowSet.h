@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace corvane {
 
@@ -102,6 +103,15 @@ private:
     int m_orderIndex = -1;
     // Column indexes by the caller's exact spelling: appends set the same names row after row.
     QHash<QString, int> m_columnIndexes;
+    // The same for names written as literals, found by the address of their text, which lives as
+    // long as the program: the scan's appends need no hashing of the name.
+    struct LiteralColumn
+    {
+        const QChar* text;
+        qsizetype size;
+        int index;
+    };
+    std::vector<LiteralColumn> m_literalColumns;
     std::map<QString, DbStatement> m_statements;
     DbStatement m_insert;
     std::unique_ptr<PgCopyWriter> m_copy;

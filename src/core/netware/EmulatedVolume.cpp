@@ -244,10 +244,10 @@ QByteArrayList EmulatedVolume::spelledAsOnDisk(const QByteArrayList& components)
 // A name the folder's listing holds as spelled needs no look at the disk: a scan parses the path
 // of every file it has just listed.
 std::optional<QByteArray> EmulatedVolume::nameInFolder(const QByteArray& directory,
-                                                       const QByteArray& name) const
+                                                       const QByteArray& name)
 {
-    const auto names = m_names.constFind(directory);
-    if (names != m_names.cend() && names->shortNameOf(name))
+    const DirectoryNames* names = m_names.find(directory);
+    if (names != nullptr && names->shortNameOf(name))
         return name;
     return nameOnDisk(pathOf(directory), name);
 }
@@ -257,11 +257,9 @@ std::optional<QByteArray> EmulatedVolume::nameInFolder(const QByteArray& directo
 template <typename Lookup>
 std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, const Lookup& lookup)
 {
-    auto names = m_names.find(directory);
-    if (names == m_names.end()) {
-        if (m_names.size() >= FoldersRemembered)
-            m_names.clear();
-        names = m_names.insert(directory, DirectoryNames());
+    DirectoryNames* names = m_names.find(directory);
+    if (names == nullptr) {
+        names = &m_names.insert(directory, DirectoryNames());
     } else if (const std::optional<QByteArray> found = lookup(*names)) {
         return found;
     }
@@ -270,7 +268,7 @@ std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, 
         return !top || !m_configuration.holdsServerEntry(name);
     };
     if (!names->refresh(pathOf(directory), listed)) {
-        m_names.erase(names);
+        m_names.erase(directory);
         return std::nullopt;
     }
     return lookup(*names);
@@ -319,7 +317,8 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     const statx_timestamp& creation = hasBirthTime ? status->stx_btime : status->stx_ctime;
     EntryInfo info;
     info.shortName = shortName.toUpper();
-    info.entryNumber = m_names[directory].entryNumberOf(*longName);
+    const DirectoryNames* names = m_names.find(directory);
+    info.entryNumber = names != nullptr ? names->entryNumberOf(*longName) : 0;
     info.attributes = attributes;
     info.created = set.created.value_or(m_times.pack(creation.tv_sec));
     info.creatorId = set.creator.value_or(objectIdOfUid(status->stx_uid));
@@ -337,11 +336,8 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
 // few hundred folders.
 const OverridesByName& EmulatedVolume::overridesOf(const QByteArray& directory)
 {
-    const auto known = m_overrides.constFind(directory);
-    if (known != m_overrides.cend())
+    if (const OverridesByName* known = m_overrides.find(directory))
         return *known;
-    if (m_overrides.size() >= FoldersRemembered)
-        m_overrides.clear();
     const QByteArray folded = caseFolded(directory);
     QStringList warnings;
     OverridesByName overrides = m_metadata.folder(folded, warnings);
@@ -352,7 +348,7 @@ const OverridesByName& EmulatedVolume::overridesOf(const QByteArray& directory)
         else
             m_folderWarnings.insert(folded, warnings);
     }
-    return *m_overrides.insert(directory, std::move(overrides));
+    return m_overrides.insert(directory, std::move(overrides));
 }
 
 // The metadata file's hand entries go over what the server learned elsewhere, field by field.

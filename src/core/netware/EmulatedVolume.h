@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/netware/FolderCache.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/ShortNames.h"
 #include "core/netware/VolumeKnowledge.h"
@@ -110,7 +111,7 @@ private:
     QByteArray pathOf(const QByteArray& directory) const;
     std::optional<ResolvedDirectory> resolveDirectory(const QByteArrayList& components) const;
     std::optional<QByteArray> recentDirectory(RecentFolder& recent, const QByteArrayList& components);
-    std::optional<QByteArray> nameInFolder(const QByteArray& directory, const QByteArray& name) const;
+    std::optional<QByteArray> nameInFolder(const QByteArray& directory, const QByteArray& name);
     template <typename Lookup>
     std::optional<QByteArray> findName(const QByteArray& directory, const Lookup& lookup);
     void rebuildDeletedEntries();
@@ -133,9 +134,9 @@ private:
     // while the folder has not changed (they are given in the order of the sorted listing).
     static constexpr qsizetype FoldersRemembered = 256;
     QHash<QByteArray, ResolvedDirectory> m_directories; // by the components as asked for
-    QHash<QByteArray, DirectoryNames> m_names;
+    FolderCache<DirectoryNames> m_names{FoldersRemembered};
     // The metadata's overrides are read a folder at a time, when an entry of it is first asked for.
-    QHash<QByteArray, OverridesByName> m_overrides; // by the folder as spelled on disk
+    FolderCache<OverridesByName> m_overrides{FoldersRemembered}; // by the folder as spelled on disk
     // The warnings last given about a folder's values (by the folder case-folded), given again only
     // when they change, as those of the whole file are.
     QHash<QByteArray, QStringList> m_folderWarnings;
