@@ -1,31 +1,38 @@
 #!/usr/bin/env bash
-# Prints the directory scan figures, measured in one run over the same tree (FOLDERS folders of
-# FILES files, every event of every file today, all tables on):
-#   - a plain statx walk and the bare walk-and-insert program (cv_bare_scan), the practical limit;
+# Prints the scan figures over one tree (FOLDERS folders of FILES files, every event of every file
+# today, all tables on), each the median of ROUNDS rounds (default 7) with its min and max; within a
+# round the programs take turns, as the machine's own speed drifts by a fifth over a minute:
+#   - the bare walk-and-insert program (cv_bare_scan), the practical limit, and its CPU time;
 #   - ScanDirectory over \\BENCH\VOL into cv.mdb (target >= 80 % of the bare program);
-#   - the whole program, `cv --scan`, with its wall time and peak memory (target < 100 MiB), and
-#     `aide --init` checking the same metadata (p+u+g+s+m+a+c, no hashes) (target: cv >= 1.5 x aide);
-#   - `cv --scan` again once every event lies on an earlier day, so that it writes Detail rows only.
-# With LARGE_FOLDERS, a second tree of LARGE_FOLDERS x FILES files gives the peak memory of
-# `cv --scan` as the tree grows (target: flat). Each rate is the best of three rounds: the machine's
-# own noise is larger than the differences measured. Every run starts after `sync`, so that none
-# pays for the writeback of the database the run before it wrote. Builds its own Release tree;
+#   - the whole program, `cv --scan`: wall time, CPU time (user+sys) against the bare program's
+#     (target <= 1.5 x), peak memory (target < 100 MiB) and each step's share of the run (target:
+#     the steps after the scan <= 10 %), against `aide --init` checking the same metadata
+#     (p+u+g+s+m+a+c, no hashes) (target: cv >= 1.5 x aide by the median);
+#   - both again on one core (taskset -c 0) (target: cv at least as fast as aide);
+#   - `cv --scan` once every event lies on an earlier day, so that it writes Detail rows only.
+# With LARGE (FOLDERSxFILES, as 10000x100), the whole program and aide take turns over a second,
+# large tree (LARGE_ROUNDS rounds, default ROUNDS): the time per file against the first tree's
+# (target: within 1.3 x) and the peak memory (target: flat). Every run starts after `sync`, so that
+# none pays for the writeback of the database the run before it wrote. Builds its own Release tree;
 # installs aide with apt-get where it can (as root) and says so where it cannot.
-#   bench/run-scan-bench.sh [FOLDERS FILES [LARGE_FOLDERS]]
-#   (default 2000 x 50; BUILD_DIR overrides build-scan-bench)
+#   bench/run-scan-bench.sh [FOLDERS FILES [LARGE]]
+#   (default 2000 x 50; ROUNDS, LARGE_ROUNDS; BUILD_DIR overrides build-scan-bench)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-scan-bench}
 folders=${1:-2000}
 files=${2:-50}
-largeFolders=${3:-}
+large=${3:-}
+rounds=${ROUNDS:-7}
+largeRounds=${LARGE_ROUNDS:-$rounds}
 bin=$build/bin
 
 if ! command -v aide >/dev/null && [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
     echo "installing aide for the comparison (apt-get install aide)..."
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends aide >/dev/null 2>&1 || true
 fi
+command -v aide >/dev/null || echo "aide is not installed and could not be (apt-get install aide as root): no comparison"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCV_BUILD_TESTS=OFF >/dev/null
 ninja -C "$build" cv cv_database cv_scan_bench cv_bare_scan >/dev/null
@@ -34,104 +41,129 @@ tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 "$bin/cv_scan_bench" make "$tree" "$folders" "$files"
 "$bin/cv_bare_scan" walk "$tree/vol" >/dev/null # warms the caches
+results=$tree/results
+mkdir "$results"
 
-best() { sort -n | tail -1; }
-lowest() { sort -n | head -1; }
+# "median (min-max)" of the numbers in a file, one per line.
+spread() { sort -g "$1" | awk '{ v[NR] = $1 } END { printf "%.4g (%.4g-%.4g)", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1], v[NR] }'; }
+median() { spread "$1" | cut -d' ' -f1; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# Appends "wall cpu peak-KiB" of the command's run to the file named first.
+timed() {
+    local into=$1
+    shift
+    sync
+    /usr/bin/time -f '%e %U %S %M' -o "$tree/time" "$@" >/dev/null 2>"$tree/stderr" ||
+        { echo "$* failed:" >&2; tail -5 "$tree/stderr" >&2; exit 1; }
+    awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$tree/time" >>"$into"
+}
+column() { cut -d' ' -f"$1" "$2" >"$2.$1"; echo "$2.$1"; }
 
-# One run of each program; every run starts with no writeback of the run before it pending.
 bareRun() {
     cp "$bin/cv.mdb" "$tree/bare.mdb"
-    sync
-    "$bin/cv_bare_scan" insert "$tree/vol" "$tree/bare.mdb" | cut -d' ' -f2
+    timed "$results/bare" "$bin/cv_bare_scan" insert "$tree/vol" "$tree/bare.mdb"
 }
-# The volume listed by its UNC name, as an administrator lists it, or by its local folder.
-scanRun() {
+scanDirectoryRun() {
     sync
-    "$bin/cv_scan_bench" scan "$tree" "$@"
+    "$bin/cv_scan_bench" scan "$tree" | cut -d' ' -f2 >>"$results/scan"
 }
-# The whole program over its own home folder: the path list holds the volume, every table is on.
-# Prints "seconds peak-KiB", into a fresh cv.mdb and registry (a second run of the day would stop
-# at its question).
+# The whole program over its home folder: the path list holds the volume, every table is on, into
+# a fresh cv.mdb and registry (a second run of the day would stop at its question). The step
+# timings go to "$1.steps".
 wholeProgramRun() {
-    local home=$1
+    local home=$1 into=$2
+    shift 2
     rm -rf "$home/registry"
     CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry "$bin/cv" --add-path '\\BENCH\VOL' >/dev/null
     cp "$bin/cv.mdb" "$home/cv.mdb"
-    sync
-    CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry \
-        /usr/bin/time -f '%e %M' -o "$home/time" "$bin/cv" --scan >/dev/null 2>&1 ||
-        { echo "cv --scan failed" >&2; exit 1; }
-    cat "$home/time"
+    CORVANE_NET_TIMINGS=1 CORVANE_NET_HOME=$home CORVANE_NET_REGISTRY=$home/registry \
+        timed "$into" "$@" "$bin/cv" --scan
+    grep -E '^[a-z]+ +[0-9.]+ s +[0-9.]+ %$' "$tree/stderr" >>"$into.steps"
 }
 aideRun() {
+    local volume=$1 into=$2
+    shift 2
+    printf 'database_out=file:%s/aide.db\ngzip_dbout=no\nMeta = p+u+g+s+m+a+c\n%s Meta\n' \
+        "$tree" "$volume" >"$tree/aide.conf"
     rm -f "$tree/aide.db"
-    sync
-    /usr/bin/time -f '%e' -o "$tree/time" aide -c "$tree/aide.conf" --init >/dev/null || true
-    cat "$tree/time"
+    timed "$into" "$@" aide -c "$tree/aide.conf" --init
 }
+haveAide() { command -v aide >/dev/null; }
 
-if command -v aide >/dev/null; then
-    printf 'database_out=file:%s/aide.db\ngzip_dbout=no\nMeta = p+u+g+s+m+a+c\n%s/vol Meta\n' \
-        "$tree" "$tree" >"$tree/aide.conf"
-fi
-
-# The machine's own speed drifts by a fifth over a minute here, so the programs take turns within
-# each round rather than running their rounds one after the other.
-results=$tree/results
-mkdir "$results"
-for _ in 1 2 3; do
-    "$bin/cv_bare_scan" walk "$tree/vol" | cut -d' ' -f2 >>"$results/walk"
-    bareRun >>"$results/bare"
-    scanRun >>"$results/scan"
-    scanRun "$tree/vol" >>"$results/local"
-    wholeProgramRun "$tree" >>"$results/cv"
-    if [ -f "$tree/aide.conf" ]; then aideRun >>"$results/aide"; fi
+for _ in $(seq "$rounds"); do
+    bareRun
+    scanDirectoryRun
+    wholeProgramRun "$tree" "$results/cv"
+    if haveAide; then aideRun "$tree/vol" "$results/aide"; fi
+    wholeProgramRun "$tree" "$results/cv1" taskset -c 0
+    if haveAide; then aideRun "$tree/vol" "$results/aide1" taskset -c 0; fi
 done
-walk=$(best <"$results/walk")
-bare=$(best <"$results/bare")
-scan=$(cut -d' ' -f2 "$results/scan" | best)
-localScan=$(cut -d' ' -f2 "$results/local" | best)
-found=$(head -1 "$results/scan" | cut -d' ' -f1)
-peak=$(cat "$results/scan" "$results/local" | cut -d' ' -f3 | best)
-start=$(cut -d' ' -f4 "$results/scan" | lowest)
-read -r cvSeconds cvPeak < <(lowest <"$results/cv")
-aideSeconds=""
-[ -f "$results/aide" ] && aideSeconds=$(lowest <"$results/aide")
+found=$((folders * files))
+
+echo "scan of $found files in $folders folders, every event today, all tables on: median (min-max) of $rounds rounds"
+bareCpu=$(median "$(column 2 "$results/bare")")
+printf '  bare walk and 5 rows a file (cv_bare_scan):  %s s wall, %s s CPU\n' \
+    "$(spread "$(column 1 "$results/bare")")" "$(spread "$results/bare.2")"
+scanRate=$(median "$results/scan")
+printf '  ScanDirectory //BENCH/VOL (cv_scan_bench):   %s files/s (%d%% of bare by the median; target >= 80%%)\n' \
+    "$(spread "$results/scan")" "$(awk -v r="$scanRate" -v s="$(median "$results/bare.1")" -v n="$found" 'BEGIN { printf "%d", 100 * r * s / n }')"
+cvWall=$(median "$(column 1 "$results/cv")")
+cvCpu=$(median "$(column 2 "$results/cv")")
+printf '  cv --scan, whole program:                    %s s wall, %s s CPU (%s x bare; target <= 1.5), %s KiB peak\n' \
+    "$(spread "$results/cv.1")" "$(spread "$results/cv.2")" "$(ratio "$cvCpu" "$bareCpu")" \
+    "$(spread "$(column 3 "$results/cv")")"
+echo "  cv --scan, share of the run by step (median %; target: all but the scan <= 10 %):"
+for step in $(awk '{ print $1 }' "$results/cv.steps" | awk '!seen[$0]++' | grep -v '^run$'); do
+    awk -v s="$step" '$1 == s { print $4 }' "$results/cv.steps" >"$tree/share"
+    printf '    %-12s %s %%\n' "$step" "$(spread "$tree/share")"
+done
+if haveAide; then
+    aideWall=$(median "$(column 1 "$results/aide")")
+    printf '  aide --init, metadata only (p+u+g+s+m+a+c):  %s s wall, %s s CPU, %s KiB peak\n' \
+        "$(spread "$results/aide.1")" "$(spread "$(column 2 "$results/aide")")" "$(spread "$(column 3 "$results/aide")")"
+    paste -d' ' "$results/aide.1" "$results/cv.1" | awk '{ printf "%.3f\n", $1 / $2 }' >"$tree/lead"
+    printf '  cv --scan ahead of aide:                     %s x by the medians (per round %s; target >= 1.5)\n' \
+        "$(ratio "$aideWall" "$cvWall")" "$(spread "$tree/lead")"
+    cv1=$(median "$(column 1 "$results/cv1")")
+    aide1=$(median "$(column 1 "$results/aide1")")
+    printf '  on one core (taskset -c 0): cv %s s, aide %s s: cv %s x (target >= 1)\n' \
+        "$(spread "$results/cv1.1")" "$(spread "$results/aide1.1")" "$(ratio "$aide1" "$cv1")"
+fi
 
 "$bin/cv_scan_bench" age "$tree" "$folders" "$files" 30
-read -r detailSeconds detailPeak < <(for _ in 1 2 3; do wholeProgramRun "$tree"; done | lowest)
+for _ in $(seq "$rounds"); do wholeProgramRun "$tree" "$results/detail"; done
+detailWall=$(median "$(column 1 "$results/detail")")
+printf '  cv --scan, events on other days (Detail only): %s s wall, %s s CPU' \
+    "$(spread "$results/detail.1")" "$(spread "$(column 2 "$results/detail")")"
+if haveAide; then printf ' (%s x aide by the medians)' "$(ratio "$aideWall" "$detailWall")"; fi
+echo
 
-rate() { echo "$found / $1" | bc; }
-mib() { echo "scale=1; $1 / 1024" | bc; }
-cvRate=$(rate "$cvSeconds")
-
-echo "directory scan, $found files in $folders folders, every event today, all tables on (best of 3)"
-printf '  plain statx walk (cv_bare_scan walk):        %7d files/s\n' "$walk"
-printf '  bare walk and 5 rows a file (insert):        %7d files/s\n' "$bare"
-printf '  ScanDirectory //BENCH/VOL (cv_scan_bench):   %7d files/s  (%d%% of bare; target >= 80%%)\n' \
-    "$scan" $((100 * scan / bare))
-printf '  ScanDirectory local path:                    %7d files/s  (%d%% of bare)\n' \
-    "$localScan" $((100 * localScan / bare))
-printf '  peak memory of ScanDirectory:                %7s MiB\n' "$peak"
-printf '  cv --scan, whole program:                    %7d files/s  (%s s, %s MiB; target < 100 MiB)\n' \
-    "$cvRate" "$cvSeconds" "$(mib "$cvPeak")"
-if [ -n "$aideSeconds" ]; then
-    aideRate=$(rate "$aideSeconds")
-    printf '  aide --init, metadata only (p+u+g+s+m+a+c): %7d files/s  (%s s; cv --scan is %s x; target >= 1.5)\n' \
-        "$aideRate" "$aideSeconds" "$(echo "scale=2; $aideSeconds / $cvSeconds" | bc)"
-else
-    echo "  aide --init: not measured, aide is not installed and could not be (apt-get install aide as root)"
+if [ -n "$large" ]; then
+    largeFolders=${large%x*}
+    largeFiles=${large#*x}
+    largeFound=$((largeFolders * largeFiles))
+    mkdir "$tree/large"
+    "$bin/cv_scan_bench" make "$tree/large" "$largeFolders" "$largeFiles"
+    for _ in $(seq "$largeRounds"); do
+        wholeProgramRun "$tree/large" "$results/large"
+        if haveAide; then aideRun "$tree/large/vol" "$results/largeAide"; fi
+    done
+    largeWall=$(median "$(column 1 "$results/large")")
+    echo "scan of $largeFound files in $largeFolders folders: median (min-max) of $largeRounds rounds"
+    printf '  cv --scan: %s s wall, %s s CPU, %s KiB peak (%s KiB at %d files; target: flat)\n' \
+        "$(spread "$results/large.1")" "$(spread "$(column 2 "$results/large")")" \
+        "$(spread "$(column 3 "$results/large")")" "$(median "$results/cv.3")" "$found"
+    printf '  time per file against %d files: %s x (target <= 1.3)\n' "$found" \
+        "$(ratio "$(awk -v w="$largeWall" -v n="$found" 'BEGIN { print w * n }')" "$(awk -v w="$cvWall" -v n="$largeFound" 'BEGIN { print w * n }')")"
+    echo "  share of the run by step (median %):"
+    for step in $(awk '{ print $1 }' "$results/large.steps" | awk '!seen[$0]++' | grep -v '^run$'); do
+        awk -v s="$step" '$1 == s { print $4 }' "$results/large.steps" >"$tree/share"
+        printf '    %-12s %s %%\n' "$step" "$(spread "$tree/share")"
+    done
+    if haveAide; then
+        printf '  aide --init: %s s wall, %s KiB peak: cv %s x by the medians (target >= 1.5)\n' \
+            "$(spread "$(column 1 "$results/largeAide")")" "$(spread "$(column 3 "$results/largeAide")")" \
+            "$(ratio "$(median "$results/largeAide.1")" "$largeWall")"
+    fi
 fi
-printf '  cv --scan, events on other days (Detail only): %5d files/s  (%s s, %s MiB)\n' \
-    "$(rate "$detailSeconds")" "$detailSeconds" "$(mib "$detailPeak")"
-printf '  (before the scan, the emulated server read its metadata in %s s)\n' "$start"
-
-if [ -n "$largeFolders" ]; then
-    large=$tree/large
-    mkdir "$large"
-    "$bin/cv_scan_bench" make "$large" "$largeFolders" "$files"
-    read -r largeSeconds largePeak < <(wholeProgramRun "$large")
-    printf '  cv --scan of %d files: %s s, peak memory %s MiB (%s MiB at %d files; target: flat)\n' \
-        $((largeFolders * files)) "$largeSeconds" "$(mib "$largePeak")" "$(mib "$cvPeak")" "$found"
-fi
-echo "  load average during the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+echo "  load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"

@@ -56,11 +56,8 @@ void TallyDirectoryActivity(DatabaseUpdate& update)
     RowSet* activity = update.tables.dirActivity();
     if (!update.tables.detail() || !activity)
         return;
-    const std::optional<qint64> firstRow = findFirstScanDateRow(update);
-    if (!firstRow)
-        return;
     RowCounts counts(update.database);
-    walkDirectoryStretches(update, *firstRow, [&](const QString& directory) {
+    forEachDirectoryStretch(update, [&](const QString& directory) {
         writeActivityRow(update, counts, *activity, directory);
     });
 }

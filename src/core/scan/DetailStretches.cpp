@@ -70,4 +70,48 @@ void walkDirectoryStretches(DatabaseUpdate& update, qint64 firstRow,
     }
 }
 
+bool hasDetailRowsFrom(DatabaseUpdate& update)
+{
+    const DbResult<BoundConditions> onOrAfter = onScanDate(update, Comparison::GreaterOrEqual, 1);
+    // A check that cannot be made counts as rows: the day is then read back.
+    return !onOrAfter.ok() ||
+           firstRowid(update.database, u"SELECT 1 FROM Detail WHERE "_s + onOrAfter.value.sql + u" LIMIT 1"_s,
+                      onOrAfter.value.values)
+               .has_value();
+}
+
+void StretchRecorder::add(const QString& directory)
+{
+    m_anyRow = true;
+    if (directory == m_previous || m_overflowed)
+        return;
+    if (m_directories.size() >= MostStretches) {
+        m_overflowed = true;
+        m_directories.clear();
+        return;
+    }
+    m_directories.append(directory);
+    m_previous = directory;
+}
+
+bool forEachDirectoryStretch(DatabaseUpdate& update, const std::function<void(const QString& directory)>& onStretch)
+{
+    if (const StretchRecorder* recorded = update.recordedStretches) {
+        if (!recorded->anyRow())
+            return false;
+        for (const QString& directory : recorded->directories()) {
+            if (update.StopRequested)
+                break;
+            update.ui.yield();
+            onStretch(directory);
+        }
+        return true;
+    }
+    const std::optional<qint64> firstRow = findFirstScanDateRow(update);
+    if (!firstRow)
+        return false;
+    walkDirectoryStretches(update, *firstRow, onStretch);
+    return true;
+}
+
 } // namespace corvane

@@ -105,17 +105,23 @@ void CompareDirectories(DatabaseUpdate& update)
 
 void RebuildSnapshot(DatabaseUpdate& update)
 {
-    const std::optional<qint64> firstRow =
-        update.tables.detail() ? findFirstScanDateRow(update) : std::nullopt;
-    if (!firstRow)
+    if (!update.tables.detail())
         return;
-    update.database.execute(u"DELETE * FROM Temp"_s);
     RowSet& snapshot = update.tables.temp();
-    if (!snapshot.isOpen())
-        return;
-    walkDirectoryStretches(update, *firstRow, [&](const QString& directory) {
-        storeNewRow(snapshot, {{u"Directory"_s, directory}, {u"Date"_s, update.ScanDate}});
+    bool emptied = false;
+    // The old snapshot goes once the day is known to have rows, before the first is stored.
+    const auto emptyOnce = [&] {
+        if (!emptied)
+            update.database.execute(u"DELETE * FROM Temp"_s);
+        emptied = true;
+    };
+    const bool dayHasRows = forEachDirectoryStretch(update, [&](const QString& directory) {
+        emptyOnce();
+        if (snapshot.isOpen())
+            storeNewRow(snapshot, {{u"Directory"_s, directory}, {u"Date"_s, update.ScanDate}});
     });
+    if (dayHasRows)
+        emptyOnce();
 }
 
 DbError RestoreSnapshotBefore(AuditDatabase& database, const QDate& day, UserInterfacePort& ui)

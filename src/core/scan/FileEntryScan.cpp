@@ -3,6 +3,7 @@
 #include "core/netware/DateDecoding.h"
 #include "core/netware/PathResolution.h"
 #include "core/netware/ScanPaths.h"
+#include "core/scan/DetailStretches.h"
 #include "core/scan/ScanContext.h"
 #include "core/scan/ScanValues.h"
 #include "core/settings/ScanSettings.h"
@@ -12,6 +13,12 @@ using namespace Qt::StringLiterals;
 namespace corvane {
 
 namespace {
+
+void recordStretch(ScanContext& context, const QString& directory)
+{
+    if (context.detailStretches)
+        context.detailStretches->add(directory);
+}
 
 // Three of the four dates may say 60 seconds (a packed seconds field of 30); they are read as 59.
 QString withSecondsCorrected(QString dateText)
@@ -171,6 +178,7 @@ private:
     {
         if (!m_rows.DetailRs)
             return;
+        recordStretch(m_context, m_location.storedDirectory);
         newRow(*m_rows.DetailRs)
             .set(u"Created"_s, m_facts.created.value)
             .set(u"owner"_s, m_facts.owner)
@@ -202,8 +210,10 @@ void appendPlainDetailRow(ScanContext& context, const QByteArray& fullPath, qint
     if (!context.rowSets.DetailRs)
         return;
     const PlainFilePath path = splitPlainFilePath(fullPath);
+    const QString directory = nameText(path.directory);
+    recordStretch(context, directory);
     NewRow(*context.rowSets.DetailRs)
-        .set(u"Directory"_s, nameText(path.directory))
+        .set(u"Directory"_s, directory)
         .set(u"file"_s, nameText(path.file))
         .set(u"SysDate"_s, context.ScanDate)
         .setIf(context.settings.flag(Flag::Size), u"Bytes"_s, size)

@@ -14,6 +14,7 @@
 namespace corvane {
 
 class AuditDatabase;
+class StretchRecorder;
 class UserInterfacePort;
 struct ScanSettings;
 
@@ -60,6 +61,8 @@ struct DatabaseUpdate
     QDate ScanDate;
     const bool& StopRequested;
     UserInterfacePort& ui;
+    // The stretches of the day's Detail rows as the run appended them; null: read from the table.
+    const StretchRecorder* recordedStretches = nullptr;
 };
 
 // The conditions on a table's columns as SQL, their values to bind from firstParameter on.

@@ -7,6 +7,7 @@ namespace corvane {
 class NetWareClient;
 class NetWareConfiguration;
 class RowSet;
+class StretchRecorder;
 class UserInterfacePort;
 struct ScanSettings;
 
@@ -36,6 +37,8 @@ struct ScanContext
     bool networkMode = true;
     const bool& StopRequested;
     qint32 FilesFound = 0;
+    // Records the directory of every Detail row appended, when the run keeps the day's stretches.
+    StretchRecorder* detailStretches = nullptr;
 };
 
 } // namespace corvane

@@ -9,6 +9,7 @@
 #include "core/netware/DriveType.h"
 #include "core/netware/NetWareClient.h"
 #include "core/scan/DailyTally.h"
+#include "core/scan/DetailStretches.h"
 #include "core/scan/DirectoryTracking.h"
 #include "core/scan/RunTables.h"
 #include "core/scan/ScanContext.h"
@@ -212,9 +213,14 @@ ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
         return {Ending::Failed, error.text()};
     }
     m_ui.setStopVisible(true);
+    DatabaseUpdate update{database, tables, m_ScanDate, m_StopRequested, m_ui};
     ScanContext context{m_settings, m_ScanDate, m_services.client, m_services.configuration, m_ui,
                         tables.scanRowSets(), true, m_StopRequested};
     context.FilesFound = 0;
+    // A run that writes the day's first Detail rows knows their stretches from its appends.
+    StretchRecorder stretches;
+    if (tables.detail() && !hasDetailRowsFrom(update))
+        context.detailStretches = &stretches;
     qint32 totalBytes = 0;
     {
         const StepTimings::Scope scan = m_timings.measure(u"scan"_s);
@@ -222,9 +228,10 @@ ScanRun::Outcome ScanRun::scanAndUpdate(AuditDatabase& database)
         const AuditDatabase::InsertsInBackground inserts(database);
         totalBytes = scanPaths(context);
     }
+    if (context.detailStretches && stretches.complete() && database.lostRows().count == 0)
+        update.recordedStretches = &stretches;
     m_ui.showStatus(u"Updating database..."_s);
     m_ui.yield();
-    DatabaseUpdate update{database, tables, m_ScanDate, m_StopRequested, m_ui};
     // The comparison reads what the tally wrote: without the Detail and DirActivity row sets
     // (stored options that break the table dependencies) neither has anything sound to do.
     if (m_settings.flag(Flag::DirActivity) && tables.detail() && tables.dirActivity()) {

@@ -1,5 +1,6 @@
 #include "core/db/AuditDatabaseFixture.h"
 #include "core/scan/DailyTally.h"
+#include "core/scan/DetailStretches.h"
 #include "core/scan/DirectoryTracking.h"
 #include "core/scan/RunTables.h"
 #include "core/settings/ScanSettings.h"
@@ -86,6 +87,75 @@ TEST_F(DirectoryStepsTest, EveryStretchOfADirectoryGetsARowWithTheDaysCounts)
               (QStringList{u"\\\\S\\V:A|2026-12-07||2||1|1"_s, u"\\\\S\\V:B|2026-12-07|1||1||"_s,
                            u"\\\\S\\V:A|2026-12-07||2||1|1"_s}));
     EXPECT_EQ(ui.yields, 3) << "once per stretch";
+}
+
+// A run that writes the day's first Detail rows hands the tally and the snapshot the stretches it
+// recorded while appending: they must be the ones the walk reads back from the table, quirks and
+// all (an empty directory first continues the empty "previous" one; case counts).
+TEST_F(DirectoryStepsTest, RecordedStretchesAreTheOnesTheWalkReadsBack)
+{
+    const QList<std::pair<const char*, const char*>> rows{
+        {"12/7/2026", ""},  {"12/7/2026", "A"}, {"12/7/2026", "A"}, {"12/7/2026", "a"},
+        {"12/7/2026", "B"}, {"12/7/2026", ""},  {"12/7/2026", "A"}};
+    detailRows(rows);
+    seed(u"INSERT INTO NewFiles (Directory, Created) VALUES ('a', #12/7/2026 9:00#)"_s);
+    open();
+    ASSERT_FALSE(tables.temp().open(u"Temp"_s).isError());
+    TallyDirectoryActivity(update);
+    RebuildSnapshot(update);
+    const QStringList walked = table(u"DirActivity"_s, u"Directory, Created"_s);
+    const QStringList walkedSnapshot = table(u"Temp"_s, u"Directory, Date"_s);
+    seed(u"DELETE * FROM DirActivity"_s);
+
+    StretchRecorder recorder;
+    for (const auto& row : rows)
+        recorder.add(QString::fromUtf8(row.second));
+    update.recordedStretches = &recorder;
+    ui.yields = 0;
+    TallyDirectoryActivity(update);
+    RebuildSnapshot(update);
+    EXPECT_EQ(table(u"DirActivity"_s, u"Directory, Created"_s), walked);
+    EXPECT_EQ(walked, (QStringList{u"A|1"_s, u"a|1"_s, u"B|"_s, u"|"_s, u"A|1"_s}));
+    EXPECT_EQ(table(u"Temp"_s, u"Directory, Date"_s), walkedSnapshot);
+    EXPECT_EQ(ui.yields, 10) << "once per stretch, in each of the two steps";
+}
+
+TEST_F(DirectoryStepsTest, ARecordingOfNoRowsKeepsTheSnapshotAndOneOfOnlyEmptyDirectoriesEmptiesIt)
+{
+    seed(u"INSERT INTO Temp VALUES ('OLD', #12/6/2026#)"_s);
+    open();
+    StretchRecorder none;
+    update.recordedStretches = &none;
+    RebuildSnapshot(update);
+    EXPECT_EQ(table(u"Temp"_s, u"Directory"_s), QStringList{u"OLD"_s});
+
+    StretchRecorder onlyEmpty;
+    onlyEmpty.add(QString());
+    update.recordedStretches = &onlyEmpty;
+    RebuildSnapshot(update);
+    EXPECT_TRUE(table(u"Temp"_s, u"Directory"_s).isEmpty()) << "as the walk does: the day has rows";
+}
+
+TEST_F(DirectoryStepsTest, ARecordingStopsKeepingStretchesPastItsBound)
+{
+    StretchRecorder recorder;
+    for (int i = 0; i < 50000; ++i)
+        recorder.add(QString::number(i));
+    EXPECT_TRUE(recorder.complete());
+    recorder.add(u"one more"_s);
+    EXPECT_FALSE(recorder.complete());
+    EXPECT_TRUE(recorder.directories().isEmpty()) << "the day is read back instead";
+}
+
+// Only a day without Detail rows of its own or of a later day is recorded: rows of a later day
+// (the clock set back) end the walk before the run's own rows.
+TEST_F(DirectoryStepsTest, RowsOfTheScanDateOrALaterDayAreSeenBeforeTheRun)
+{
+    EXPECT_FALSE(hasDetailRowsFrom(update));
+    detailRows({{"12/6/2026", "EARLIER"}});
+    EXPECT_FALSE(hasDetailRowsFrom(update));
+    detailRows({{"12/8/2026", "LATER"}});
+    EXPECT_TRUE(hasDetailRowsFrom(update));
 }
 
 TEST_F(DirectoryStepsTest, TheScanDatesRowsEndAtTheFirstRowWithoutTheScanDate)
