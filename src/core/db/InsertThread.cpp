@@ -91,11 +91,8 @@ void InsertThread::step(PendingInsert& insert) const
 {
     if (m_database.transactionEnded())
         return;
-    for (int i = 0; i < insert.values.size(); ++i) {
-        QVariant& value = insert.values[i];
-        if (!value.isNull())
-            value = toStoredValue(value, insert.kinds->at(i)).value_or(QVariant());
-    }
+    for (int i = 0; i < insert.values.size(); ++i)
+        convertToStoredValue(insert.values[i], insert.kinds->at(i));
     if (insert.copy != nullptr) {
         if (const DbError error = insert.copy->append(insert.values); error.isError()) {
             m_database.countLostRow(error);

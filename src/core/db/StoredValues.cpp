@@ -151,6 +151,17 @@ std::optional<QVariant> toStoredValue(const QVariant& value, ColumnKind kind)
     return QVariant(value.toString());
 }
 
+bool convertToStoredValue(QVariant& value, ColumnKind kind)
+{
+    const int type = value.typeId();
+    if ((kind == ColumnKind::Text && type == QMetaType::QString) ||
+        (kind == ColumnKind::Integer && type == QMetaType::LongLong) || value.isNull())
+        return true;
+    std::optional<QVariant> stored = toStoredValue(value, kind);
+    value = stored ? std::move(*stored) : QVariant();
+    return stored.has_value();
+}
+
 QVariant fromStoredValue(const QVariant& stored, ColumnKind kind)
 {
     if ((kind != ColumnKind::Date && kind != ColumnKind::DateTime) || stored.typeId() != QMetaType::QString)

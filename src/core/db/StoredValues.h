@@ -29,6 +29,10 @@ ColumnKind columnKindOfDeclaredType(const QString& declaredType);
 // ISO, with an optional time).
 // A date column keeps a whole day as a date alone; a date-time column always has its time.
 std::optional<QVariant> toStoredValue(const QVariant& value, ColumnKind kind);
+// Converts the value in place to its stored form; a value that does not convert becomes null.
+// Returns whether it converted. Text and whole numbers already in their stored form are left as
+// they are: the scan hands over most of its values so.
+bool convertToStoredValue(QVariant& value, ColumnKind kind);
 
 // A stored value as callers read it: dates and date-times as QDate and QDateTime.
 QVariant fromStoredValue(const QVariant& stored, ColumnKind kind);

@@ -67,23 +67,17 @@ bool DirectoryNames::refresh(const QByteArray& directoryPath, const NameFilter& 
     const std::optional<QByteArrayList> listed = listNames(directoryPath);
     if (!listed)
         return false;
-    QSet<QByteArray> present;
     QByteArrayList added;
+    added.reserve(listed->size());
     for (const QByteArray& name : *listed) {
-        if (!isListed(name))
-            continue;
-        present.insert(name);
-        if (!m_entries.contains(name))
+        if (isListed(name) && !m_entries.contains(name))
             added.append(name);
     }
-    for (auto entry = m_entries.begin(); entry != m_entries.end();) {
-        if (present.contains(entry.key())) {
-            ++entry;
-            continue;
-        }
-        m_longByShort.remove(entry->shortName);
-        entry = m_entries.erase(entry);
-    }
+    // A folder's first listing, the one a scan makes, has no names to forget.
+    if (!m_entries.isEmpty())
+        forgetNamesGone(*listed, isListed);
+    m_entries.reserve(m_entries.size() + added.size());
+    m_longByShort.reserve(m_longByShort.size() + added.size());
     // Names that are their own short name go first, so a numbered name never takes their place.
     std::sort(added.begin(), added.end());
     for (const QByteArray& name : std::as_const(added)) {
@@ -95,6 +89,23 @@ bool DirectoryNames::refresh(const QByteArray& directoryPath, const NameFilter& 
             assign(name, numberedShortName(name));
     }
     return true;
+}
+
+void DirectoryNames::forgetNamesGone(const QByteArrayList& listed, const NameFilter& isListed)
+{
+    QSet<QByteArray> present;
+    for (const QByteArray& name : listed) {
+        if (isListed(name))
+            present.insert(name);
+    }
+    for (auto entry = m_entries.begin(); entry != m_entries.end();) {
+        if (present.contains(entry.key())) {
+            ++entry;
+            continue;
+        }
+        m_longByShort.remove(entry->shortName);
+        entry = m_entries.erase(entry);
+    }
 }
 
 std::optional<QByteArray> DirectoryNames::shortNameOf(const QByteArray& longName) const

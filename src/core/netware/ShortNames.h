@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 
 #include <functional>
@@ -37,6 +38,7 @@ private:
         quint32 number;
     };
 
+    void forgetNamesGone(const QByteArrayList& listed, const NameFilter& isListed);
     void assign(const QByteArray& longName, const QByteArray& shortName);
     QByteArray numberedShortName(const QByteArray& longName);
 
