@@ -12,7 +12,8 @@
 #   - `cv --scan` once every event lies on an earlier day, so that it writes Detail rows only.
 # With LARGE (FOLDERSxFILES, as 10000x100), the whole program and aide take turns over a second,
 # large tree (LARGE_ROUNDS rounds, default ROUNDS): the time per file against the first tree's
-# (target: within 1.3 x) and the peak memory (target: flat). Every run starts after `sync`, so that
+# (target: within 1.3 x) and the peak memory (target: flat); LARGE_TREE names a tree already made
+# by `cv_scan_bench make` to use instead of making it again. Every run starts after `sync`, so that
 # none pays for the writeback of the database the run before it wrote. Builds its own Release tree;
 # installs aide with apt-get where it can (as root) and says so where it cannot.
 #   bench/run-scan-bench.sh [FOLDERS FILES [LARGE]]
@@ -45,7 +46,7 @@ results=$tree/results
 mkdir "$results"
 
 # "median (min-max)" of the numbers in a file, one per line.
-spread() { sort -g "$1" | awk '{ v[NR] = $1 } END { printf "%.4g (%.4g-%.4g)", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1], v[NR] }'; }
+spread() { sort -g "$1" | awk -v fmt="${2:-%.3g}" '{ v[NR] = $1 } END { printf fmt " (" fmt "-" fmt ")", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1], v[NR] }'; }
 median() { spread "$1" | cut -d' ' -f1; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 # Appends "wall cpu peak-KiB" of the command's run to the file named first.
@@ -142,11 +143,14 @@ if [ -n "$large" ]; then
     largeFolders=${large%x*}
     largeFiles=${large#*x}
     largeFound=$((largeFolders * largeFiles))
-    mkdir "$tree/large"
-    "$bin/cv_scan_bench" make "$tree/large" "$largeFolders" "$largeFiles"
+    largeTree=${LARGE_TREE:-$tree/large}
+    if [ -z "${LARGE_TREE:-}" ]; then
+        mkdir "$largeTree"
+        "$bin/cv_scan_bench" make "$largeTree" "$largeFolders" "$largeFiles"
+    fi
     for _ in $(seq "$largeRounds"); do
-        wholeProgramRun "$tree/large" "$results/large"
-        if haveAide; then aideRun "$tree/large/vol" "$results/largeAide"; fi
+        wholeProgramRun "$largeTree" "$results/large"
+        if haveAide; then aideRun "$largeTree/vol" "$results/largeAide"; fi
     done
     largeWall=$(median "$(column 1 "$results/large")")
     echo "scan of $largeFound files in $largeFolders folders: median (min-max) of $largeRounds rounds"
