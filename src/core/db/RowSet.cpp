@@ -88,13 +88,10 @@ DbError RowSet::setField(const QString& column, const QVariant& value)
         return itemNotFoundError(column);
     // Appends in the background are converted on the insert thread, where a value that does not
     // convert leaves its column empty all the same.
-    if (m_database.insertThread()) {
-        m_pending[index] = value;
+    m_pending[index] = value;
+    if (m_database.insertThread())
         return {};
-    }
-    std::optional<QVariant> stored = toStoredValue(value, m_layout.kinds[index]);
-    m_pending[index] = stored ? std::move(*stored) : QVariant();
-    if (!stored)
+    if (!convertToStoredValue(m_pending[index], m_layout.kinds[index]))
         return {DbErrorNumber::TypeMismatch, u"Data type mismatch: the value cannot be stored in column '"_s +
                                                  m_layout.columns[index] + u"'."_s};
     return {};
