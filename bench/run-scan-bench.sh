@@ -49,14 +49,22 @@ mkdir "$results"
 spread() { sort -g "$1" | awk -v fmt="${2:-%.3g}" '{ v[NR] = $1 } END { printf fmt " (" fmt "-" fmt ")", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1], v[NR] }'; }
 median() { spread "$1" | cut -d' ' -f1; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-# Appends "wall cpu peak-KiB" of the command's run to the file named first.
+# Appends "wall cpu peak-MiB" of the command's run to the file named first.
 timed() {
     local into=$1
     shift
     sync
     /usr/bin/time -f '%e %U %S %M' -o "$tree/time" "$@" >/dev/null 2>"$tree/stderr" ||
         { echo "$* failed:" >&2; tail -5 "$tree/stderr" >&2; exit 1; }
-    awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$tree/time" >>"$into"
+    awk '{ printf "%s %.2f %.1f\n", $1, $2 + $3, $4 / 1024 }' "$tree/time" >>"$into"
+}
+# Each step's share of the runs whose timings the file holds, but the whole run's.
+stepShares() {
+    local step
+    for step in $(awk '{ print $1 }' "$1" | awk '!seen[$0]++' | grep -v '^run$'); do
+        awk -v s="$step" '$1 == s { print $4 }' "$1" >"$tree/share"
+        printf '    %-12s %s %%\n' "$step" "$(spread "$tree/share")"
+    done
 }
 column() { cut -d' ' -f"$1" "$2" >"$2.$1"; echo "$2.$1"; }
 
@@ -107,20 +115,17 @@ printf '  bare walk and 5 rows a file (cv_bare_scan):  %s s wall, %s s CPU\n' \
     "$(spread "$(column 1 "$results/bare")")" "$(spread "$results/bare.2")"
 scanRate=$(median "$results/scan")
 printf '  ScanDirectory //BENCH/VOL (cv_scan_bench):   %s files/s (%d%% of bare by the median; target >= 80%%)\n' \
-    "$(spread "$results/scan")" "$(awk -v r="$scanRate" -v s="$(median "$results/bare.1")" -v n="$found" 'BEGIN { printf "%d", 100 * r * s / n }')"
+    "$(spread "$results/scan" %.0f)" "$(awk -v r="$scanRate" -v s="$(median "$results/bare.1")" -v n="$found" 'BEGIN { printf "%d", 100 * r * s / n }')"
 cvWall=$(median "$(column 1 "$results/cv")")
 cvCpu=$(median "$(column 2 "$results/cv")")
-printf '  cv --scan, whole program:                    %s s wall, %s s CPU (%s x bare; target <= 1.5), %s KiB peak\n' \
+printf '  cv --scan, whole program:                    %s s wall, %s s CPU (%s x bare; target <= 1.5), %s MiB peak\n' \
     "$(spread "$results/cv.1")" "$(spread "$results/cv.2")" "$(ratio "$cvCpu" "$bareCpu")" \
     "$(spread "$(column 3 "$results/cv")")"
 echo "  cv --scan, share of the run by step (median %; target: all but the scan <= 10 %):"
-for step in $(awk '{ print $1 }' "$results/cv.steps" | awk '!seen[$0]++' | grep -v '^run$'); do
-    awk -v s="$step" '$1 == s { print $4 }' "$results/cv.steps" >"$tree/share"
-    printf '    %-12s %s %%\n' "$step" "$(spread "$tree/share")"
-done
+stepShares "$results/cv.steps"
 if haveAide; then
     aideWall=$(median "$(column 1 "$results/aide")")
-    printf '  aide --init, metadata only (p+u+g+s+m+a+c):  %s s wall, %s s CPU, %s KiB peak\n' \
+    printf '  aide --init, metadata only (p+u+g+s+m+a+c):  %s s wall, %s s CPU, %s MiB peak\n' \
         "$(spread "$results/aide.1")" "$(spread "$(column 2 "$results/aide")")" "$(spread "$(column 3 "$results/aide")")"
     paste -d' ' "$results/aide.1" "$results/cv.1" | awk '{ printf "%.3f\n", $1 / $2 }' >"$tree/lead"
     printf '  cv --scan ahead of aide:                     %s x by the medians (per round %s; target >= 1.5)\n' \
@@ -154,18 +159,15 @@ if [ -n "$large" ]; then
     done
     largeWall=$(median "$(column 1 "$results/large")")
     echo "scan of $largeFound files in $largeFolders folders: median (min-max) of $largeRounds rounds"
-    printf '  cv --scan: %s s wall, %s s CPU, %s KiB peak (%s KiB at %d files; target: flat)\n' \
+    printf '  cv --scan: %s s wall, %s s CPU, %s MiB peak (%s MiB at %d files; target: flat)\n' \
         "$(spread "$results/large.1")" "$(spread "$(column 2 "$results/large")")" \
         "$(spread "$(column 3 "$results/large")")" "$(median "$results/cv.3")" "$found"
     printf '  time per file against %d files: %s x (target <= 1.3)\n' "$found" \
         "$(ratio "$(awk -v w="$largeWall" -v n="$found" 'BEGIN { print w * n }')" "$(awk -v w="$cvWall" -v n="$largeFound" 'BEGIN { print w * n }')")"
     echo "  share of the run by step (median %):"
-    for step in $(awk '{ print $1 }' "$results/large.steps" | awk '!seen[$0]++' | grep -v '^run$'); do
-        awk -v s="$step" '$1 == s { print $4 }' "$results/large.steps" >"$tree/share"
-        printf '    %-12s %s %%\n' "$step" "$(spread "$tree/share")"
-    done
+    stepShares "$results/large.steps"
     if haveAide; then
-        printf '  aide --init: %s s wall, %s KiB peak: cv %s x by the medians (target >= 1.5)\n' \
+        printf '  aide --init: %s s wall, %s MiB peak: cv %s x by the medians (target >= 1.5)\n' \
             "$(spread "$(column 1 "$results/largeAide")")" "$(spread "$(column 3 "$results/largeAide")")" \
             "$(ratio "$(median "$results/largeAide.1")" "$largeWall")"
     fi
