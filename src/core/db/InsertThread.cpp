@@ -58,12 +58,32 @@ void InsertThread::handOver()
     m_filling.reserve(BatchRows);
 }
 
-// The batches, and the values they hold, are freed as this goes: on the thread that made them.
+// The batches are freed as this goes, on the thread that made them; their value lists are kept
+// for the rows to come, up to as many as the queue holds.
 void InsertThread::takeBackSteppedBatches()
 {
     std::vector<Batch> stepped;
-    const std::lock_guard lock(m_mutex);
-    stepped.swap(m_stepped);
+    {
+        const std::lock_guard lock(m_mutex);
+        stepped.swap(m_stepped);
+    }
+    constexpr std::size_t MostSpareValues = BatchRows * (QueuedBatches + 2);
+    for (Batch& batch : stepped) {
+        for (PendingInsert& insert : batch) {
+            if (m_spareValues.size() >= MostSpareValues)
+                return;
+            m_spareValues.push_back(std::move(insert.values));
+        }
+    }
+}
+
+QVariantList InsertThread::spareValues()
+{
+    if (m_spareValues.empty())
+        return {};
+    QVariantList values = std::move(m_spareValues.back());
+    m_spareValues.pop_back();
+    return values;
 }
 
 void InsertThread::run()

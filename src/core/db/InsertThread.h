@@ -63,6 +63,9 @@ public:
     void add(PendingInsert insert);
     // Returns once every insert added so far has been stepped.
     void finish();
+    // The value list of an insert stepped before, still holding its old values, for a new row to
+    // fill: rows made one after another need no allocation of their own. Empty when none is spare.
+    QVariantList spareValues();
 
 private:
     using Batch = std::vector<PendingInsert>;
@@ -83,6 +86,7 @@ private:
     // freed on the thread that made them, as a free from another thread waits for the allocator's
     // lock of the thread that made the memory.
     std::vector<Batch> m_stepped;
+    std::vector<QVariantList> m_spareValues; // taken back from stepped batches, for new rows
     bool m_stepping = false; // the thread is working through a batch taken off the queue
     bool m_ending = false;
     std::thread m_thread;

@@ -107,7 +107,8 @@ DbError RowSet::update()
     if (const DbError error = prepareInsert(); error.isError())
         return error;
     if (InsertThread* inserts = m_database.insertThread()) {
-        inserts->add(PendingInsert{m_insert.sqlite(), m_copy.get(), std::exchange(m_pending, {}), &m_layout.kinds,
+        inserts->add(PendingInsert{m_insert.sqlite(), m_copy.get(),
+                                   std::exchange(m_pending, inserts->spareValues()), &m_layout.kinds,
                                    &m_appended});
         return {};
     }

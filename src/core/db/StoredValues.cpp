@@ -68,24 +68,20 @@ std::optional<std::array<int, 6>> storedFormFields(QStringView text)
 
 // The scan hands its dates over in the stored form already: such a text is checked and kept as
 // it is (a date column keeps the date alone at midnight), without being read as a date literal.
-std::optional<QVariant> keptStoredForm(const QVariant& value, ColumnKind kind)
+// False for any other text.
+bool keepStoredForm(QVariant& value, const QString& text, ColumnKind kind)
 {
-    if (value.typeId() != QMetaType::QString)
-        return std::nullopt;
-    const QString text = value.toString();
     const std::optional<std::array<int, 6>> f = storedFormFields(text);
     if (!f || !isJetYear((*f)[0]) || !QDate::isValid((*f)[0], (*f)[1], (*f)[2]) ||
         !QTime::isValid((*f)[3], (*f)[4], (*f)[5]))
-        return std::nullopt;
+        return false;
     if (kind == ColumnKind::Date && (*f)[3] == 0 && (*f)[4] == 0 && (*f)[5] == 0)
-        return QVariant(text.left(dateLength));
-    return value;
+        value = QVariant(text.left(dateLength));
+    return true;
 }
 
 std::optional<QVariant> toStoredDate(const QVariant& value, ColumnKind kind)
 {
-    if (std::optional<QVariant> kept = keptStoredForm(value, kind))
-        return kept;
     const std::optional<DateAndTime> parts = toDateAndTime(value);
     if (!parts || !parts->date.isValid() || !parts->time.isValid() || !isJetYear(parts->date.year()))
         return std::nullopt;
@@ -100,7 +96,6 @@ std::optional<QVariant> toStoredInteger(const QVariant& value)
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
-    case QMetaType::LongLong:
     case QMetaType::Short:
     case QMetaType::ULongLong:
         return QVariant(value.toLongLong());
@@ -115,6 +110,13 @@ std::optional<QVariant> toStoredInteger(const QVariant& value)
     default:
         return std::nullopt;
     }
+}
+
+std::optional<QVariant> toStoredText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QDateTime)
+        return QVariant(storedDateTimeText(value.toDateTime()));
+    return QVariant(value.toString());
 }
 
 } // namespace
@@ -135,29 +137,37 @@ std::optional<QVariant> toStoredValue(const QVariant& value, ColumnKind kind)
 {
     if (!value.isValid() || value.isNull())
         return QVariant();
+    QVariant stored = value;
+    if (!convertToStoredValue(stored, kind))
+        return std::nullopt;
+    return stored;
+}
+
+// Values already in their stored form are neither copied nor read again: the scan hands most of
+// its values over so, several a row.
+bool convertToStoredValue(QVariant& value, ColumnKind kind)
+{
+    if (!value.isValid() || value.isNull())
+        return true;
+    const int type = value.typeId();
+    const bool isText = type == QMetaType::QString;
+    const bool isDate = kind == ColumnKind::Date || kind == ColumnKind::DateTime;
+    if ((kind == ColumnKind::Text && isText) || (kind == ColumnKind::Integer && type == QMetaType::LongLong) ||
+        (isDate && isText && keepStoredForm(value, *static_cast<const QString*>(value.constData()), kind)))
+        return true;
+    std::optional<QVariant> stored;
     switch (kind) {
     case ColumnKind::Date:
     case ColumnKind::DateTime:
-        return toStoredDate(value, kind);
+        stored = toStoredDate(value, kind);
+        break;
     case ColumnKind::Integer:
-        return toStoredInteger(value);
+        stored = toStoredInteger(value);
+        break;
     case ColumnKind::Text:
+        stored = toStoredText(value);
         break;
     }
-    if (value.typeId() == QMetaType::QString)
-        return value;
-    if (value.typeId() == QMetaType::QDateTime)
-        return QVariant(storedDateTimeText(value.toDateTime()));
-    return QVariant(value.toString());
-}
-
-bool convertToStoredValue(QVariant& value, ColumnKind kind)
-{
-    const int type = value.typeId();
-    if ((kind == ColumnKind::Text && type == QMetaType::QString) ||
-        (kind == ColumnKind::Integer && type == QMetaType::LongLong) || value.isNull())
-        return true;
-    std::optional<QVariant> stored = toStoredValue(value, kind);
     value = stored ? std::move(*stored) : QVariant();
     return stored.has_value();
 }

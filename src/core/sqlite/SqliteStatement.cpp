@@ -101,7 +101,7 @@ void SqliteStatement::bind(int index, const QVariant& value)
         sqlite3_bind_null(m_statement, index);
         break;
     case QMetaType::QString:
-        bindText(index, value.toString());
+        bindText(index, *static_cast<const QString*>(value.constData())); // no copy of a text bound per row
         break;
     case QMetaType::Int:
     case QMetaType::UInt:
