@@ -41,16 +41,25 @@ QString storedText(const QByteArray& server, const QByteArray& directory)
 
 // A file in the volume's root has no folder after the volume's ":", and its directory is the bare
 // volume name. A Linux name may hold ":", so only "\" separates the file from its folder.
-std::optional<ScannedFileLocation> locateScannedFile(NetWareClient& client, const QByteArray& fullPath)
+FolderFiles::FolderFiles(NetWareClient& client, const QByteArray& folderPath)
 {
-    const std::optional<ParsedPath> parsed = parsePath(client, fullPath);
+    std::optional<ParsedPath> parsed = parsePath(client, folderPath);
     if (!parsed)
+        return;
+    m_parsed = true;
+    m_server = std::move(parsed->server);
+    m_pathInVolume = std::move(parsed->directory);
+    m_directory = m_pathInVolume.isEmpty() ? parsed->volume : parsed->volume + ':' + m_pathInVolume;
+    m_storedDirectory = storedText(m_server, m_directory);
+}
+
+std::optional<ScannedFileLocation> FolderFiles::locate(const QByteArray& name) const
+{
+    const qsizetype pathLength = m_pathInVolume.size() + (m_pathInVolume.isEmpty() ? 0 : 1) + name.size();
+    if (!m_parsed || name.isEmpty() || name.contains('\\') ||
+        pathLength >= static_cast<qsizetype>(std::tuple_size_v<DirectoryPathBuffer>))
         return std::nullopt;
-    const qsizetype lastSeparator = parsed->directory.lastIndexOf('\\');
-    const QByteArray directory =
-        lastSeparator < 0 ? parsed->volume : parsed->volume + ':' + parsed->directory.left(lastSeparator);
-    return ScannedFileLocation{parsed->server, directory, parsed->directory.mid(lastSeparator + 1),
-                               storedText(parsed->server, directory)};
+    return ScannedFileLocation{m_server, m_directory, name, m_storedDirectory};
 }
 
 std::optional<ScannedDirectoryLocation> locateScannedDirectory(NetWareClient& client, const QByteArray& path)

@@ -30,8 +30,29 @@ struct ScannedDirectoryLocation
 };
 
 // nullopt when the client cannot parse the path (it lies on no NetWare volume).
-std::optional<ScannedFileLocation> locateScannedFile(NetWareClient& client, const QByteArray& fullPath);
 std::optional<ScannedDirectoryLocation> locateScannedDirectory(NetWareClient& client, const QByteArray& path);
+
+// The files of one listed folder, located by the client's parse of the folder's own path, made
+// once: a scan locates every file it lists, and parsing each file's whole path again would cost
+// more than the rest of the file's lookup. Names are taken as the folder's listing spells them.
+class FolderFiles
+{
+public:
+    FolderFiles() = default; // locates nothing
+    FolderFiles(NetWareClient& client, const QByteArray& folderPath);
+
+    // nullopt when the folder lies on no NetWare volume, or when the client could not take the
+    // file's path: a "\" inside a Linux name cannot be told from a separator, and the path within
+    // the volume must fit the client's buffer.
+    std::optional<ScannedFileLocation> locate(const QByteArray& name) const;
+
+private:
+    bool m_parsed = false;
+    QByteArray m_server;
+    QByteArray m_pathInVolume; // "\"-separated, empty for the volume's root
+    QByteArray m_directory;
+    QString m_storedDirectory;
+};
 
 // A connection to a server and a temporary directory handle on it, opened together by name and
 // released together (handle first) when the object goes.

@@ -222,12 +222,13 @@ void appendPlainDetailRow(ScanContext& context, const QByteArray& fullPath, qint
 
 } // namespace
 
-FileEntryScan::FileEntryScan(ScanContext& context, HeldDirectory& held, QByteArray fullPath)
-    : m_context(context), m_fullPath(std::move(fullPath))
+FileEntryScan::FileEntryScan(ScanContext& context, HeldDirectory& held, const FolderFiles& folder,
+                             const QByteArray& folderPath, const QByteArray& name)
+    : m_context(context), m_folderPath(folderPath), m_name(name)
 {
     if (!context.networkMode)
         return;
-    m_location = locateScannedFile(context.client, m_fullPath);
+    m_location = folder.locate(name);
     if (m_location)
         m_server = held.of(*m_location);
     if (m_server)
@@ -242,7 +243,7 @@ bool FileEntryScan::isSystemFile() const
 void FileEntryScan::appendRows(qint64 size)
 {
     if (!m_context.networkMode)
-        appendPlainDetailRow(m_context, m_fullPath, size);
+        appendPlainDetailRow(m_context, m_folderPath + m_name, size);
     else if (m_entry)
         EntryRows(m_context, *m_location, size, *m_entry, *m_server).run();
 }

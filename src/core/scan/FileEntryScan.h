@@ -11,15 +11,17 @@ namespace corvane {
 
 struct ScanContext;
 
-// The server's extended information on one file and its rows, in two halves, for a full path in
-// the file system's bytes as the directory scan lists it (a name that is not UTF-8 still reaches
-// its entry). Construction resolves the file afresh and looks its entry up (network mode) in the
-// scan's held directory; appendRows() writes its rows over the same connection and handle. Between the two the directory scan applies the System filter: only the server
-// knows a file's system attribute.
+// The server's extended information on one file and its rows, in two halves, for a name in the
+// file system's bytes as the directory scan lists it (a name that is not UTF-8 still reaches its
+// entry) in a folder whose path is given as listed. Construction locates the file in its folder
+// and looks its entry up afresh (network mode) in the scan's held directory; appendRows() writes
+// its rows over the same connection and handle. Between the two the directory scan applies the
+// System filter: only the server knows a file's system attribute.
 class FileEntryScan
 {
 public:
-    FileEntryScan(ScanContext& context, HeldDirectory& held, QByteArray fullPath);
+    FileEntryScan(ScanContext& context, HeldDirectory& held, const FolderFiles& folder,
+                  const QByteArray& folderPath, const QByteArray& name);
     FileEntryScan(const FileEntryScan&) = delete;
     FileEntryScan& operator=(const FileEntryScan&) = delete;
 
@@ -31,7 +33,8 @@ public:
 
 private:
     ScanContext& m_context;
-    const QByteArray m_fullPath;
+    const QByteArray& m_folderPath;
+    const QByteArray& m_name;
     std::optional<ScannedFileLocation> m_location;
     const ClientDirectory* m_server = nullptr;
     std::optional<EntryRecord> m_entry;

@@ -95,14 +95,16 @@ private:
         m_context.ui.showStatus(u"Scanning "_s + nameText(folderPath) + m_fileSpec + u"..."_s);
         if (pass.listed) {
             ListingFilter filter(m_context, m_spec, listedPath);
-            pass.stopped = !scanFiles(listing, filter, folderPath, pass);
+            const FolderFiles files =
+                m_context.networkMode ? FolderFiles(m_context.client, folderPath) : FolderFiles();
+            pass.stopped = !scanFiles(listing, filter, files, folderPath, pass);
         }
         return pass;
     }
 
     // Hands each file of the listing on; false when a stop request ended the walk.
-    bool scanFiles(FolderListing& listing, ListingFilter& filter, const QByteArray& folderPath,
-                   FolderPass& pass)
+    bool scanFiles(FolderListing& listing, ListingFilter& filter, const FolderFiles& files,
+                   const QByteArray& folderPath, FolderPass& pass)
     {
         while (const std::optional<ListedEntry> entry = listing.next()) {
             if (entry->kind == ListedKind::Folder) {
@@ -122,7 +124,7 @@ private:
             // The listing leaves system files out unless asked for them. Only the server knows the
             // attribute: it is read from the entry the file's own scan looks up, so a system file
             // costs a yield but no lookup of its own.
-            FileEntryScan file(m_context, m_heldDirectory, folderPath + entry->name);
+            FileEntryScan file(m_context, m_heldDirectory, files, folderPath, entry->name);
             if (file.isSystemFile() && !m_context.settings.flag(Flag::System))
                 continue;
             addToTotal(pass.total, *length);

@@ -1,6 +1,7 @@
 #include "EmulatedNetwork.h"
 
 #include "core/netware/PathResolution.h"
+#include "core/netware/ScanPaths.h"
 
 using namespace Qt::StringLiterals;
 
@@ -10,9 +11,12 @@ namespace {
 class PathResolution : public ::testing::Test
 {
 protected:
+    // A file located as the scan locates it: its folder's path (ending in its separator, as
+    // listed) parsed once, and the name as the listing spells it.
     std::optional<ScannedFileLocation> file(const QByteArray& path)
     {
-        return locateScannedFile(network.client(), path);
+        const qsizetype nameStart = path.lastIndexOf(separatorOf(path)) + 1;
+        return FolderFiles(network.client(), path.left(nameStart)).locate(path.mid(nameStart));
     }
     std::optional<ScannedDirectoryLocation> directory(const QByteArray& path)
     {
@@ -61,12 +65,12 @@ TEST_F(PathResolution, FileInVolumeRootTakesTheBareVolumeAsDirectory)
     EXPECT_FALSE(entryNameOf(*notes).isEmpty());
 }
 
-TEST_F(PathResolution, EveryPathFormReachesTheSameFileSpelledAsOnDisk)
+TEST_F(PathResolution, EveryPathFormReachesTheSameFolderSpelledAsOnDisk)
 {
     network.writeFile(u"vol1/Data/Docs/Report.doc"_s);
     for (const QByteArray& path :
-         {QByteArray("F:\\DATA\\DOCS\\REPORT.DOC"), QByteArray("f:/data/docs/report.doc"),
-          QByteArray("\\\\SRV1\\VOL1\\Data\\Docs\\Report.doc"), QByteArray("//srv1/vol1/data/docs/REPORT.DOC"),
+         {QByteArray("F:\\DATA\\DOCS\\Report.doc"), QByteArray("f:/data/docs/Report.doc"),
+          QByteArray("\\\\SRV1\\VOL1\\Data\\Docs\\Report.doc"), QByteArray("//srv1/vol1/data/docs/Report.doc"),
           network.bytePath("vol1/Data/Docs/Report.doc")}) {
         const std::optional<ScannedFileLocation> report = file(path);
         ASSERT_TRUE(report) << path.constData();
@@ -164,6 +168,11 @@ TEST_F(PathResolution, FailuresYieldNoResolution)
     // A "\" in a Linux name cannot be told from a separator.
     network.writeBytes("vol1/back\\slash.txt");
     EXPECT_FALSE(file(network.bytePath("vol1/back\\slash.txt")));
+    // The path within the volume must fit the client's buffer, the file's name included.
+    const QByteArray folder(200, 'd');
+    ASSERT_EQ(::mkdir(network.bytePath("vol1/" + folder).constData(), 0755), 0);
+    EXPECT_TRUE(file("F:\\" + folder + '\\' + QByteArray(54 - 1, 'n')));
+    EXPECT_FALSE(file("F:\\" + folder + '\\' + QByteArray(54, 'n')));
     EXPECT_FALSE(ClientDirectory::open(network.client(), "NOSUCH", "VOL1:"));
     EXPECT_FALSE(ClientDirectory::open(network.client(), "SRV1", "VOL1:MISSING"));
     EXPECT_FALSE(ClientDirectory::open(network.client(), "SRV1", "VOL9:"));

@@ -1,5 +1,6 @@
 #include "ScanFixture.h"
 
+#include "core/netware/ScanPaths.h"
 #include "core/scan/FileEntryScan.h"
 
 #include <QFile>
@@ -22,11 +23,17 @@ protected:
                           Users + QByteArray("[entry DATA/REPORT.DOC]\n") + entryLines);
     }
 
-    // One file as the directory scan hands it on: its path as listed, in the file system's bytes.
+    // One file as the directory scan hands it on: its folder's path as listed and its name, in
+    // the file system's bytes.
     void scanFile(const QString& path, qint64 size)
     {
+        const QByteArray bytes = QFile::encodeName(path);
+        const qsizetype nameStart = bytes.lastIndexOf(separatorOf(bytes)) + 1;
+        const QByteArray folderPath = bytes.left(nameStart);
+        const FolderFiles folder =
+            context.networkMode ? FolderFiles(context.client, folderPath) : FolderFiles();
         HeldDirectory held(context.client);
-        FileEntryScan(context, held, QFile::encodeName(path)).appendRows(size);
+        FileEntryScan(context, held, folder, folderPath, bytes.mid(nameStart)).appendRows(size);
     }
     void scanReport() { scanFile(u"F:\\DATA\\REPORT.DOC"_s, 5); }
 
