@@ -136,8 +136,13 @@ const ClientDirectory* HeldDirectory::of(const ScannedFileLocation& location)
 
 QString ClientDirectory::objectName(quint32 objectId, bool directoryService) const
 {
-    return directoryService ? GetNdsObjectName(objectId, m_connection, m_client)
-                            : GetBinderyObjectName(objectId, m_connection, m_client);
+    const quint64 key = (quint64{directoryService} << 32) | objectId;
+    if (const auto known = m_objectNames.constFind(key); known != m_objectNames.cend())
+        return *known;
+    const QString name = directoryService ? GetNdsObjectName(objectId, m_connection, m_client)
+                                          : GetBinderyObjectName(objectId, m_connection, m_client);
+    m_objectNames.insert(key, name);
+    return name;
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "core/netware/NetWareClient.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -74,7 +75,9 @@ public:
     // The entry record of a file of this directory, looked up by the short name of its long name,
     // hidden and system entries included; nullopt when the server finds no such entry.
     std::optional<EntryRecord> entryOf(const QByteArray& file) const;
-    // The name of an object ID through the naming service of the server's version.
+    // The name of an object ID through the naming service of the server's version. Each name is
+    // asked of the server once while the directory is open: the files of one directory name the
+    // same few users over and over.
     QString objectName(quint32 objectId, bool directoryService) const;
 
 private:
@@ -83,6 +86,7 @@ private:
     NetWareClient& m_client;
     quint32 m_connection;
     quint8 m_handle;
+    mutable QHash<quint64, QString> m_objectNames; // by naming service and object ID
 };
 
 // The directory a scan has open on a server: kept from one file to the next while they lie in the
