@@ -25,26 +25,6 @@ char16_t* putNumber(char16_t* at, quint32 number)
     return at;
 }
 
-// "M/D/YYYY" of the packed date, each part after its separator.
-char16_t* putDate(char16_t* at, quint32 date)
-{
-    at = putNumber(at, (date >> 5) & 0xF);
-    *at++ = u'/';
-    at = putNumber(at, date & 0x1F);
-    *at++ = u'/';
-    return putNumber(at, 1980 + (date >> 9));
-}
-
-// "H:M:S" of the packed time; seconds are kept in two-second steps.
-char16_t* putTime(char16_t* at, quint32 time)
-{
-    at = putNumber(at, time >> 11);
-    *at++ = u':';
-    at = putNumber(at, (time >> 5) & 0x3F);
-    *at++ = u':';
-    return putNumber(at, (time & 0x1F) * 2);
-}
-
 // The three numbers the pattern captures; it admits ASCII digits only, and few enough of them
 // that no field can overflow.
 std::optional<std::array<int, 3>> readFields(const QString& text, const QRegularExpression& pattern)
@@ -88,14 +68,29 @@ QDateTime localDateTime(QDate date, QTime time)
 
 } // namespace
 
+PackedDateTimeFields unpackDateTime(quint32 packed)
+{
+    const quint32 date = packed >> 16;
+    const quint32 time = packed & 0xFFFF;
+    return PackedDateTimeFields{static_cast<int>(1980 + (date >> 9)), static_cast<int>((date >> 5) & 0xF),
+                                static_cast<int>(date & 0x1F),       static_cast<int>(time >> 11),
+                                static_cast<int>((time >> 5) & 0x3F), static_cast<int>((time & 0x1F) * 2)};
+}
+
 QString DecodeDateTime(quint32 packed)
 {
     if (packed == 0)
         return {};
+    const PackedDateTimeFields f = unpackDateTime(packed);
     std::array<char16_t, 24> text{};
-    char16_t* at = putDate(text.data(), packed >> 16);
-    *at++ = u' ';
-    at = putTime(at, packed & 0xFFFF);
+    char16_t* at = text.data();
+    for (const auto& [number, separator] : {std::pair{f.month, u'/'}, std::pair{f.day, u'/'},
+                                            std::pair{f.year, u' '}, std::pair{f.hour, u':'},
+                                            std::pair{f.minute, u':'}, std::pair{f.second, u'\0'}}) {
+        at = putNumber(at, static_cast<quint32>(number));
+        if (separator != u'\0')
+            *at++ = separator;
+    }
     return QString(reinterpret_cast<const QChar*>(text.data()), at - text.data());
 }
 

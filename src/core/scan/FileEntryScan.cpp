@@ -1,6 +1,5 @@
 #include "core/scan/FileEntryScan.h"
 
-#include "core/netware/DateDecoding.h"
 #include "core/netware/PathResolution.h"
 #include "core/netware/ScanPaths.h"
 #include "core/scan/DetailStretches.h"
@@ -20,36 +19,15 @@ void recordStretch(ScanContext& context, const QString& directory)
         context.detailStretches->add(directory);
 }
 
-// Three of the four dates may say 60 seconds (a packed seconds field of 30); they are read as 59.
-QString withSecondsCorrected(QString dateText)
-{
-    if (dateText.endsWith(u"60"_s))
-        dateText.replace(dateText.size() - 2, 2, u"59"_s);
-    return dateText;
-}
-
-// A decoded date: its text, read for the scan date, and the value its columns take, made once
-// for the event row and the Detail row.
-struct DateFact
-{
-    QString text;
-    QVariant value;
-};
-
-DateFact dateFact(const QString& text)
-{
-    return DateFact{text, dateTimeValue(text)};
-}
-
 // The working facts of one file, each empty until it is fetched.
 struct FileFacts
 {
-    DateFact created;
+    ScannedDate created;
     QString owner;
-    DateFact lastAccess;
-    DateFact lastArchive;
+    ScannedDate lastAccess;
+    ScannedDate lastArchive;
     QString archiver;
-    DateFact lastModify;
+    ScannedDate lastModify;
     QString modifier;
 };
 
@@ -80,8 +58,11 @@ public:
 
 private:
     bool wanted(Flag flag) const { return m_context.settings.flag(flag); }
-    bool onScanDate(const QString& dateText) const { return fallsOn(dateText, m_context.ScanDate); }
-    QString dateText(std::size_t field) const { return DecodeDateTime(recordValue32(m_entry, field)); }
+    bool onScanDate(const ScannedDate& date) const { return date.fallsOn(m_context.ScanDate); }
+    ScannedDate dateOf(std::size_t field, bool secondsCorrected) const
+    {
+        return scannedDate(recordValue32(m_entry, field), secondsCorrected);
+    }
     QString nameOf(std::size_t idField) const
     {
         return m_server.objectName(recordValue32(m_entry, idField), m_directoryService);
@@ -102,14 +83,14 @@ private:
         if (!m_rows.NewFilesRs && !m_rows.DetailRs)
             return;
         if (wanted(Flag::Created))
-            m_facts.created = dateFact(dateText(EntryField::CreationDateTime));
+            m_facts.created = dateOf(EntryField::CreationDateTime, false);
         if (wanted(Flag::Owner))
             m_facts.owner = nameOf(EntryField::OwnerId);
     }
 
     void appendNewFilesRow()
     {
-        if (!m_rows.NewFilesRs || !onScanDate(m_facts.created.text))
+        if (!m_rows.NewFilesRs || !onScanDate(m_facts.created))
             return;
         NewRow row = newRow(*m_rows.NewFilesRs);
         row.set(u"Created"_s, m_facts.created.value).set(u"owner"_s, m_facts.owner);
@@ -121,13 +102,13 @@ private:
     {
         if ((m_rows.OpenedFilesRs || m_rows.DetailRs) && wanted(Flag::LastAccess)) {
             const quint32 date = recordValue16(m_entry, EntryField::LastAccessDate);
-            m_facts.lastAccess = dateFact(withSecondsCorrected(DecodeDateTime(date << 16)));
+            m_facts.lastAccess = scannedDate(date << 16, true);
         }
     }
 
     void appendOpenedFilesRow()
     {
-        if (!m_rows.OpenedFilesRs || !onScanDate(m_facts.lastAccess.text))
+        if (!m_rows.OpenedFilesRs || !onScanDate(m_facts.lastAccess))
             return;
         NewRow row = newRow(*m_rows.OpenedFilesRs);
         row.set(u"Opened"_s, m_facts.lastAccess.value);
@@ -139,14 +120,14 @@ private:
         if (!m_rows.ArchivedFilesRs && !m_rows.DetailRs)
             return;
         if (wanted(Flag::LastArchive))
-            m_facts.lastArchive = dateFact(withSecondsCorrected(dateText(EntryField::LastArchiveDateTime)));
+            m_facts.lastArchive = dateOf(EntryField::LastArchiveDateTime, true);
         if (wanted(Flag::LastArchiveBy))
             m_facts.archiver = nameOf(EntryField::LastArchiverId);
     }
 
     void appendArchivedFilesRow()
     {
-        if (!m_rows.ArchivedFilesRs || !onScanDate(m_facts.lastArchive.text))
+        if (!m_rows.ArchivedFilesRs || !onScanDate(m_facts.lastArchive))
             return;
         NewRow row = newRow(*m_rows.ArchivedFilesRs);
         row.set(u"Archived"_s, m_facts.lastArchive.value).set(u"Archivor"_s, m_facts.archiver);
@@ -158,14 +139,14 @@ private:
         if (!m_rows.EditedFilesRs && !m_rows.DetailRs)
             return;
         if (wanted(Flag::LastModify))
-            m_facts.lastModify = dateFact(withSecondsCorrected(dateText(EntryField::LastUpdateDateTime)));
+            m_facts.lastModify = dateOf(EntryField::LastUpdateDateTime, true);
         if (wanted(Flag::LastModifyBy))
             m_facts.modifier = nameOf(EntryField::LastUpdaterId);
     }
 
     void appendEditedFilesRow()
     {
-        if (!m_rows.EditedFilesRs || !onScanDate(m_facts.lastModify.text))
+        if (!m_rows.EditedFilesRs || !onScanDate(m_facts.lastModify))
             return;
         NewRow row = newRow(*m_rows.EditedFilesRs);
         withFileAndBytes(row)

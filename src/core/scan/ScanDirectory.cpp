@@ -1,7 +1,6 @@
 #include "core/scan/ScanDirectory.h"
 
 #include "core/common/UserInterfacePort.h"
-#include "core/netware/DateDecoding.h"
 #include "core/netware/LiveListing.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/PathResolution.h"
@@ -169,8 +168,8 @@ private:
     void appendDeletedFileRow(const DeletedEntryRecord& entry, const QString& storedDirectory,
                               const ClientDirectory& server, bool directoryService)
     {
-        const QString deleted = DecodeDateTime(recordValue32(entry, DeletedField::DeletedDateTime));
-        if (!fallsOn(deleted, m_context.ScanDate))
+        const ScannedDate deleted = scannedDate(recordValue32(entry, DeletedField::DeletedDateTime));
+        if (!deleted.fallsOn(m_context.ScanDate))
             return;
         const QString file = nameText(deletedName(entry));
         if (!MatchFileSpec(m_fileSpec, file))
@@ -178,7 +177,7 @@ private:
         const ScanSettings& settings = m_context.settings;
         NewRow row(*m_context.rowSets.DeletedFilesRs);
         row.set(u"Directory"_s, storedDirectory)
-            .setIf(settings.flag(Flag::Deleted), u"Deleted"_s, dateTimeValue(deleted));
+            .setIf(settings.flag(Flag::Deleted), u"Deleted"_s, deleted.value);
         if (settings.flag(Flag::Deletor))
             row.set(u"Deletor"_s,
                     server.objectName(recordValue32(entry, DeletedField::DeletorId), directoryService));

@@ -8,19 +8,20 @@
 
 namespace corvane {
 
-// Reading the decoded date texts of the scans (M/D/YYYY h:m:s, see DecodeDateTime) and appending
-// their rows. The texts are read field by field without regular expressions or time-zone look-ups:
-// a file has up to four dates, and a local date-time made for each would cost more than the file.
+// A packed date-time of the server as the scans read it: as DecodeDateTime writes it and its
+// text is read back month first, but taken from the fields without making or reading a text, as
+// a file has up to four dates. Three of the four dates of an entry may say 60 seconds (a packed
+// seconds field of 30); with secondsCorrected they read as 59.
+struct ScannedDate
+{
+    QDate day;      // the date part; invalid when it forms no date, or for a packed value of 0
+    QVariant value; // in the stored form YYYY-MM-DD HH:MM:SS; null when date or time is invalid
 
-// Whether the date part of a date text (up to its first space), read month first, is the day. A
-// text whose date part is no valid date falls on no day.
-bool fallsOn(const QString& dateText, const QDate& day);
+    // A date whose date part is no valid date falls on no day; its time of day does not matter.
+    bool fallsOn(const QDate& scanDate) const { return day.isValid() && day == scanDate; }
+};
 
-// The date-time a date text denotes, as the value of a date column: its wall-clock date and time,
-// in the column's stored form (YYYY-MM-DD HH:MM:SS), made without a QDateTime, which would cost
-// more than the append. Null, leaving the column empty, when the text is empty or its fields form
-// no valid date and time (month 13, 60 seconds).
-QVariant dateTimeValue(const QString& dateText);
+ScannedDate scannedDate(quint32 packed, bool secondsCorrected = false);
 
 // One row appended through a row set: add-new at construction, then the fields in order, then
 // update. A step that fails is left out: a field that does not convert stays empty, a failed update
