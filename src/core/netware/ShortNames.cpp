@@ -25,17 +25,20 @@ bool isDosPart(const QByteArray& part, qsizetype longest)
     return !part.isEmpty() && part.size() <= longest && std::all_of(part.begin(), part.end(), isDosCharacter);
 }
 
-// Letters in upper case, spaces and dots dropped, anything else DOS does not allow as "_".
-QByteArray dosCharacters(QByteArrayView text)
+// The first characters of the text as DOS takes them, at most longest: letters in upper case,
+// spaces and dots dropped, anything else DOS does not allow as "_".
+QByteArray dosCharacters(QByteArrayView text, qsizetype longest)
 {
     QByteArray result;
-    result.reserve(text.size());
+    result.reserve(longest);
     for (const char c : text) {
+        if (result.size() == longest)
+            break;
         if (c == ' ' || c == '.')
             continue;
-        result += isDosCharacter(c) ? c : '_';
+        result += !isDosCharacter(c) ? '_' : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    return std::move(result).toUpper();
+    return result;
 }
 
 std::optional<QByteArrayList> listNames(const QByteArray& directoryPath)
@@ -141,17 +144,24 @@ QByteArray DirectoryNames::numberedShortName(const QByteArray& longName)
     while (stripped.startsWith('.'))
         stripped = stripped.sliced(1);
     const qsizetype dot = stripped.lastIndexOf('.');
-    QByteArray base = dosCharacters(dot < 0 ? stripped : stripped.first(dot));
-    const QByteArray extension = dot < 0 ? QByteArray() : dosCharacters(stripped.sliced(dot + 1)).left(3);
+    // Only the first six characters of the base ever show, before a "~" and a number.
+    constexpr qsizetype BaseShown = 6;
+    QByteArray base = dosCharacters(dot < 0 ? stripped : stripped.first(dot), BaseShown);
+    const QByteArray extension = dot < 0 ? QByteArray() : dosCharacters(stripped.sliced(dot + 1), 3);
     if (base.isEmpty())
         base = "_";
-    const QByteArray suffix = extension.isEmpty() ? QByteArray() : "." + extension;
-    const QByteArray stem = base.left(6) + suffix;
+    const QByteArray stem = extension.isEmpty() ? base : QByteArray(base + '.' + extension);
+    const QByteArrayView suffix = QByteArrayView(stem).sliced(base.size());
     int tail = m_nextTail.value(stem, 1);
     QByteArray candidate;
     do {
-        const QByteArray number = "~" + QByteArray::number(tail++);
-        candidate = base.left(8 - number.size()) + number + suffix;
+        const QByteArray number = QByteArray::number(tail++);
+        candidate = QByteArray();
+        candidate.reserve(base.size() + 1 + number.size() + suffix.size());
+        candidate.append(base.constData(), std::min(base.size(), 7 - number.size()))
+            .append('~')
+            .append(number)
+            .append(suffix);
     } while (m_longByShort.contains(candidate));
     m_nextTail.insert(stem, tail);
     return candidate;
