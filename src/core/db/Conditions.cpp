@@ -31,6 +31,14 @@ QString comparisonOperator(Comparison comparison)
 
 } // namespace
 
+DbResult<QVariant> storedConditionValue(const QVariant& value, ColumnKind kind)
+{
+    std::optional<QVariant> stored = toStoredValue(value, kind);
+    if (!stored)
+        return {{}, {DbErrorNumber::TypeMismatch, u"Data type mismatch in criteria expression."_s}};
+    return {std::move(*stored), {}};
+}
+
 DbResult<BoundConditions> bindConditions(const TableLayout& table, const QList<Condition>& conditions,
                                          int firstParameter)
 {
@@ -40,13 +48,14 @@ DbResult<BoundConditions> bindConditions(const TableLayout& table, const QList<C
         const int index = table.indexOf(condition.column);
         if (index < 0)
             return {{}, itemNotFoundError(condition.column)};
-        const std::optional<QVariant> stored = toStoredValue(condition.value, table.kinds[index]);
-        if (!stored)
-            return {{}, {DbErrorNumber::TypeMismatch, u"Data type mismatch in criteria expression."_s}};
+        const DbResult<QVariant> stored = storedConditionValue(condition.value, table.kinds[index]);
+        if (!stored.ok())
+            return {{}, stored.error};
         texts.append(quotedIdentifier(table.columns[index]) + u' ' +
                      comparisonOperator(condition.comparison) + u" ?"_s +
                      QString::number(firstParameter + bound.values.size()));
-        bound.values.append(*stored);
+        bound.values.append(stored.value);
+        bound.kinds.append(table.kinds[index]);
     }
     bound.sql = texts.join(u" AND "_s);
     return {bound, {}};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/db/DbResult.h"
+#include "core/db/StoredValues.h"
 
 #include <QList>
 #include <QString>
@@ -33,9 +34,14 @@ struct Condition
 
 struct BoundConditions
 {
-    QString sql;         // the conditions joined by AND
-    QVariantList values; // to bind from the first parameter number on
+    QString sql;             // the conditions joined by AND
+    QVariantList values;     // to bind from the first parameter number on
+    QList<ColumnKind> kinds; // of the columns the values are compared with
 };
+
+// A condition's value in the stored form of its column's kind; one that does not convert is an
+// error.
+DbResult<QVariant> storedConditionValue(const QVariant& value, ColumnKind kind);
 
 // An unknown column or a value that does not convert to the column's kind is an error.
 DbResult<BoundConditions> bindConditions(const TableLayout& table, const QList<Condition>& conditions,

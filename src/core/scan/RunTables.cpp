@@ -64,31 +64,64 @@ DbResult<qint64> RowCounts::count(const QString& table, const QList<Condition>& 
     return {counted.ok() ? counted.value.first() : 0, counted.error};
 }
 
-DbResult<QList<qint64>> RowCounts::countEach(const QList<CountOf>& counts)
+namespace {
+
+// The tables, columns and comparisons of the counts, without their values.
+QString shapeOf(const QList<RowCounts::CountOf>& counts)
+{
+    QString shape;
+    for (const RowCounts::CountOf& count : counts) {
+        shape += count.table + u'\x1e';
+        for (const Condition& condition : count.conditions)
+            shape += condition.column + QChar(u'0' + static_cast<int>(condition.comparison));
+        shape += u'\x1f';
+    }
+    return shape;
+}
+
+} // namespace
+
+DbResult<RowCounts::PreparedCounts> RowCounts::prepareCounts(const QList<CountOf>& counts)
 {
     QStringList subqueries;
-    QVariantList values;
+    PreparedCounts prepared;
     for (const CountOf& count : counts) {
-        const DbResult<BoundConditions> bound =
-            conditionsOn(m_database, count.table, count.conditions, static_cast<int>(values.size()) + 1);
+        const DbResult<BoundConditions> bound = conditionsOn(m_database, count.table, count.conditions,
+                                                             static_cast<int>(prepared.kinds.size()) + 1);
         if (!bound.ok())
             return {{}, bound.error};
         subqueries.append(u"(SELECT count(*) FROM "_s +
                           quotedIdentifier(m_database.tableLayout(count.table).value.name) + u" WHERE "_s +
                           bound.value.sql + u')');
-        values.append(bound.value.values);
+        prepared.kinds.append(bound.value.kinds);
     }
-    const QString sql = u"SELECT "_s + subqueries.join(u", "_s);
-    auto statement = m_statements.find(sql);
-    if (statement == m_statements.end()) {
-        DbStatement prepared;
-        if (const DbError error = m_database.prepare(prepared, sql); error.isError())
-            return {{}, error};
-        statement = m_statements.emplace(sql, std::move(prepared)).first;
+    if (const DbError error = m_database.prepare(prepared.statement, u"SELECT "_s + subqueries.join(u", "_s));
+        error.isError())
+        return {{}, error};
+    return {std::move(prepared), {}};
+}
+
+DbResult<QList<qint64>> RowCounts::countEach(const QList<CountOf>& counts)
+{
+    const QString shape = shapeOf(counts);
+    auto prepared = m_statements.find(shape);
+    if (prepared == m_statements.end()) {
+        DbResult<PreparedCounts> made = prepareCounts(counts);
+        if (!made.ok())
+            return {{}, made.error};
+        prepared = m_statements.emplace(shape, std::move(made.value)).first;
     }
-    DbStatement& counting = statement->second;
-    for (int i = 0; i < values.size(); ++i)
-        counting.bind(i + 1, values[i]);
+    DbStatement& counting = prepared->second.statement;
+    int parameter = 0;
+    for (const CountOf& count : counts) {
+        for (const Condition& condition : count.conditions) {
+            const DbResult<QVariant> stored =
+                storedConditionValue(condition.value, prepared->second.kinds.at(parameter));
+            if (!stored.ok())
+                return {{}, stored.error};
+            counting.bind(++parameter, stored.value);
+        }
+    }
     DbResult<QList<qint64>> result;
     if (counting.step() == DbStatement::Step::Row) {
         for (int column = 0; column < counts.size(); ++column)

@@ -74,7 +74,8 @@ DbError prepareBound(AuditDatabase& database, DbStatement& statement, const QStr
                      const QVariantList& values);
 
 // COUNT(*) of a table's rows that meet the conditions, their values bound, the statement kept
-// prepared for the next call with the same columns: the tally counts five times per directory.
+// prepared for the next call with the same tables, columns and comparisons: the tally counts five
+// times per directory, and only its values change.
 class RowCounts
 {
 public:
@@ -91,8 +92,17 @@ public:
     DbResult<QList<qint64>> countEach(const QList<CountOf>& counts);
 
 private:
+    // A statement made for counts of one shape, and the kinds its values are stored in.
+    struct PreparedCounts
+    {
+        DbStatement statement;
+        QList<ColumnKind> kinds;
+    };
+
+    DbResult<PreparedCounts> prepareCounts(const QList<CountOf>& counts);
+
     AuditDatabase& m_database;
-    std::map<QString, DbStatement> m_statements;
+    std::map<QString, PreparedCounts> m_statements; // by the counts' shape
 };
 
 // Appends one row of texts and dates; the error of a row that cannot be stored, which the run
