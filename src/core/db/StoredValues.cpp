@@ -147,13 +147,13 @@ std::optional<QVariant> toStoredValue(const QVariant& value, ColumnKind kind)
 // its values over so, several a row.
 bool convertToStoredValue(QVariant& value, ColumnKind kind)
 {
-    if (!value.isValid() || value.isNull())
-        return true;
     const int type = value.typeId();
     const bool isText = type == QMetaType::QString;
-    const bool isDate = kind == ColumnKind::Date || kind == ColumnKind::DateTime;
     if ((kind == ColumnKind::Text && isText) || (kind == ColumnKind::Integer && type == QMetaType::LongLong) ||
-        (isDate && isText && keepStoredForm(value, *static_cast<const QString*>(value.constData()), kind)))
+        !value.isValid() || value.isNull())
+        return true;
+    const bool isDate = kind == ColumnKind::Date || kind == ColumnKind::DateTime;
+    if (isDate && isText && keepStoredForm(value, *static_cast<const QString*>(value.constData()), kind))
         return true;
     std::optional<QVariant> stored;
     switch (kind) {

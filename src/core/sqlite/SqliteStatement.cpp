@@ -53,7 +53,7 @@ SqliteStatement::~SqliteStatement()
 }
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : m_statement(std::exchange(other.m_statement, nullptr)), m_boundTexts(std::move(other.m_boundTexts))
+    : m_statement(std::exchange(other.m_statement, nullptr)), m_bound(std::move(other.m_bound))
 {}
 
 SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
@@ -61,7 +61,7 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept
     if (this != &other) {
         finalize();
         m_statement = std::exchange(other.m_statement, nullptr);
-        m_boundTexts = std::move(other.m_boundTexts);
+        m_bound = std::move(other.m_bound);
     }
     return *this;
 }
@@ -82,7 +82,7 @@ int SqliteStatement::prepare(sqlite3* db, const QString& sql, Use use)
         finalize();
         return textAfterStatement;
     }
-    m_boundTexts.resize(static_cast<std::size_t>(parameterCount()));
+    m_bound.resize(static_cast<std::size_t>(parameterCount()));
     return SQLITE_OK;
 }
 
@@ -90,11 +90,18 @@ void SqliteStatement::finalize()
 {
     sqlite3_finalize(m_statement);
     m_statement = nullptr;
-    m_boundTexts.clear();
+    m_bound.clear();
 }
 
 void SqliteStatement::bind(int index, const QVariant& value)
 {
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot < m_bound.size()) {
+        BoundParameter& bound = m_bound[slot];
+        if (bound.holds(value))
+            return;
+        bound.remember(value);
+    }
     switch (value.typeId()) {
     case QMetaType::UnknownType:
     case QMetaType::Nullptr:
@@ -133,15 +140,38 @@ void SqliteStatement::bind(int index, const QVariant& value)
     }
 }
 
+// The same text data (held here, so never freed and reused meanwhile) or the same date.
+bool SqliteStatement::BoundParameter::holds(const QVariant& value) const
+{
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const QString& text = *static_cast<const QString*>(value.constData());
+        return text.isSharedWith(m_text) && text.constData() == m_text.constData() && text.size() == m_text.size();
+    }
+    case QMetaType::QDate:
+        return m_day != noDay && static_cast<const QDate*>(value.constData())->toJulianDay() == m_day;
+    default:
+        return false;
+    }
+}
+
+void SqliteStatement::BoundParameter::remember(const QVariant& value)
+{
+    const int type = value.typeId();
+    m_text = type == QMetaType::QString ? *static_cast<const QString*>(value.constData()) : QString();
+    const QDate* date = type == QMetaType::QDate ? static_cast<const QDate*>(value.constData()) : nullptr;
+    m_day = date != nullptr && date->isValid() ? date->toJulianDay() : noDay;
+}
+
 // Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.
 // SQLite reads the buffer only while stepping; it is rewritten just before the parameter is
 // bound again.
 void SqliteStatement::bindText(int index, QStringView text)
 {
     const auto slot = static_cast<std::size_t>(index - 1);
-    if (slot >= m_boundTexts.size()) // no such parameter: nothing to bind
+    if (slot >= m_bound.size()) // no such parameter: nothing to bind
         return;
-    QByteArray& utf8 = m_boundTexts[slot];
+    QByteArray& utf8 = m_bound[slot].utf8;
     if (!encodeAscii(text, utf8))
         utf8 = text.toUtf8();
     sqlite3_bind_text(m_statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);

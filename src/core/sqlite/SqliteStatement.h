@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <limits>
 #include <vector>
 
 namespace corvane {
@@ -41,7 +42,9 @@ public:
     bool isPrepared() const { return m_statement != nullptr; }
     void finalize();
 
-    // 1-based, as SQLite counts parameters.
+    // 1-based, as SQLite counts parameters. SQLite keeps a binding from one step to the next: a
+    // text shared with the one bound last (a row's directory, a user's name) or the same date is
+    // not bound again.
     void bind(int index, const QVariant& value);
     int parameterCount() const;
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -60,8 +63,23 @@ public:
 private:
     void bindText(int index, QStringView text);
 
+    // What a parameter holds: the text or date last bound (a text held, so that its data stays
+    // its own) and the UTF-8 that SQLite reads while stepping.
+    class BoundParameter
+    {
+    public:
+        bool holds(const QVariant& value) const;
+        void remember(const QVariant& value);
+        QByteArray utf8;
+
+    private:
+        static constexpr qint64 noDay = std::numeric_limits<qint64>::min();
+        QString m_text;
+        qint64 m_day = noDay;
+    };
+
     sqlite3_stmt* m_statement = nullptr;
-    std::vector<QByteArray> m_boundTexts; // UTF-8, by parameter index - 1
+    std::vector<BoundParameter> m_bound; // by parameter index - 1
 };
 
 // A table or column name as an SQL identifier, quoted whatever it holds.
