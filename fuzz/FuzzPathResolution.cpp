@@ -2,6 +2,7 @@
 
 #include "core/netware/EmulatedNetWareClient.h"
 #include "core/netware/PathResolution.h"
+#include "core/netware/ScanPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,9 +53,13 @@ private:
     std::unique_ptr<EmulatedNetWareClient> m_client;
 };
 
+// As a scan locates a listed file: its folder's path (up to its last separator) parsed once, the
+// name after it.
 void resolveAsFile(NetWareClient& client, const QByteArray& path)
 {
-    const std::optional<ScannedFileLocation> file = locateScannedFile(client, path);
+    const qsizetype nameStart = path.lastIndexOf(separatorOf(path)) + 1;
+    const std::optional<ScannedFileLocation> file =
+        FolderFiles(client, path.left(nameStart)).locate(path.mid(nameStart));
     if (!file)
         return;
     fuzzCheck(!file->server.isEmpty(), "a located file lies on a server");
