@@ -140,27 +140,18 @@ void SqliteStatement::bind(int index, const QVariant& value)
     }
 }
 
-// The same text data (held here, so never freed and reused meanwhile) or the same date.
+// The same text data, held here, so never freed and reused meanwhile.
 bool SqliteStatement::BoundParameter::holds(const QVariant& value) const
 {
-    switch (value.typeId()) {
-    case QMetaType::QString: {
-        const QString& text = *static_cast<const QString*>(value.constData());
-        return text.isSharedWith(m_text) && text.constData() == m_text.constData() && text.size() == m_text.size();
-    }
-    case QMetaType::QDate:
-        return m_day != noDay && static_cast<const QDate*>(value.constData())->toJulianDay() == m_day;
-    default:
+    if (value.typeId() != QMetaType::QString)
         return false;
-    }
+    const QString& text = *static_cast<const QString*>(value.constData());
+    return text.isSharedWith(m_text) && text.constData() == m_text.constData() && text.size() == m_text.size();
 }
 
 void SqliteStatement::BoundParameter::remember(const QVariant& value)
 {
-    const int type = value.typeId();
-    m_text = type == QMetaType::QString ? *static_cast<const QString*>(value.constData()) : QString();
-    const QDate* date = type == QMetaType::QDate ? static_cast<const QDate*>(value.constData()) : nullptr;
-    m_day = date != nullptr && date->isValid() ? date->toJulianDay() : noDay;
+    m_text = value.typeId() == QMetaType::QString ? *static_cast<const QString*>(value.constData()) : QString();
 }
 
 // Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.

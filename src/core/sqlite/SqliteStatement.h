@@ -6,7 +6,6 @@
 
 #include <sqlite3.h>
 
-#include <limits>
 #include <vector>
 
 namespace corvane {
@@ -43,8 +42,7 @@ public:
     void finalize();
 
     // 1-based, as SQLite counts parameters. SQLite keeps a binding from one step to the next: a
-    // text shared with the one bound last (a row's directory, a user's name) or the same date is
-    // not bound again.
+    // text shared with the one bound last (a row's directory, a user's name) is not bound again.
     void bind(int index, const QVariant& value);
     int parameterCount() const;
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -63,8 +61,8 @@ public:
 private:
     void bindText(int index, QStringView text);
 
-    // What a parameter holds: the text or date last bound (a text held, so that its data stays
-    // its own) and the UTF-8 that SQLite reads while stepping.
+    // What a parameter holds: the text last bound (held, so that its data stays its own) and
+    // the UTF-8 that SQLite reads while stepping.
     class BoundParameter
     {
     public:
@@ -73,9 +71,7 @@ private:
         QByteArray utf8;
 
     private:
-        static constexpr qint64 noDay = std::numeric_limits<qint64>::min();
         QString m_text;
-        qint64 m_day = noDay;
     };
 
     sqlite3_stmt* m_statement = nullptr;
