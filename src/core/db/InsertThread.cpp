@@ -3,6 +3,7 @@
 #include "core/db/AuditDatabase.h"
 #include "core/db/postgresql/PgCopyWriter.h"
 #include "core/sqlite/SqliteStatement.h"
+#include "core/sqlite/SqliteWriteback.h"
 
 #include <sqlite3.h>
 
@@ -10,7 +11,8 @@
 
 namespace corvane {
 
-InsertThread::InsertThread(const AuditDatabase& database) : m_database(database)
+InsertThread::InsertThread(const AuditDatabase& database)
+    : m_database(database), m_writeback(database.handle())
 {
     m_filling.reserve(BatchRows);
     m_thread = std::thread([this] { run(); });
@@ -54,6 +56,10 @@ void InsertThread::handOver()
         m_queue.push_back(std::exchange(m_filling, {}));
     }
     m_changed.notify_all();
+    // The writeback is started here, not on the inserting thread: that thread is the one the
+    // scan waits for, and the kernel's writing would hold it up.
+    if (++m_handedOver % WritebackBatches == 0)
+        m_writeback.start();
     takeBackSteppedBatches();
     m_filling.reserve(BatchRows);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/db/StoredValues.h"
+#include "core/sqlite/SqliteWriteback.h"
 
 #include <QList>
 #include <QVariantList>
@@ -71,6 +72,9 @@ private:
     using Batch = std::vector<PendingInsert>;
     static constexpr std::size_t BatchRows = 256;
     static constexpr std::size_t QueuedBatches = 4;
+    // How often the writeback of the file is started: every few MiB of rows, so that few pages are
+    // written twice and the commit's sync finds little left to write.
+    static constexpr std::size_t WritebackBatches = 128;
 
     void handOver();
     void takeBackSteppedBatches();
@@ -78,6 +82,8 @@ private:
     void step(PendingInsert& insert) const;
 
     const AuditDatabase& m_database;
+    const SqliteWriteback m_writeback; // the embedded database's file; none for the central one
+    std::size_t m_handedOver = 0;
     Batch m_filling;
     std::mutex m_mutex;
     std::condition_variable m_changed;
