@@ -4,6 +4,7 @@
 //                                            records/s and peak memory; run twice, the second
 //                                            reading must read none
 #include "core/netware/samba/AuditTrailReader.h"
+#include "core/sqlite/SqliteLibrary.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,6 +80,7 @@ int read(const QString& folder)
 
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     QCoreApplication application(argc, argv);
     const QStringList arguments = application.arguments();
     if (arguments.size() == 4 && arguments[1] == u"generate"_s)

@@ -12,6 +12,7 @@
 #include "core/db/postgresql/PgConnection.h"
 #include "core/db/postgresql/PgCopyWriter.h"
 #include "core/db/RowSet.h"
+#include "core/sqlite/SqliteLibrary.h"
 #include "mock/PrivatePostgresServer.h"
 
 #include <QCoreApplication>
@@ -116,6 +117,7 @@ void print(const char* what, QList<double> rates)
 
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     QCoreApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     test::PrivatePostgresServer server;

@@ -8,6 +8,7 @@
 
 #include "core/db/postgresql/CentralSchema.h"
 #include "core/db/postgresql/PgConnection.h"
+#include "core/sqlite/SqliteLibrary.h"
 #include "mock/PrivatePostgresServer.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,7 @@ Round copyRound(const test::PrivatePostgresServer& server, const QString& folder
 
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() < 2) {

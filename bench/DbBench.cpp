@@ -10,6 +10,7 @@
 #include "core/db/AuditDatabase.h"
 #include "core/db/RowSet.h"
 #include "core/db/StoredValues.h"
+#include "core/sqlite/SqliteLibrary.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -213,6 +214,7 @@ int query(const QString& folder)
 
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() == 4 && arguments[1] == u"fill"_s)

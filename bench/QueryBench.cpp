@@ -14,6 +14,7 @@
 #include "core/db/DatabaseChoice.h"
 #include "core/settings/Registry.h"
 #include "core/settings/SettingsStore.h"
+#include "core/sqlite/SqliteLibrary.h"
 #include "gui/query/QueryModel.h"
 #include "gui/query/QueryWindow.h"
 
@@ -233,6 +234,7 @@ int shot(const QString& folder, const QString& picture)
 
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -19,6 +19,7 @@
 #include "core/scan/ScanContext.h"
 #include "core/scan/ScanDirectory.h"
 #include "core/settings/ScanSettings.h"
+#include "core/sqlite/SqliteLibrary.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -172,6 +173,7 @@ int scan(const QString& tree, const QString& path)
 
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     if (arguments.size() >= 3 && arguments[1] == u"make"_s) {

@@ -2,6 +2,7 @@
 #include "core/common/AppFolder.h"
 #include "core/scan/StartUpDatabase.h"
 #include "core/settings/SettingsStore.h"
+#include "core/sqlite/SqliteLibrary.h"
 #include "gui/app/MainWindow.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 // --database, the environment or the stored setting names.
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     if (corvane::cli::isCommandLineJob(argc, argv)) {
         QCoreApplication app(argc, argv);
         return corvane::cli::run(app.arguments());

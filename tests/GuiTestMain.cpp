@@ -1,3 +1,5 @@
+#include "core/sqlite/SqliteLibrary.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,6 +7,7 @@
 // The main of the window tests: widgets need a QApplication.
 int main(int argc, char** argv)
 {
+    corvane::configureSqliteLibrary();
     // Test discovery runs the binary outside ctest's environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
