@@ -33,6 +33,11 @@ QString storedDateText(const QDate& date)
     int month = 0;
     int day = 0;
     date.getDate(&year, &month, &day);
+    return storedDateText(year, month, day);
+}
+
+QString storedDateText(int year, int month, int day)
+{
     std::array<char16_t, storedDateLength> text{};
     putDate(text.data(), year, month, day);
     return QString(reinterpret_cast<const QChar*>(text.data()), storedDateLength);

@@ -12,6 +12,8 @@ constexpr qsizetype storedDateLength = 10;
 constexpr qsizetype storedDateTimeLength = 19;
 
 QString storedDateText(const QDate& date);
+// From the fields of a valid date.
+QString storedDateText(int year, int month, int day);
 QString storedDateTimeText(const QDateTime& dateTime);
 // A date and a time of day kept apart: building a local QDateTime asks the time zone database,
 // which costs more than a whole append of the scan.

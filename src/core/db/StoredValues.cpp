@@ -44,17 +44,18 @@ std::optional<DateAndTime> toDateAndTime(const QVariant& value)
     }
 }
 
-// The fields of a text in the stored form of a date and time, YYYY-MM-DD HH:MM:SS, read by
-// position; nullopt for any other text.
+// The fields of a text in a stored form, YYYY-MM-DD HH:MM:SS or the date alone (its time of day
+// then zero), read by position; nullopt for any other text.
 std::optional<std::array<int, 6>> storedFormFields(QStringView text)
 {
     static constexpr std::array<qsizetype, 6> starts{0, 5, 8, 11, 14, 17};
     static constexpr std::array<qsizetype, 6> widths{4, 2, 2, 2, 2, 2};
     static constexpr std::array<char16_t, 5> separators{u'-', u'-', u' ', u':', u':'};
-    if (text.size() != dateTimeLength)
+    if (text.size() != dateTimeLength && text.size() != dateLength)
         return std::nullopt;
+    const std::size_t read = text.size() == dateLength ? 3 : 6;
     std::array<int, 6> fields{};
-    for (std::size_t f = 0; f < fields.size(); ++f) {
+    for (std::size_t f = 0; f < read; ++f) {
         if (f > 0 && text[starts[f] - 1] != separators[f - 1])
             return std::nullopt;
         for (qsizetype at = starts[f]; at < starts[f] + widths[f]; ++at) {
@@ -68,6 +69,7 @@ std::optional<std::array<int, 6>> storedFormFields(QStringView text)
 
 // The scan hands its dates over in the stored form already: such a text is checked and kept as
 // it is (a date column keeps the date alone at midnight), without being read as a date literal.
+// The date alone is kept by a date column only; a date-time column has it written with its time.
 // False for any other text.
 bool keepStoredForm(QVariant& value, const QString& text, ColumnKind kind)
 {
@@ -75,6 +77,8 @@ bool keepStoredForm(QVariant& value, const QString& text, ColumnKind kind)
     if (!f || !isJetYear((*f)[0]) || !QDate::isValid((*f)[0], (*f)[1], (*f)[2]) ||
         !QTime::isValid((*f)[3], (*f)[4], (*f)[5]))
         return false;
+    if (text.size() == dateLength)
+        return kind == ColumnKind::Date;
     if (kind == ColumnKind::Date && (*f)[3] == 0 && (*f)[4] == 0 && (*f)[5] == 0)
         value = QVariant(text.left(dateLength));
     return true;

@@ -97,13 +97,11 @@ private:
         withFileAndBytes(row).update();
     }
 
-    // The entry keeps the last access as a date alone: it is decoded with a time of day of zero.
+    // The entry keeps the last access as a date alone.
     void readAccessFacts()
     {
-        if ((m_rows.OpenedFilesRs || m_rows.DetailRs) && wanted(Flag::LastAccess)) {
-            const quint32 date = recordValue16(m_entry, EntryField::LastAccessDate);
-            m_facts.lastAccess = scannedDate(date << 16, true);
-        }
+        if ((m_rows.OpenedFilesRs || m_rows.DetailRs) && wanted(Flag::LastAccess))
+            m_facts.lastAccess = scannedDay(recordValue16(m_entry, EntryField::LastAccessDate));
     }
 
     void appendOpenedFilesRow()

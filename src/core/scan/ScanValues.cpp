@@ -22,4 +22,17 @@ ScannedDate scannedDate(quint32 packed, bool secondsCorrected)
     return date;
 }
 
+ScannedDate scannedDay(quint16 packedDate)
+{
+    if (packedDate == 0)
+        return {};
+    const PackedDateTimeFields f = unpackDateTime(quint32{packedDate} << 16);
+    ScannedDate date;
+    if (QDate::isValid(f.year, f.month, f.day)) {
+        date.day = QDate(f.year, f.month, f.day);
+        date.value = storedDateText(f.year, f.month, f.day);
+    }
+    return date;
+}
+
 } // namespace corvane

@@ -22,6 +22,9 @@ struct ScannedDate
 };
 
 ScannedDate scannedDate(quint32 packed, bool secondsCorrected = false);
+// A packed date without a time (the last access), as scannedDate reads it at midnight; its value
+// is the date alone, the stored form of a date column.
+ScannedDate scannedDay(quint16 packedDate);
 
 // One row appended through a row set: add-new at construction, then the fields in order, then
 // update. A step that fails is left out: a field that does not convert stays empty, a failed update

@@ -61,6 +61,20 @@ TEST(StoredValuesTest, TextsInTheStoredFormAreKeptOnlyWhenTheyNameARealMoment)
     }
 }
 
+// The date alone, as the scan gives a last access: a date column keeps it, a date-time column
+// writes it at midnight, as it did the date with its midnight.
+TEST(StoredValuesTest, TheDateAloneIsTheStoredFormOfADateColumn)
+{
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::Date), QStringLiteral("2026-12-07"));
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::DateTime), QStringLiteral("2026-12-07 00:00:00"));
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::DateTime),
+              stored(QStringLiteral("2026-12-07 00:00:00"), ColumnKind::DateTime));
+    for (const char* text : {"2026-02-30", "0099-12-07", "2026-12-0x"}) {
+        EXPECT_FALSE(toStoredValue(QString::fromLatin1(text), ColumnKind::Date).has_value()) << text;
+        EXPECT_FALSE(toStoredValue(QString::fromLatin1(text), ColumnKind::DateTime).has_value()) << text;
+    }
+}
+
 TEST(StoredValuesTest, IntegersTextsAndNoValue)
 {
     EXPECT_EQ(stored(qint64(3000000000), ColumnKind::Integer).toLongLong(), 3000000000);

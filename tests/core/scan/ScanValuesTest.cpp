@@ -1,5 +1,6 @@
 #include "core/scan/ScanValues.h"
 
+#include "core/db/StoredValues.h"
 #include "core/netware/DateDecoding.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,21 @@ TEST(ScannedDate, SixtySecondsReadAsFiftyNineOnlyWhenCorrected)
     EXPECT_EQ(scannedDate(sixtySeconds, true).value, QVariant(u"2003-12-11 00:00:59"_s));
     EXPECT_TRUE(scannedDate(sixtySeconds, false).value.isNull());
     EXPECT_TRUE(scannedDate(sixtySeconds, false).fallsOn(QDate(2003, 12, 11)));
+}
+
+// A last access is a packed date alone: the day as scannedDate reads it at midnight, stored alike.
+TEST(ScannedDay, IsTheDateAtMidnightStoredAsTheDateAlone)
+{
+    const ScannedDate day = scannedDay(December11);
+    const ScannedDate midnight = scannedDate(packed(December11, 0), true);
+    EXPECT_EQ(day.day, midnight.day);
+    EXPECT_EQ(day.value, QVariant(u"2003-12-11"_s));
+    for (const ColumnKind kind : {ColumnKind::Date, ColumnKind::DateTime})
+        EXPECT_EQ(toStoredValue(day.value, kind), toStoredValue(midnight.value, kind));
+    for (const quint16 none : {quint16{0}, quint16{13 << 5 | 1}, quint16{2 << 5 | 30}}) {
+        EXPECT_FALSE(scannedDay(none).day.isValid()) << none;
+        EXPECT_TRUE(scannedDay(none).value.isNull()) << none;
+    }
 }
 
 } // namespace
