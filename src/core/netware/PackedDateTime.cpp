@@ -39,7 +39,18 @@ quint32 packDateTime(const QDate& date, const QTime& time)
 {
     if (!date.isValid() || !time.isValid())
         return 0;
-    return packFields(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    return packFields(year, month, day, time.hour(), time.minute(), time.second());
+}
+
+quint32 packDateTime(int year, int month, int day, int hour, int minute, int second)
+{
+    if (!QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second))
+        return 0;
+    return packFields(year, month, day, hour, minute, second);
 }
 
 LocalTimePacker::LocalTimePacker()

@@ -57,9 +57,10 @@ bool startsWithHexPrefix(QByteArrayView text)
     return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }
 
+// The lengths first: a setting's key is held against each known word in turn.
 bool isWord(QByteArrayView text, QByteArrayView word)
 {
-    return text.compare(word, Qt::CaseInsensitive) == 0;
+    return text.size() == word.size() && text.compare(word, Qt::CaseInsensitive) == 0;
 }
 
 std::optional<quint32> numberOf(QByteArrayView text, quint32 largest)
@@ -121,7 +122,7 @@ std::optional<quint32> packedCalendarDateTimeOf(QByteArrayView text)
         minute = *minutes;
         second = *seconds;
     }
-    const quint32 packed = packDateTime(QDate(*year, *month, *day), QTime(hour, minute, second));
+    const quint32 packed = packDateTime(*year, *month, *day, hour, minute, second);
     if (packed == 0)
         return std::nullopt;
     return packed;
@@ -677,11 +678,18 @@ OverridesByName VolumeMetadataFile::folder(const QByteArray& foldedFolder, QStri
     SettingReader reader(m_filePath, m_index.userIds, warnings);
     // A header of another folder (the file changed in place since it was indexed) ends what applies.
     QByteArray name;
+    // Sections of one folder usually follow each other spelled alike: the spelling is folded once.
+    QByteArray folderAsWritten;
+    bool folderIsOurs = false;
     readSpans(
         *m_device, m_chunkSize, spans, reader,
-        [&name, &foldedFolder](const ParsedLine& header) {
+        [&](const ParsedLine& header) {
             const auto [folder, entryName] = folderAndName(header.path);
-            const bool ours = header.section == Section::Entry && caseFolded(folder.toByteArray()) == foldedFolder;
+            if (folder != folderAsWritten || folderAsWritten.isNull()) {
+                folderAsWritten = folder.toByteArray();
+                folderIsOurs = caseFolded(folderAsWritten) == foldedFolder;
+            }
+            const bool ours = header.section == Section::Entry && folderIsOurs;
             name = ours ? caseFolded(entryName.toByteArray()) : QByteArray();
         },
         [&name, &entries, &reader](const ParsedLine& setting, int lineNumber) {

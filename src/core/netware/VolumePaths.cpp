@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace corvane {
 
@@ -89,13 +90,14 @@ QByteArray joinedPath(const QByteArray& root, const QByteArrayList& components)
     return path;
 }
 
-QByteArray caseFolded(const QByteArray& name)
+// Taken by value, so that a name made for the folding is folded in place.
+QByteArray caseFolded(QByteArray name)
 {
     if (isAscii(name))
-        return name.toUpper();
+        return std::move(name).toUpper();
     const QString text = QString::fromUtf8(name);
     if (text.toUtf8() != name)
-        return name.toUpper();
+        return std::move(name).toUpper();
     return text.toUpper().toUtf8();
 }
 

@@ -23,7 +23,7 @@ std::optional<QByteArray> nameOnDisk(const QByteArray& directory, const QByteArr
 
 // The name with its letter case folded, so that names equal ignoring case give one key, as NetWare
 // matches names. Bytes that are not UTF-8 are kept, with their ASCII letters folded.
-QByteArray caseFolded(const QByteArray& name);
+QByteArray caseFolded(QByteArray name);
 // caseFolded() for a lookup: an ASCII name is folded into the buffer, which the result refers to,
 // rather than into a new allocation.
 using CaseFoldingBuffer = QVarLengthArray<char, 256>;
