@@ -6,6 +6,8 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <memory>
 #include <string_view>
 
@@ -25,20 +27,22 @@ bool isDosPart(const QByteArray& part, qsizetype longest)
     return !part.isEmpty() && part.size() <= longest && std::all_of(part.begin(), part.end(), isDosCharacter);
 }
 
-// The first characters of the text as DOS takes them, at most longest: letters in upper case,
-// spaces and dots dropped, anything else DOS does not allow as "_".
-QByteArray dosCharacters(QByteArrayView text, qsizetype longest)
+// The first characters of the text as DOS takes them, at most longest, written at `into`: letters
+// in upper case, spaces and dots dropped, anything else DOS does not allow as "_". Returns how
+// many were written.
+qsizetype putDosCharacters(QByteArrayView text, char* into, qsizetype longest)
 {
-    QByteArray result;
-    result.reserve(longest);
+    qsizetype written = 0;
     for (const char c : text) {
-        if (result.size() == longest)
+        if (written == longest)
             break;
         if (c == ' ' || c == '.')
             continue;
-        result += !isDosCharacter(c) ? '_' : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        into[written++] = !isDosCharacter(c)       ? '_'
+                          : (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A')
+                                                   : c;
     }
-    return result;
+    return written;
 }
 
 std::optional<QByteArrayList> listNames(const QByteArray& directoryPath)
@@ -138,33 +142,43 @@ void DirectoryNames::assign(const QByteArray& longName, const QByteArray& shortN
     m_longByShort.insert(shortName, longName);
 }
 
+// BASE~N.EXT from the first six characters of the base and three of the extension, the base cut
+// shorter as N grows, with the lowest N no name of the folder has. Made in a buffer: each N tried
+// is looked up without a text of its own.
 QByteArray DirectoryNames::numberedShortName(const QByteArray& longName)
 {
     QByteArrayView stripped = longName;
     while (stripped.startsWith('.'))
         stripped = stripped.sliced(1);
     const qsizetype dot = stripped.lastIndexOf('.');
-    // Only the first six characters of the base ever show, before a "~" and a number.
     constexpr qsizetype BaseShown = 6;
-    QByteArray base = dosCharacters(dot < 0 ? stripped : stripped.first(dot), BaseShown);
-    const QByteArray extension = dot < 0 ? QByteArray() : dosCharacters(stripped.sliced(dot + 1), 3);
-    if (base.isEmpty())
-        base = "_";
-    const QByteArray stem = extension.isEmpty() ? base : QByteArray(base + '.' + extension);
-    const QByteArrayView suffix = QByteArrayView(stem).sliced(base.size());
+    constexpr qsizetype ExtensionShown = 3;
+    std::array<char, BaseShown> base{};
+    qsizetype baseSize = putDosCharacters(dot < 0 ? stripped : stripped.first(dot), base.data(), BaseShown);
+    if (baseSize == 0)
+        base[baseSize++] = '_';
+    std::array<char, 1 + ExtensionShown> suffix{'.'};
+    qsizetype suffixSize =
+        dot < 0 ? 0 : putDosCharacters(stripped.sliced(dot + 1), suffix.data() + 1, ExtensionShown);
+    suffixSize = suffixSize == 0 ? 0 : suffixSize + 1;
+    const QByteArray stem = QByteArrayView(base.data(), baseSize) + QByteArrayView(suffix.data(), suffixSize);
     int tail = m_nextTail.value(stem, 1);
-    QByteArray candidate;
+    // Room for any number an int holds, though a folder never has names enough to need it.
+    std::array<char, BaseShown + 1 + 10 + 1 + ExtensionShown> candidate{};
+    qsizetype size = 0;
     do {
-        const QByteArray number = QByteArray::number(tail++);
-        candidate = QByteArray();
-        candidate.reserve(base.size() + 1 + number.size() + suffix.size());
-        candidate.append(base.constData(), std::min(base.size(), 7 - number.size()))
-            .append('~')
-            .append(number)
-            .append(suffix);
-    } while (m_longByShort.contains(candidate));
+        std::array<char, 10> digits{};
+        const qsizetype digitCount =
+            std::to_chars(digits.data(), digits.data() + digits.size(), tail++).ptr - digits.data();
+        const qsizetype kept = std::clamp<qsizetype>(7 - digitCount, 0, baseSize);
+        char* at = std::copy_n(base.data(), kept, candidate.data());
+        *at++ = '~';
+        at = std::copy_n(digits.data(), digitCount, at);
+        at = std::copy_n(suffix.data(), suffixSize, at);
+        size = at - candidate.data();
+    } while (m_longByShort.contains(QByteArray::fromRawData(candidate.data(), size)));
     m_nextTail.insert(stem, tail);
-    return candidate;
+    return QByteArray(candidate.data(), size);
 }
 
 } // namespace corvane

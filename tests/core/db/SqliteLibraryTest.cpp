@@ -17,7 +17,8 @@ TEST(SqliteLibraryTest, ConnectionsAreOpenedWithoutTheirOwnLock)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     SqliteConnection connection;
-    ASSERT_EQ(connection.open(folder.filePath(u"t.db"_s), SqliteConnection::Mode::ReadWriteNew, 0), SQLITE_OK);
+    ASSERT_EQ(connection.open(folder.filePath(u"t.db"_s), SqliteConnection::Mode::ReadWriteNew, 0),
+              SQLITE_OK);
     EXPECT_EQ(sqlite3_db_mutex(connection.handle()), nullptr);
     EXPECT_EQ(sqlite3_memory_used(), 0); // no statistics kept
 }

@@ -1,5 +1,5 @@
-#include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteWriteback.h"
+#include "core/sqlite/SqliteConnection.h"
 
 #include <QTemporaryDir>
 

@@ -66,7 +66,8 @@ TEST(StoredValuesTest, TextsInTheStoredFormAreKeptOnlyWhenTheyNameARealMoment)
 TEST(StoredValuesTest, TheDateAloneIsTheStoredFormOfADateColumn)
 {
     EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::Date), QStringLiteral("2026-12-07"));
-    EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::DateTime), QStringLiteral("2026-12-07 00:00:00"));
+    EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::DateTime),
+              QStringLiteral("2026-12-07 00:00:00"));
     EXPECT_EQ(stored(QStringLiteral("2026-12-07"), ColumnKind::DateTime),
               stored(QStringLiteral("2026-12-07 00:00:00"), ColumnKind::DateTime));
     for (const char* text : {"2026-02-30", "0099-12-07", "2026-12-0x"}) {

@@ -241,6 +241,20 @@ TEST_F(EmulatedClient, ShortNamesRoundTripAndStayWithTheirFile)
     EXPECT_EQ(shortName("Quarterly budget 2026.xls"), "");
 }
 
+// Past nine the base gives up a character to the number; a name without extension keeps none.
+TEST_F(EmulatedClient, NumberedShortNamesMakeRoomForLongerNumbers)
+{
+    for (int i = 0; i < 11; ++i)
+        network.writeBytes("vol1/MANY/report " + QByteArray::number(100 + i) + ".document");
+    network.writeBytes("vol1/MANY/.. no extension.");
+    open("VOL1:MANY");
+    EXPECT_EQ(shortName("report 100.document"), "REPORT~1.DOC");
+    EXPECT_EQ(shortName("report 108.document"), "REPORT~9.DOC");
+    EXPECT_EQ(shortName("report 109.document"), "REPOR~10.DOC");
+    EXPECT_EQ(shortName("report 110.document"), "REPOR~11.DOC");
+    EXPECT_EQ(shortName(".. no extension."), "NOEXTE~1");
+}
+
 // The server forgets folders after a few hundred, so that a scan's memory stays flat; a folder
 // listed again hands out the names and entry numbers it handed out before.
 TEST_F(EmulatedClient, AFolderListedAgainAfterManyOthersKeepsItsNamesAndNumbers)
@@ -312,7 +326,8 @@ TEST_F(EmulatedClient, AForgottenFolderReadsItsMetadataAgainWithoutWarningAgain)
     check();
     const QStringList given = warnings.take();
     ASSERT_EQ(given.size(), 1) << given.join(u'\n').toStdString();
-    EXPECT_TRUE(given[0].endsWith(u".netware-meta:3: cannot read created \"yesterday\""_s)) << given[0].toStdString();
+    EXPECT_TRUE(given[0].endsWith(u".netware-meta:3: cannot read created \"yesterday\""_s))
+        << given[0].toStdString();
     for (int folder = 0; folder < 300; ++folder) {
         close();
         open("VOL1:F" + QByteArray::number(folder));
@@ -488,8 +503,10 @@ protected:
     EmulatedSambaClient()
     {
         const QByteArray root = network.bytePath("");
-        network.writeFile(u"smb.conf"_s, "[global]\n  vfs objects = full_audit\n  full_audit:prefix = %u|%I|%S\n"
-                                         "[alpha]\n  path = " + root + "shares/a\n[beta]\n  path = " + root + "shares/b\n");
+        network.writeFile(u"smb.conf"_s,
+                          "[global]\n  vfs objects = full_audit\n  full_audit:prefix = %u|%I|%S\n"
+                          "[alpha]\n  path = " +
+                              root + "shares/a\n[beta]\n  path = " + root + "shares/b\n");
         network.writeFile(u"netware.conf"_s, "[server FILES]\nversion = 4.11\nsamba config = smb.conf\n"
                                              "audit source = smbd-log log.smbd\n");
     }
