@@ -12,7 +12,6 @@
 #include "core/settings/ScanSettings.h"
 #include "core/settings/SettingsPersistence.h"
 #include "core/settings/SettingsStore.h"
-#include "core/sqlite/SqliteLibrary.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -105,7 +104,6 @@ struct Step
 
 int main(int argc, char** argv)
 {
-    corvane::configureSqliteLibrary();
     QCoreApplication app(argc, argv);
     const int paths = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
     if (paths <= 0) {

@@ -679,6 +679,7 @@ OverridesByName VolumeMetadataFile::folder(const QByteArray& foldedFolder, QStri
     // A header of another folder (the file changed in place since it was indexed) ends what applies.
     QByteArray name;
     // Sections of one folder usually follow each other spelled alike: the spelling is folded once.
+    // Null until the first header, so that the first (and any at the top) is always folded.
     QByteArray folderAsWritten;
     bool folderIsOurs = false;
     readSpans(

@@ -11,7 +11,8 @@ namespace corvane {
 
 namespace {
 
-// The lowest open descriptor of the file with that device and inode, or -1.
+// An open descriptor of the file with that device and inode, or -1. Which one does not matter:
+// the writeback is the file's, whichever descriptor asks for it.
 int descriptorOf(const struct stat& file)
 {
     DIR* descriptors = opendir("/proc/self/fd");
@@ -23,11 +24,12 @@ int descriptorOf(const struct stat& file)
         char* end = nullptr;
         const long number = std::strtol(entry->d_name, &end, 10);
         struct stat status;
-        if (end == entry->d_name || *end != '\0' || number == own ||
-            fstat(static_cast<int>(number), &status) != 0)
-            continue;
-        if (status.st_dev == file.st_dev && status.st_ino == file.st_ino && (found < 0 || number < found))
+        if (end != entry->d_name && *end == '\0' && number != own &&
+            fstat(static_cast<int>(number), &status) == 0 && status.st_dev == file.st_dev &&
+            status.st_ino == file.st_ino) {
             found = static_cast<int>(number);
+            break;
+        }
     }
     closedir(descriptors);
     return found;
