@@ -22,7 +22,7 @@ std::optional<struct statx> statusOf(const QByteArray& path, bool followLinks, i
 {
     struct statx status;
     const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
-    if (statx(directory, path.constData(), flags, STATX_BASIC_STATS | STATX_BTIME, &status) != 0)
+    if (statx(directory, path.constData(), flags, FileStatusMask, &status) != 0)
         return std::nullopt;
     return status;
 }
@@ -104,8 +104,21 @@ int EmulatedVolume::descriptorOf(const QByteArray& directory)
         closeDescriptor();
         m_descriptor = open(pathOf(directory).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         m_descriptorFolder = directory;
+        m_descriptorIdentity = m_descriptor < 0 ? std::nullopt : identityOf(m_descriptor);
     }
     return m_descriptor;
+}
+
+// The status the scan's listing has just read of the file is as fresh as one read now.
+std::optional<struct statx> EmulatedVolume::statusInFolder(const QByteArray& directory, const QByteArray& name)
+{
+    const int folder = descriptorOf(directory);
+    if (folder < 0)
+        return std::nullopt;
+    if (m_descriptorIdentity)
+        if (std::optional<struct statx> listed = takeListedStatus(*m_descriptorIdentity, name))
+            return listed;
+    return statusOf(name, true, folder);
 }
 
 void EmulatedVolume::closeDescriptor()
@@ -292,8 +305,7 @@ std::optional<EntryInfo> EmulatedVolume::entry(const QByteArray& directory, cons
     const std::optional<QByteArray> longName = longNameOf(directory, shortName);
     if (!longName)
         return std::nullopt;
-    const int folder = descriptorOf(directory);
-    const std::optional<struct statx> status = folder < 0 ? std::nullopt : statusOf(*longName, true, folder);
+    const std::optional<struct statx> status = statusInFolder(directory, *longName);
     if (!status)
         return std::nullopt;
     EntryOverrides set;

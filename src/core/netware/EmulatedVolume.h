@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/netware/FolderCache.h"
+#include "core/netware/LiveListing.h"
 #include "core/netware/NetWareConfiguration.h"
 #include "core/netware/ShortNames.h"
 #include "core/netware/VolumeKnowledge.h"
@@ -107,6 +108,8 @@ private:
     static FileStamp stampOf(const QByteArray& path);
     void refreshMetadata();
     int descriptorOf(const QByteArray& directory);
+    // A file's status, links followed; nullopt when it cannot be read.
+    std::optional<struct statx> statusInFolder(const QByteArray& directory, const QByteArray& name);
     void closeDescriptor();
     QByteArray pathOf(const QByteArray& directory) const;
     std::optional<ResolvedDirectory> resolveDirectory(const QByteArrayList& components) const;
@@ -144,6 +147,7 @@ private:
     RecentFolder m_parsedParent;   // the folder of the last path spelled as on disk
     QByteArray m_descriptorFolder; // entries are read relative to the last folder, held open
     int m_descriptor = -1;
+    std::optional<FolderIdentity> m_descriptorIdentity; // of that folder
 };
 
 } // namespace corvane

@@ -66,7 +66,26 @@ bool isDotOrDotDot(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// The status on loan from a listing of this thread (see takeListedStatus).
+struct StatusLoan
+{
+    const FolderListing* listing = nullptr; // none on loan
+    FolderIdentity folder;
+    QByteArray name;
+    struct statx status;
+};
+
+thread_local StatusLoan loan;
+
 } // namespace
+
+std::optional<FolderIdentity> identityOf(int descriptor)
+{
+    struct stat status;
+    if (fstat(descriptor, &status) != 0)
+        return std::nullopt;
+    return FolderIdentity{status.st_dev, status.st_ino};
+}
 
 FolderListing::FolderListing(const QByteArray& localPath, bool followLink)
 {
@@ -74,16 +93,18 @@ FolderListing::FolderListing(const QByteArray& localPath, bool followLink)
     const int folder = ::open(localPath.constData(), flags);
     if (folder < 0)
         return;
-    struct stat status;
-    if (fstat(folder, &status) != 0 || (m_listing = fdopendir(folder)) == nullptr) {
+    const std::optional<FolderIdentity> identity = identityOf(folder);
+    if (!identity || (m_listing = fdopendir(folder)) == nullptr) {
         ::close(folder);
         return;
     }
-    m_identity = FolderIdentity{status.st_dev, status.st_ino};
+    m_identity = *identity;
 }
 
 FolderListing::~FolderListing()
 {
+    if (loan.listing == this)
+        loan.listing = nullptr;
     if (m_listing)
         closedir(m_listing);
 }
@@ -121,11 +142,22 @@ std::optional<ListedKind> FolderListing::kindOf(const dirent& entry) const
 
 std::optional<qint64> FolderListing::fileLength(const QByteArray& name) const
 {
-    struct statx status;
-    if (!m_listing || statx(dirfd(m_listing), name.constData(), 0, STATX_TYPE | STATX_SIZE, &status) != 0 ||
-        !S_ISREG(status.stx_mode))
+    loan.listing = nullptr;
+    if (!m_listing || statx(dirfd(m_listing), name.constData(), 0, FileStatusMask, &loan.status) != 0 ||
+        !S_ISREG(loan.status.stx_mode))
         return std::nullopt;
-    return static_cast<qint64>(status.stx_size);
+    loan.listing = this;
+    loan.folder = m_identity;
+    loan.name = name;
+    return static_cast<qint64>(loan.status.stx_size);
+}
+
+std::optional<struct statx> takeListedStatus(const FolderIdentity& folder, const QByteArray& name)
+{
+    if (loan.listing == nullptr || loan.folder != folder || loan.name != name)
+        return std::nullopt;
+    loan.listing = nullptr;
+    return loan.status;
 }
 
 } // namespace corvane

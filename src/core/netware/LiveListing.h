@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <optional>
@@ -52,6 +53,12 @@ struct FolderIdentity
     bool operator==(const FolderIdentity&) const = default;
 };
 
+// The identity of an open folder, or of any open file; nullopt when the descriptor is bad.
+std::optional<FolderIdentity> identityOf(int descriptor);
+
+// What the listing and the server read of a file: the server needs the birth time too.
+inline constexpr unsigned int FileStatusMask = STATX_BASIC_STATS | STATX_BTIME;
+
 // The entries of one local folder as the file system streams them, in its order, without "." and
 // "..". Opening follows a link only when asked (the listed folder itself, not its subfolders).
 class FolderListing
@@ -63,9 +70,11 @@ public:
     FolderListing& operator=(const FolderListing&) = delete;
 
     bool isOpen() const { return m_listing != nullptr; }
+    // The folder's identity; the default (device and inode 0) when it could not be opened.
     FolderIdentity identity() const { return m_identity; }
     std::optional<ListedEntry> next();
     // The length of a file of the folder, read now; nullopt when it has gone or is no file any more.
+    // The status read is lent to the server's lookup of the same file (takeListedStatus).
     std::optional<qint64> fileLength(const QByteArray& name) const;
 
 private:
@@ -74,5 +83,12 @@ private:
     DIR* m_listing = nullptr;
     FolderIdentity m_identity;
 };
+
+// A scan asks the listing for a file's length and, right after, the emulated server for the same
+// file's entry: both read one local file, so the status the listing read is lent to that lookup and
+// the kernel is asked once. It is lent for one lookup of that name in that folder only, and only
+// while the listing that read it is open, so no lookup sees a status older than the file's own
+// turn in the scan. nullopt when no such status is on loan (the lookup reads the file itself).
+std::optional<struct statx> takeListedStatus(const FolderIdentity& folder, const QByteArray& name);
 
 } // namespace corvane

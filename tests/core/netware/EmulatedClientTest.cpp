@@ -1,5 +1,6 @@
 #include "EmulatedNetwork.h"
 
+#include "core/netware/LiveListing.h"
 #include "core/netware/PackedDateTime.h"
 #include "core/netware/PathResolution.h"
 #include "core/netware/TextUtilities.h"
@@ -483,6 +484,50 @@ TEST_F(EmulatedClient, TrashedFilesAreDeletedEntriesOfTheFolderTheyCameFrom)
     // A file trashed while the server runs is seen at the next scan of its folder.
     trash(u"LATER.TXT"_s, "DATA/DOCS/LATER.TXT", "");
     EXPECT_EQ(deletedEntries().size(), 3);
+}
+
+// The status the scan's listing read of a file serves the server's next lookup of that file only.
+// A file rewritten in between shows which of the two reads the lookup used.
+TEST_F(EmulatedClient, TheListedStatusServesOneLookupOfThatFileWhileTheListingIsOpen)
+{
+    network.writeFile(u"vol1/DATA/A.TXT"_s, "four");
+    network.writeFile(u"vol1/DATA/B.TXT"_s, "four");
+    network.writeFile(u"vol1/OTHER/A.TXT"_s, "four");
+    QDir().mkpath(network.path(u"vol1/DATA/SUB"_s));
+    const auto rewriteAll = [this](const QByteArray& contents) {
+        for (const QString& file : {u"vol1/DATA/A.TXT"_s, u"vol1/DATA/B.TXT"_s, u"vol1/OTHER/A.TXT"_s})
+            network.writeFile(file, contents);
+    };
+    open("VOL1:DATA");
+    const auto sizeOf = [this](const QByteArray& name) {
+        return recordValue32(entryOf(name), EntryField::DataSize);
+    };
+    {
+        FolderListing listing(network.bytePath("vol1/DATA"), false);
+        ASSERT_TRUE(listing.isOpen());
+        EXPECT_EQ(listing.fileLength("A.TXT"), 4);
+        rewriteAll("eight...");
+        EXPECT_EQ(sizeOf("B.TXT"), 8u); // another file reads its own
+        EXPECT_EQ(sizeOf("A.TXT"), 4u); // as listed
+        EXPECT_EQ(sizeOf("A.TXT"), 8u); // lent once only
+
+        EXPECT_EQ(listing.fileLength("A.TXT"), 8);
+        EXPECT_EQ(listing.fileLength("B.TXT"), 8); // a later file's read takes the place of the first
+        rewriteAll("twelve......");
+        EXPECT_EQ(sizeOf("A.TXT"), 12u);
+        EXPECT_EQ(listing.fileLength("SUB"), std::nullopt); // no file: nothing lent, B's loan ended
+        EXPECT_EQ(sizeOf("B.TXT"), 12u);
+        EXPECT_EQ(listing.fileLength("A.TXT"), 12);
+        close();
+        open("VOL1:OTHER");
+        rewriteAll("sixteen.........");
+        EXPECT_EQ(sizeOf("A.TXT"), 16u); // same name, other folder
+        close();
+        open("VOL1:DATA");
+    }
+    rewriteAll("twenty..............");
+    EXPECT_EQ(sizeOf("A.TXT"), 20u); // the listing that read 12 bytes is closed
+    close();
 }
 
 TEST_F(EmulatedClient, VersionRecordCarriesNameAndVersion)
