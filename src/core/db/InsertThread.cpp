@@ -64,8 +64,8 @@ void InsertThread::handOver()
     m_filling.reserve(BatchRows);
 }
 
-// The batches are freed as this goes, on the thread that made them; their value lists are kept
-// for the rows to come, up to as many as the queue holds.
+// The batches are freed as this goes, on the thread that made them; their rows are kept for the
+// rows to come, up to as many as the queue holds.
 void InsertThread::takeBackSteppedBatches()
 {
     std::vector<Batch> stepped;
@@ -73,23 +73,23 @@ void InsertThread::takeBackSteppedBatches()
         const std::lock_guard lock(m_mutex);
         stepped.swap(m_stepped);
     }
-    constexpr std::size_t MostSpareValues = BatchRows * (QueuedBatches + 2);
+    constexpr std::size_t MostSpareRows = BatchRows * (QueuedBatches + 2);
     for (Batch& batch : stepped) {
         for (PendingInsert& insert : batch) {
-            if (m_spareValues.size() >= MostSpareValues)
+            if (m_spareRows.size() >= MostSpareRows)
                 return;
-            m_spareValues.push_back(std::move(insert.values));
+            m_spareRows.push_back(std::move(insert.row));
         }
     }
 }
 
-QVariantList InsertThread::spareValues()
+StoredRow InsertThread::spareRow()
 {
-    if (m_spareValues.empty())
+    if (m_spareRows.empty())
         return {};
-    QVariantList values = std::move(m_spareValues.back());
-    m_spareValues.pop_back();
-    return values;
+    StoredRow row = std::move(m_spareRows.back());
+    m_spareRows.pop_back();
+    return row;
 }
 
 void InsertThread::run()
@@ -117,34 +117,33 @@ void InsertThread::step(PendingInsert& insert) const
 {
     if (m_database.transactionEnded())
         return;
-    for (int i = 0; i < insert.values.size(); ++i)
-        convertToStoredValue(insert.values[i], insert.kinds->at(i));
     if (insert.copy != nullptr) {
-        if (const DbError error = insert.copy->append(insert.values); error.isError()) {
+        if (const DbError error = insert.copy->append(insert.row.values()); error.isError())
             m_database.countLostRow(error);
-            return;
-        }
-        AppendedRow& appended = *insert.appended;
-        appended.appended = true;
-        appended.rowid = AppendedRow::unknownRowid;
-        std::swap(appended.values, insert.values);
+        else
+            markAppended(insert, AppendedRow::unknownRowid);
         return;
     }
     SqliteStatement& statement = *insert.statement;
-    for (int i = 0; i < insert.values.size(); ++i)
-        statement.bind(i + 1, insert.values[i]);
+    insert.row.bindTo(statement);
     const int rc = statement.step();
     if (rc == SQLITE_DONE) {
-        AppendedRow& appended = *insert.appended;
-        appended.appended = true;
-        appended.rowid = sqlite3_last_insert_rowid(m_database.handle());
-        std::swap(appended.values, insert.values);
+        markAppended(insert, sqlite3_last_insert_rowid(m_database.handle()));
     } else {
         // The row is lost, which the run reports; when the error ended the transaction, the
         // database remembers it for its commit to report as well.
         m_database.countLostRow(m_database.errorOf(rc));
     }
     statement.reset();
+}
+
+// The row's buffers change places with those of the row set's last appended row: no copy.
+void InsertThread::markAppended(PendingInsert& insert, qint64 rowid)
+{
+    AppendedRow& appended = *insert.appended;
+    appended.appended = true;
+    appended.rowid = rowid;
+    std::swap(appended.row, insert.row);
 }
 
 } // namespace corvane

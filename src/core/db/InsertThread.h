@@ -1,10 +1,7 @@
 #pragma once
 
-#include "core/db/StoredValues.h"
+#include "core/db/StoredRow.h"
 #include "core/sqlite/SqliteWriteback.h"
-
-#include <QList>
-#include <QVariantList>
 
 #include <condition_variable>
 #include <deque>
@@ -28,17 +25,16 @@ struct AppendedRow
 
     bool appended = false;
     qint64 rowid = 0;
-    QVariantList values;
+    StoredRow row;
 };
 
 // One append: a row set's prepared INSERT (cv.mdb) or COPY (the central database) with the row's
-// values as set, in parameter order, and the kinds of the columns they are stored in.
+// values, in parameter order.
 struct PendingInsert
 {
     SqliteStatement* statement = nullptr;
     PgCopyWriter* copy = nullptr;
-    QVariantList values;
-    const QList<ColumnKind>* kinds = nullptr;
+    StoredRow row;
     AppendedRow* appended = nullptr;
 };
 
@@ -48,8 +44,7 @@ struct PendingInsert
 // nothing else may use it, which the database sees to. Inserts go over in batches and only a few
 // batches may wait, so memory stays the same however many rows a run appends.
 //
-// Values are converted to their stored form here too; one that does not convert leaves its column
-// empty, as it does in place. An insert that fails loses its row only, as a failed append always
+// The values come in their stored form, converted as they were set. An insert that fails loses its row only, as a failed append always
 // has, and the database counts it. Once SQLite has ended the transaction by itself (a full disk),
 // no insert is stepped any more: each would be committed on its own. The database records the
 // error that ended it, and its commit reports it.
@@ -64,9 +59,9 @@ public:
     void add(PendingInsert insert);
     // Returns once every insert added so far has been stepped.
     void finish();
-    // The value list of an insert stepped before, still holding its old values, for a new row to
-    // fill: rows made one after another need no allocation of their own. Empty when none is spare.
-    QVariantList spareValues();
+    // The row of an insert stepped before, its buffers with room, for a new row to fill: rows made
+    // one after another need no allocation of their own. Empty when none is spare.
+    StoredRow spareRow();
 
 private:
     using Batch = std::vector<PendingInsert>;
@@ -80,6 +75,7 @@ private:
     void takeBackSteppedBatches();
     void run();
     void step(PendingInsert& insert) const;
+    static void markAppended(PendingInsert& insert, qint64 rowid);
 
     const AuditDatabase& m_database;
     const SqliteWriteback m_writeback; // the embedded database's file; none for the central one
@@ -92,7 +88,7 @@ private:
     // freed on the thread that made them, as a free from another thread waits for the allocator's
     // lock of the thread that made the memory.
     std::vector<Batch> m_stepped;
-    std::vector<QVariantList> m_spareValues; // taken back from stepped batches, for new rows
+    std::vector<StoredRow> m_spareRows; // taken back from stepped batches, for new rows
     bool m_stepping = false; // the thread is working through a batch taken off the queue
     bool m_ending = false;
     std::thread m_thread;

@@ -66,17 +66,15 @@ void RowSet::releaseStatements()
     m_eof = true;
     m_values.clear();
     m_adding = false;
-    m_pending.clear();
+    m_pending = {};
     m_appended = {};
 }
 
-// The pending row reuses the list of the row before the current one: appends allocate no list.
+// The pending row reuses the buffers of a row appended before: appends allocate nothing.
 void RowSet::addNew()
 {
     m_adding = true;
-    m_pending.resize(m_layout.columns.size());
-    for (QVariant& value : m_pending)
-        value = QVariant();
+    m_pending.reset(m_layout.columns.size());
 }
 
 DbError RowSet::setField(const QString& column, const QVariant& value)
@@ -86,12 +84,7 @@ DbError RowSet::setField(const QString& column, const QVariant& value)
     const int index = columnIndex(column);
     if (index < 0)
         return itemNotFoundError(column);
-    // Appends in the background are converted on the insert thread, where a value that does not
-    // convert leaves its column empty all the same.
-    m_pending[index] = value;
-    if (m_database.insertThread())
-        return {};
-    if (!convertToStoredValue(m_pending[index], m_layout.kinds[index]))
+    if (!m_pending.set(index, value, m_layout.kinds[index]))
         return {DbErrorNumber::TypeMismatch, u"Data type mismatch: the value cannot be stored in column '"_s +
                                                  m_layout.columns[index] + u"'."_s};
     return {};
@@ -107,9 +100,8 @@ DbError RowSet::update()
     if (const DbError error = prepareInsert(); error.isError())
         return error;
     if (InsertThread* inserts = m_database.insertThread()) {
-        inserts->add(PendingInsert{m_insert.sqlite(), m_copy.get(),
-                                   std::exchange(m_pending, inserts->spareValues()), &m_layout.kinds,
-                                   &m_appended});
+        inserts->add(
+            PendingInsert{m_insert.sqlite(), m_copy.get(), std::exchange(m_pending, inserts->spareRow()), &m_appended});
         return {};
     }
     if (const DbError lost = m_database.lostTransaction(); lost.isError())
@@ -118,7 +110,7 @@ DbError RowSet::update()
         m_database.countLostRow(error);
         return error;
     }
-    std::swap(m_values, m_pending);
+    m_values = m_pending.values();
     m_eof = false;
     return {};
 }
@@ -127,10 +119,9 @@ DbError RowSet::appendPending()
 {
     if (m_copy) {
         m_rowid = AppendedRow::unknownRowid;
-        return m_copy->append(m_pending);
+        return m_copy->append(m_pending.values());
     }
-    for (int i = 0; i < m_pending.size(); ++i)
-        m_insert.bind(i + 1, m_pending[i]);
+    m_pending.bindTo(*m_insert.sqlite());
     const DbStatement::Step step = m_insert.step();
     m_insert.reset();
     if (step != DbStatement::Step::Done)
@@ -275,7 +266,7 @@ void RowSet::settleAppends() const
     if (!m_appended.appended)
         return;
     m_rowid = m_appended.rowid;
-    m_values = std::move(m_appended.values);
+    m_values = m_appended.row.values();
     m_eof = false;
     m_appended = {};
 }

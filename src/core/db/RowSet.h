@@ -6,6 +6,7 @@
 #include "core/db/DbResult.h"
 #include "core/db/InsertThread.h"
 #include "core/db/DbStatement.h"
+#include "core/db/StoredRow.h"
 
 #include <QHash>
 #include <QString>
@@ -52,9 +53,9 @@ public:
     void addNew();
     // Converts the value to the column's stored form (see StoredValues); a value that does
     // not convert leaves the column empty and reports a type mismatch.
-    // While appends go on in the background (AuditDatabase::InsertsInBackground), the value is
-    // converted and the row stored there: neither a mismatch nor a failed append is reported,
-    // and the appended row becomes the current one once it is in.
+    // While appends go on in the background (AuditDatabase::InsertsInBackground), the row is
+    // stored there: a failed append is not reported, and the appended row becomes the current
+    // one once it is in.
     DbError setField(const QString& column, const QVariant& value);
     DbError update();
 
@@ -124,7 +125,7 @@ private:
     mutable AppendedRow m_appended;
 
     bool m_adding = false;
-    QVariantList m_pending;
+    StoredRow m_pending;
 };
 
 } // namespace corvane

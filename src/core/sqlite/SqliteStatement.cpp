@@ -1,6 +1,7 @@
 #include "core/sqlite/SqliteStatement.h"
 
 #include "core/common/StoredDateTexts.h"
+#include "core/common/Utf8Text.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -8,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <string_view>
 #include <utility>
 
 namespace corvane {
@@ -21,22 +23,6 @@ bool holdsAnotherStatement(sqlite3* db, const char* tail)
     const int rc = sqlite3_prepare_v2(db, tail, -1, &next, nullptr);
     sqlite3_finalize(next);
     return rc != SQLITE_OK || next != nullptr;
-}
-
-// Most texts are ASCII: copied byte for byte into the buffer's room, without an allocation. The
-// loop has no early exit, so the compiler can copy many characters per step; false when a
-// character was not ASCII and the copy is of no use.
-bool encodeAscii(QStringView text, QByteArray& utf8)
-{
-    utf8.resize(text.size());
-    const char16_t* in = text.utf16();
-    char* out = utf8.data();
-    char16_t seen = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        seen |= in[i];
-        out[i] = static_cast<char>(in[i]);
-    }
-    return seen < 0x80;
 }
 
 } // namespace
@@ -95,20 +81,13 @@ void SqliteStatement::finalize()
 
 void SqliteStatement::bind(int index, const QVariant& value)
 {
-    const auto slot = static_cast<std::size_t>(index - 1);
-    if (slot < m_bound.size()) {
-        BoundParameter& bound = m_bound[slot];
-        if (bound.holds(value))
-            return;
-        bound.remember(value);
-    }
     switch (value.typeId()) {
     case QMetaType::UnknownType:
     case QMetaType::Nullptr:
-        sqlite3_bind_null(m_statement, index);
+        bindNull(index);
         break;
     case QMetaType::QString:
-        bindText(index, *static_cast<const QString*>(value.constData())); // no copy of a text bound per row
+        bindHeldText(index, *static_cast<const QString*>(value.constData()));
         break;
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -116,10 +95,11 @@ void SqliteStatement::bind(int index, const QVariant& value)
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::Bool:
-        sqlite3_bind_int64(m_statement, index, value.toLongLong());
+        bindInteger(index, value.toLongLong());
         break;
     case QMetaType::Double:
     case QMetaType::Float:
+        rebind(index, BoundParameter::Kind::Other);
         sqlite3_bind_double(m_statement, index, value.toDouble());
         break;
     case QMetaType::QDate:
@@ -129,6 +109,7 @@ void SqliteStatement::bind(int index, const QVariant& value)
         bindText(index, storedDateTimeText(value.toDateTime()));
         break;
     case QMetaType::QByteArray: {
+        rebind(index, BoundParameter::Kind::Other);
         const QByteArray bytes = value.toByteArray();
         sqlite3_bind_blob(m_statement, index, bytes.constData(), static_cast<int>(bytes.size()),
                           SQLITE_TRANSIENT);
@@ -140,32 +121,81 @@ void SqliteStatement::bind(int index, const QVariant& value)
     }
 }
 
-// The same text data, held here, so never freed and reused meanwhile.
-bool SqliteStatement::BoundParameter::holds(const QVariant& value) const
+// The same text data, held by the parameter, so never freed and reused meanwhile, is bound
+// already.
+void SqliteStatement::bindHeldText(int index, const QString& text)
 {
-    if (value.typeId() != QMetaType::QString)
-        return false;
-    const QString& text = *static_cast<const QString*>(value.constData());
-    return text.isSharedWith(m_text) && text.constData() == m_text.constData() && text.size() == m_text.size();
-}
-
-void SqliteStatement::BoundParameter::remember(const QVariant& value)
-{
-    m_text = value.typeId() == QMetaType::QString ? *static_cast<const QString*>(value.constData()) : QString();
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot < m_bound.size()) {
+        const BoundParameter& bound = m_bound[slot];
+        if (bound.kind == BoundParameter::Kind::Text && text.isSharedWith(bound.text) &&
+            text.constData() == bound.text.constData() && text.size() == bound.text.size())
+            return;
+    }
+    bindText(index, text);
+    if (slot < m_bound.size())
+        m_bound[slot].text = text;
 }
 
 // Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.
-// SQLite reads the buffer only while stepping; it is rewritten just before the parameter is
+// SQLite reads the parameter's buffer while stepping; it is rewritten only when the parameter is
 // bound again.
 void SqliteStatement::bindText(int index, QStringView text)
 {
-    const auto slot = static_cast<std::size_t>(index - 1);
-    if (slot >= m_bound.size()) // no such parameter: nothing to bind
+    BoundParameter* bound = rebind(index, BoundParameter::Kind::Text);
+    if (bound == nullptr) // no such parameter: nothing to bind
         return;
-    QByteArray& utf8 = m_bound[slot].utf8;
-    if (!encodeAscii(text, utf8))
-        utf8 = text.toUtf8();
-    sqlite3_bind_text(m_statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+    bound->utf8.clear();
+    appendUtf8(bound->utf8, text);
+    sqlite3_bind_text(m_statement, index, bound->utf8.data(), static_cast<int>(bound->utf8.size()),
+                      SQLITE_STATIC);
+}
+
+void SqliteStatement::bindUtf8(int index, const char* text, int size)
+{
+    const std::string_view utf8(text, static_cast<std::size_t>(size));
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot >= m_bound.size())
+        return;
+    if (m_bound[slot].kind == BoundParameter::Kind::Text && m_bound[slot].utf8 == utf8)
+        return;
+    BoundParameter& bound = *rebind(index, BoundParameter::Kind::Text);
+    bound.utf8.assign(utf8);
+    sqlite3_bind_text(m_statement, index, bound.utf8.data(), size, SQLITE_STATIC);
+}
+
+void SqliteStatement::bindInteger(int index, qint64 value)
+{
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot < m_bound.size() && m_bound[slot].kind == BoundParameter::Kind::Integer &&
+        m_bound[slot].integer == value)
+        return;
+    if (BoundParameter* bound = rebind(index, BoundParameter::Kind::Integer))
+        bound->integer = value;
+    sqlite3_bind_int64(m_statement, index, value);
+}
+
+void SqliteStatement::bindNull(int index)
+{
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot < m_bound.size() && m_bound[slot].kind == BoundParameter::Kind::Null)
+        return;
+    rebind(index, BoundParameter::Kind::Null);
+    sqlite3_bind_null(m_statement, index);
+}
+
+// The parameter about to be bound anew, as what it will hold; null when there is no such
+// parameter.
+SqliteStatement::BoundParameter* SqliteStatement::rebind(int index, BoundParameter::Kind kind)
+{
+    const auto slot = static_cast<std::size_t>(index - 1);
+    if (slot >= m_bound.size())
+        return nullptr;
+    BoundParameter& bound = m_bound[slot];
+    bound.kind = kind;
+    if (!bound.text.isNull())
+        bound.text = QString();
+    return &bound;
 }
 
 int SqliteStatement::parameterCount() const

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -42,8 +43,13 @@ public:
     void finalize();
 
     // 1-based, as SQLite counts parameters. SQLite keeps a binding from one step to the next: a
-    // text shared with the one bound last (a row's directory, a user's name) is not bound again.
+    // value equal to the one bound last (a row's directory, a user's name, the scan's date) is not
+    // bound again; for a text from a QVariant, equal means the same shared text.
     void bind(int index, const QVariant& value);
+    // Values already in their stored form; the text is in UTF-8 and copied.
+    void bindUtf8(int index, const char* text, int size);
+    void bindInteger(int index, qint64 value);
+    void bindNull(int index);
     int parameterCount() const;
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
@@ -59,20 +65,27 @@ public:
     QByteArray bytes(int column) const;
 
 private:
-    void bindText(int index, QStringView text);
-
-    // What a parameter holds: the text last bound (held, so that its data stays its own) and
-    // the UTF-8 that SQLite reads while stepping.
-    class BoundParameter
+    // What a parameter holds, so that the same value needs no new binding: its kind, the number,
+    // or the UTF-8 that SQLite reads while stepping and, for a text bound from a QVariant, that
+    // text (held, so that its data stays its own).
+    struct BoundParameter
     {
-    public:
-        bool holds(const QVariant& value) const;
-        void remember(const QVariant& value);
-        QByteArray utf8;
-
-    private:
-        QString m_text;
+        enum class Kind
+        {
+            Other,
+            Null,
+            Integer,
+            Text
+        };
+        Kind kind = Kind::Other;
+        qint64 integer = 0;
+        std::string utf8;
+        QString text;
     };
+
+    void bindHeldText(int index, const QString& text);
+    void bindText(int index, QStringView text);
+    BoundParameter* rebind(int index, BoundParameter::Kind kind);
 
     sqlite3_stmt* m_statement = nullptr;
     std::vector<BoundParameter> m_bound; // by parameter index - 1

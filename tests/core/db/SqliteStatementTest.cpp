@@ -74,5 +74,42 @@ TEST_F(SqliteStatementTest, APreparedStatementStartsUnbound)
     EXPECT_EQ(stepped(text), QVariant(text));
 }
 
+// Stored values are bound only when they differ from the binding SQLite keeps; whichever way the
+// parameter was bound before, the statement reads what was bound last.
+TEST_F(SqliteStatementTest, StoredValuesReadAsBoundLastWhateverWasBoundBefore)
+{
+    const auto steppedUtf8 = [this](const QByteArray& utf8) {
+        std::string buffer = utf8.toStdString();
+        echo.bindUtf8(1, buffer.data(), static_cast<int>(buffer.size()));
+        buffer.assign(buffer.size(), '#'); // the caller's buffer is free once bound
+        const QVariant read = echo.step() == SQLITE_ROW ? echo.value(0) : QVariant(u"<no row>"_s);
+        echo.reset();
+        return read;
+    };
+    const auto steppedInteger = [this](qint64 value) {
+        echo.bindInteger(1, value);
+        const QVariant read = echo.step() == SQLITE_ROW ? echo.value(0) : QVariant(u"<no row>"_s);
+        echo.reset();
+        return read;
+    };
+    const QString held = u"JÜRGEN"_s;
+    EXPECT_EQ(stepped(held), QVariant(held));
+    EXPECT_EQ(steppedUtf8("JÜRGEN"), QVariant(held)); // equal bytes, kept bound
+    EXPECT_EQ(steppedUtf8("BOB"), QVariant(u"BOB"_s));
+    EXPECT_EQ(stepped(held), QVariant(held)); // the held text must be bound again
+    EXPECT_EQ(steppedUtf8("").typeId(), QMetaType::QString) << "an empty text, not NULL";
+    EXPECT_EQ(steppedInteger(7), QVariant(qlonglong{7}));
+    EXPECT_EQ(steppedInteger(7), QVariant(qlonglong{7}));
+    EXPECT_EQ(stepped(qint64{8}), QVariant(qlonglong{8}));
+    EXPECT_EQ(steppedInteger(7), QVariant(qlonglong{7}));
+    echo.bindNull(1);
+    EXPECT_EQ(echo.step(), SQLITE_ROW);
+    EXPECT_TRUE(echo.value(0).isNull());
+    echo.reset();
+    EXPECT_EQ(steppedUtf8("7"), QVariant(u"7"_s));
+    EXPECT_EQ(stepped(1.5), QVariant(1.5));
+    EXPECT_EQ(steppedInteger(7), QVariant(qlonglong{7}));
+}
+
 } // namespace
 } // namespace corvane
