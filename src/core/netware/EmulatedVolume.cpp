@@ -277,14 +277,25 @@ std::optional<QByteArray> EmulatedVolume::findName(const QByteArray& directory, 
         return found;
     }
     const bool top = directory.isEmpty();
-    const auto listed = [top, this](const QByteArray& name) {
+    const auto isListed = [top, this](const QByteArray& name) {
         return !top || !m_configuration.holdsServerEntry(name);
     };
-    if (!names->refresh(pathOf(directory), listed)) {
+    const std::optional<QByteArrayList> listed = namesIn(directory);
+    if (!listed) {
         m_names.erase(directory);
         return std::nullopt;
     }
+    names->refresh(*listed, isListed);
     return lookup(*names);
+}
+
+// The names the scan's listing has just read of the folder are as fresh as a listing made now.
+std::optional<QByteArrayList> EmulatedVolume::namesIn(const QByteArray& directory)
+{
+    if (descriptorOf(directory) >= 0 && m_descriptorIdentity)
+        if (std::optional<QByteArrayList> listed = takeListedNames(*m_descriptorIdentity))
+            return listed;
+    return listDirectoryNames(pathOf(directory));
 }
 
 std::optional<QByteArray> EmulatedVolume::shortNameOf(const QByteArray& directory, const QByteArray& longName)

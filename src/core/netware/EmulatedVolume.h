@@ -108,6 +108,7 @@ private:
     static FileStamp stampOf(const QByteArray& path);
     void refreshMetadata();
     int descriptorOf(const QByteArray& directory);
+    std::optional<QByteArrayList> namesIn(const QByteArray& directory);
     // A file's status, links followed; nullopt when it cannot be read.
     std::optional<struct statx> statusInFolder(const QByteArray& directory, const QByteArray& name);
     void closeDescriptor();

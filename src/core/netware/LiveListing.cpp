@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace corvane {
@@ -77,6 +79,16 @@ struct StatusLoan
 
 thread_local StatusLoan loan;
 
+// The names on loan from a listing of this thread (see takeListedNames).
+struct NamesLoan
+{
+    const FolderListing* listing = nullptr; // none on loan
+    FolderIdentity folder;
+    QByteArrayList names;
+};
+
+thread_local NamesLoan namesLoan;
+
 } // namespace
 
 std::optional<FolderIdentity> identityOf(int descriptor)
@@ -99,44 +111,55 @@ FolderListing::FolderListing(const QByteArray& localPath, bool followLink)
         return;
     }
     m_identity = *identity;
+    readNames();
+    namesLoan = NamesLoan{this, m_identity, m_names};
 }
 
 FolderListing::~FolderListing()
 {
     if (loan.listing == this)
         loan.listing = nullptr;
+    if (namesLoan.listing == this)
+        namesLoan = {};
     if (m_listing)
         closedir(m_listing);
 }
 
-std::optional<ListedEntry> FolderListing::next()
+void FolderListing::readNames()
 {
-    if (!m_listing)
-        return std::nullopt;
     while (const dirent* entry = readdir(m_listing)) {
         if (isDotOrDotDot(entry->d_name))
             continue;
-        if (const std::optional<ListedKind> kind = kindOf(*entry))
-            return ListedEntry{QByteArray(entry->d_name), *kind};
+        m_names.append(QByteArray(entry->d_name));
+        m_types.push_back(entry->d_type);
+    }
+}
+
+std::optional<ListedEntry> FolderListing::next()
+{
+    while (m_next < m_names.size()) {
+        const qsizetype at = m_next++;
+        if (const std::optional<ListedKind> kind = kindOf(m_names[at], m_types[static_cast<std::size_t>(at)]))
+            return ListedEntry{m_names[at], *kind};
     }
     return std::nullopt;
 }
 
-std::optional<ListedKind> FolderListing::kindOf(const dirent& entry) const
+std::optional<ListedKind> FolderListing::kindOf(const QByteArray& name, unsigned char type) const
 {
-    if (entry.d_type == DT_REG)
+    if (type == DT_REG)
         return ListedKind::File;
-    if (entry.d_type == DT_DIR)
+    if (type == DT_DIR)
         return ListedKind::Folder;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+    if (type != DT_LNK && type != DT_UNKNOWN)
         return std::nullopt;
     const int folder = dirfd(m_listing);
-    const std::optional<mode_t> own = modeOf(folder, entry.d_name, false);
+    const std::optional<mode_t> own = modeOf(folder, name.constData(), false);
     if (!own)
         return std::nullopt;
     if (S_ISDIR(*own))
         return ListedKind::Folder;
-    const std::optional<mode_t> target = S_ISLNK(*own) ? modeOf(folder, entry.d_name, true) : own;
+    const std::optional<mode_t> target = S_ISLNK(*own) ? modeOf(folder, name.constData(), true) : own;
     return target && S_ISREG(*target) ? std::optional(ListedKind::File) : std::nullopt;
 }
 
@@ -150,6 +173,13 @@ std::optional<qint64> FolderListing::fileLength(const QByteArray& name) const
     loan.folder = m_identity;
     loan.name = name;
     return static_cast<qint64>(loan.status.stx_size);
+}
+
+std::optional<QByteArrayList> takeListedNames(const FolderIdentity& folder)
+{
+    if (namesLoan.listing == nullptr || namesLoan.folder != folder)
+        return std::nullopt;
+    return std::exchange(namesLoan, {}).names;
 }
 
 std::optional<struct statx> takeListedStatus(const FolderIdentity& folder, const QByteArray& name)

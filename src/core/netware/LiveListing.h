@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <dirent.h>
@@ -8,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace corvane {
 
@@ -59,8 +61,10 @@ std::optional<FolderIdentity> identityOf(int descriptor);
 // What the listing and the server read of a file: the server needs the birth time too.
 inline constexpr unsigned int FileStatusMask = STATX_BASIC_STATS | STATX_BTIME;
 
-// The entries of one local folder as the file system streams them, in its order, without "." and
-// "..". Opening follows a link only when asked (the listed folder itself, not its subfolders).
+// The entries of one local folder in the file system's order, without "." and "..", all read when
+// the folder is opened. Opening follows a link only when asked (the listed folder itself, not its
+// subfolders). While the listing is open, its names are lent to the server's first listing of the
+// same folder (takeListedNames).
 class FolderListing
 {
 public:
@@ -78,10 +82,14 @@ public:
     std::optional<qint64> fileLength(const QByteArray& name) const;
 
 private:
-    std::optional<ListedKind> kindOf(const dirent& entry) const;
+    void readNames();
+    std::optional<ListedKind> kindOf(const QByteArray& name, unsigned char type) const;
 
     DIR* m_listing = nullptr;
     FolderIdentity m_identity;
+    QByteArrayList m_names;
+    std::vector<unsigned char> m_types; // each name's d_type
+    qsizetype m_next = 0;
 };
 
 // A scan asks the listing for a file's length and, right after, the emulated server for the same
@@ -90,5 +98,10 @@ private:
 // while the listing that read it is open, so no lookup sees a status older than the file's own
 // turn in the scan. nullopt when no such status is on loan (the lookup reads the file itself).
 std::optional<struct statx> takeListedStatus(const FolderIdentity& folder, const QByteArray& name);
+
+// The server lists a folder when the scan first asks it for a file there, just after the scan's own
+// listing read the same folder: those names, "." and ".." left out, are lent to that one listing
+// while the scan's listing is open. nullopt when none are on loan for the folder.
+std::optional<QByteArrayList> takeListedNames(const FolderIdentity& folder);
 
 } // namespace corvane

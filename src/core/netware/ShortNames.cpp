@@ -45,7 +45,9 @@ qsizetype putDosCharacters(QByteArrayView text, char* into, qsizetype longest)
     return written;
 }
 
-std::optional<QByteArrayList> listNames(const QByteArray& directoryPath)
+} // namespace
+
+std::optional<QByteArrayList> listDirectoryNames(const QByteArray& directoryPath)
 {
     const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir(directoryPath.constData()), closedir);
     if (!listing)
@@ -59,8 +61,6 @@ std::optional<QByteArrayList> listNames(const QByteArray& directoryPath)
     return names;
 }
 
-} // namespace
-
 bool isDosName(const QByteArray& name)
 {
     const qsizetype dot = name.indexOf('.');
@@ -69,20 +69,17 @@ bool isDosName(const QByteArray& name)
     return isDosPart(name.left(dot), 8) && isDosPart(name.mid(dot + 1), 3);
 }
 
-bool DirectoryNames::refresh(const QByteArray& directoryPath, const NameFilter& isListed)
+void DirectoryNames::refresh(const QByteArrayList& listed, const NameFilter& isListed)
 {
-    const std::optional<QByteArrayList> listed = listNames(directoryPath);
-    if (!listed)
-        return false;
     QByteArrayList added;
-    added.reserve(listed->size());
-    for (const QByteArray& name : *listed) {
+    added.reserve(listed.size());
+    for (const QByteArray& name : listed) {
         if (isListed(name) && !m_entries.contains(name))
             added.append(name);
     }
     // A folder's first listing, the one a scan makes, has no names to forget.
     if (!m_entries.isEmpty())
-        forgetNamesGone(*listed, isListed);
+        forgetNamesGone(listed, isListed);
     m_entries.reserve(m_entries.size() + added.size());
     m_longByShort.reserve(m_longByShort.size() + added.size());
     // Names that are their own short name go first, so a numbered name never takes their place.
@@ -95,7 +92,6 @@ bool DirectoryNames::refresh(const QByteArray& directoryPath, const NameFilter& 
         if (!m_entries.contains(name))
             assign(name, numberedShortName(name));
     }
-    return true;
 }
 
 void DirectoryNames::forgetNamesGone(const QByteArrayList& listed, const NameFilter& isListed)

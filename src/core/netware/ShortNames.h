@@ -9,6 +9,9 @@
 
 namespace corvane {
 
+// Every name of the local directory but "." and ".."; nullopt when it cannot be listed.
+std::optional<QByteArrayList> listDirectoryNames(const QByteArray& directoryPath);
+
 // Whether a name already has the DOS 8.3 form (in any case): 1 to 8 characters, optionally a dot
 // and 1 to 3 more, from the characters DOS allows.
 bool isDosName(const QByteArray& name);
@@ -21,9 +24,9 @@ class DirectoryNames
 public:
     using NameFilter = std::function<bool(const QByteArray&)>;
 
-    // Lists the directory afresh, leaving out the names the filter refuses. false when it cannot
-    // be listed.
-    bool refresh(const QByteArray& directoryPath, const NameFilter& isListed);
+    // Takes the directory's names as a listing made now gives them, leaving out the names the
+    // filter refuses.
+    void refresh(const QByteArrayList& listed, const NameFilter& isListed);
 
     std::optional<QByteArray> shortNameOf(const QByteArray& longName) const;
     // Without regard to case, as DOS names are.

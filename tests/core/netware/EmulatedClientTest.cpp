@@ -530,6 +530,39 @@ TEST_F(EmulatedClient, TheListedStatusServesOneLookupOfThatFileWhileTheListingIs
     close();
 }
 
+// The server's first listing of a folder takes the names the scan's listing has just read of it; a
+// name they lack sends the server to the disk again. Names made after the scan's listing would
+// come first in a listing made afresh and take the first number.
+TEST_F(EmulatedClient, TheListedNamesServeTheServersFirstListingOfThatFolderOnly)
+{
+    for (const QString& folder : {u"DATA"_s, u"OTHER"_s, u"THIRD"_s})
+        network.writeFile(u"vol1/%1/Quarterly budget 2027.xls"_s.arg(folder));
+    const auto addEarlierName = [this](const QString& folder) {
+        network.writeFile(u"vol1/%1/Quarterly budget 2026.xls"_s.arg(folder));
+    };
+    {
+        FolderListing listing(network.bytePath("vol1/DATA"), false);
+        ASSERT_TRUE(listing.isOpen());
+        addEarlierName(u"DATA"_s);
+        addEarlierName(u"OTHER"_s);
+        open("VOL1:OTHER");
+        EXPECT_EQ(shortName("Quarterly budget 2027.xls"), "QUARTE~2.XLS"); // another folder lists its own
+        close();
+        open("VOL1:DATA");
+        EXPECT_EQ(shortName("Quarterly budget 2027.xls"), "QUARTE~1.XLS"); // as listed
+        EXPECT_EQ(shortName("Quarterly budget 2026.xls"), "QUARTE~2.XLS"); // found on disk
+        close();
+    }
+    {
+        const FolderListing listing(network.bytePath("vol1/THIRD"), false);
+        ASSERT_TRUE(listing.isOpen());
+    }
+    addEarlierName(u"THIRD"_s);
+    open("VOL1:THIRD");
+    EXPECT_EQ(shortName("Quarterly budget 2027.xls"), "QUARTE~2.XLS"); // a closed listing lends nothing
+    close();
+}
+
 TEST_F(EmulatedClient, VersionRecordCarriesNameAndVersion)
 {
     open("DATA:", "SRV4");
