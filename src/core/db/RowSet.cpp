@@ -79,6 +79,17 @@ void RowSet::addNew()
 
 DbError RowSet::setField(const QString& column, const QVariant& value)
 {
+    return setPendingField(column, value);
+}
+
+DbError RowSet::setField(const QString& column, const QString& text)
+{
+    return setPendingField(column, text);
+}
+
+template <typename Value>
+DbError RowSet::setPendingField(const QString& column, const Value& value)
+{
     if (!m_adding)
         return notAllowedInContextError();
     const int index = columnIndex(column);

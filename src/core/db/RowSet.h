@@ -57,6 +57,8 @@ public:
     // stored there: a failed append is not reported, and the appended row becomes the current
     // one once it is in.
     DbError setField(const QString& column, const QVariant& value);
+    // The same for a text, without a QVariant made of it: the scan sets several texts a row.
+    DbError setField(const QString& column, const QString& text);
     DbError update();
 
     DbError moveFirst();
@@ -96,6 +98,8 @@ private:
     DbError loadRow(const QString& sql, const QVariantList& parameters);
     QVariantList positionParameters() const;
     int columnIndex(const QString& column);
+    template <typename Value>
+    DbError setPendingField(const QString& column, const Value& value);
     void settleAppends() const;
 
     AuditDatabase& m_database;

@@ -29,6 +29,14 @@ bool StoredRow::set(qsizetype column, const QVariant& value, ColumnKind kind)
     return converted;
 }
 
+bool StoredRow::set(qsizetype column, const QString& text, ColumnKind kind)
+{
+    if (kind != ColumnKind::Text)
+        return set(column, QVariant(text), kind);
+    setText(column, text);
+    return true;
+}
+
 // A stored value is null, a whole number or a text.
 void StoredRow::setStored(qsizetype column, const QVariant& stored)
 {

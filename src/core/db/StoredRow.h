@@ -24,6 +24,8 @@ public:
     // Converts the value to the column's stored form; a value that does not convert leaves the
     // column null and gives false.
     bool set(qsizetype column, const QVariant& value, ColumnKind kind);
+    // The same for a text, which a text column takes as it is: no QVariant is made of it.
+    bool set(qsizetype column, const QString& text, ColumnKind kind);
 
     // Binds every column to the parameter of its number (plus one).
     void bindTo(SqliteStatement& statement) const;

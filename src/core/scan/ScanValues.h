@@ -38,6 +38,11 @@ public:
         m_rows.setField(column, value);
         return *this;
     }
+    NewRow& set(const QString& column, const QString& text)
+    {
+        m_rows.setField(column, text);
+        return *this;
+    }
     NewRow& setIf(bool wanted, const QString& column, const QVariant& value)
     {
         return wanted ? set(column, value) : *this;

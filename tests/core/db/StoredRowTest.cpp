@@ -51,6 +51,23 @@ TEST(StoredRow, AValueThatDoesNotConvertLeavesItsColumnNull)
     EXPECT_TRUE(values[3].isNull());
 }
 
+// A text set as such is stored as the same text set as a QVariant.
+TEST(StoredRow, ATextIsStoredAsTheSameTextInAQVariant)
+{
+    const QString texts[columns] = {u"É"_s, u" 12"_s, u"12/10/2026 8:05:09"_s, u"2026-12-10 00:00:00"_s, u"x"_s};
+    StoredRow asText;
+    StoredRow asVariant;
+    asText.reset(columns);
+    asVariant.reset(columns);
+    for (qsizetype c = 0; c < columns; ++c) {
+        EXPECT_EQ(asText.set(c, texts[c], kinds[c]), asVariant.set(c, QVariant(texts[c]), kinds[c]));
+    }
+    EXPECT_EQ(asText.values(), asVariant.values());
+    EXPECT_EQ(asText.values()[1], QVariant(qlonglong{12}));
+    EXPECT_EQ(asText.values()[3], QVariant(u"2026-12-10"_s));
+    EXPECT_FALSE(asText.set(1, u"many"_s, kinds[1]));
+}
+
 // A row reused for the next one keeps nothing of it.
 TEST(StoredRow, AResetRowHoldsOnlyNulls)
 {
