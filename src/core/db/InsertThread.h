@@ -44,10 +44,10 @@ struct PendingInsert
 // nothing else may use it, which the database sees to. Inserts go over in batches and only a few
 // batches may wait, so memory stays the same however many rows a run appends.
 //
-// The values come in their stored form, converted as they were set. An insert that fails loses its row only, as a failed append always
-// has, and the database counts it. Once SQLite has ended the transaction by itself (a full disk),
-// no insert is stepped any more: each would be committed on its own. The database records the
-// error that ended it, and its commit reports it.
+// The values come in their stored form, converted as they were set. An insert that fails loses its
+// row only, as a failed append always has, and the database counts it. Once SQLite has ended the
+// transaction by itself (a full disk), no insert is stepped any more: each would be committed on its
+// own. The database records the error that ended it, and its commit reports it.
 class InsertThread
 {
 public:

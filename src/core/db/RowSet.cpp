@@ -111,8 +111,8 @@ DbError RowSet::update()
     if (const DbError error = prepareInsert(); error.isError())
         return error;
     if (InsertThread* inserts = m_database.insertThread()) {
-        inserts->add(
-            PendingInsert{m_insert.sqlite(), m_copy.get(), std::exchange(m_pending, inserts->spareRow()), &m_appended});
+        StoredRow row = std::exchange(m_pending, inserts->spareRow());
+        inserts->add(PendingInsert{m_insert.sqlite(), m_copy.get(), std::move(row), &m_appended});
         return {};
     }
     if (const DbError lost = m_database.lostTransaction(); lost.isError())

@@ -43,8 +43,8 @@ private:
     struct Field
     {
         Type type = Type::Null;
-        int size = 0;      // of the text
-        qint64 value = 0;  // the number, or where the text starts in the buffer
+        int size = 0;     // of the text
+        qint64 value = 0; // the number, or where the text starts in the buffer
     };
 
     void setStored(qsizetype column, const QVariant& stored);

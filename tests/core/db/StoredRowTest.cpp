@@ -15,8 +15,8 @@ namespace corvane {
 namespace {
 
 constexpr qsizetype columns = 5;
-const ColumnKind kinds[columns] = {ColumnKind::Text, ColumnKind::Integer, ColumnKind::DateTime, ColumnKind::Date,
-                                   ColumnKind::Text};
+const ColumnKind kinds[columns] = {ColumnKind::Text, ColumnKind::Integer, ColumnKind::DateTime,
+                                   ColumnKind::Date, ColumnKind::Text};
 
 TEST(StoredRow, KeepsEachValueInItsStoredFormAndAsTheLastSet)
 {
@@ -54,7 +54,8 @@ TEST(StoredRow, AValueThatDoesNotConvertLeavesItsColumnNull)
 // A text set as such is stored as the same text set as a QVariant.
 TEST(StoredRow, ATextIsStoredAsTheSameTextInAQVariant)
 {
-    const QString texts[columns] = {u"É"_s, u" 12"_s, u"12/10/2026 8:05:09"_s, u"2026-12-10 00:00:00"_s, u"x"_s};
+    const QString texts[columns] = {u"É"_s, u" 12"_s, u"12/10/2026 8:05:09"_s, u"2026-12-10 00:00:00"_s,
+                                    u"x"_s};
     StoredRow asText;
     StoredRow asVariant;
     asText.reset(columns);
@@ -77,7 +78,8 @@ TEST(StoredRow, AResetRowHoldsOnlyNulls)
     row.set(1, 3, kinds[1]);
     row.reset(columns);
     row.set(4, u"new"_s, kinds[4]);
-    EXPECT_EQ(row.values(), (QVariantList{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(u"new"_s)}));
+    EXPECT_EQ(row.values(),
+              (QVariantList{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(u"new"_s)}));
 }
 
 // What SQLite stores of a bound row: the same types and texts, NULL only where nothing was set,
@@ -87,7 +89,8 @@ TEST(StoredRow, BindsEveryColumnAsStored)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     SqliteConnection connection;
-    ASSERT_EQ(connection.open(folder.filePath(u"t.db"_s), SqliteConnection::Mode::ReadWriteNew, 1000), SQLITE_OK);
+    ASSERT_EQ(connection.open(folder.filePath(u"t.db"_s), SqliteConnection::Mode::ReadWriteNew, 1000),
+              SQLITE_OK);
     SqliteStatement select;
     ASSERT_EQ(connection.prepare(select, u"SELECT typeof(?1) || typeof(?2) || typeof(?3) || typeof(?4) || "
                                          u"typeof(?5), ?1, ?2, ?5"_s),
@@ -95,8 +98,8 @@ TEST(StoredRow, BindsEveryColumnAsStored)
     const auto read = [&select](const StoredRow& row) {
         row.bindTo(select);
         EXPECT_EQ(select.step(), SQLITE_ROW);
-        const QStringList read{select.value(0).toString(), select.value(1).toString(), select.value(2).toString(),
-                               select.value(3).toString()};
+        const QStringList read{select.value(0).toString(), select.value(1).toString(),
+                               select.value(2).toString(), select.value(3).toString()};
         select.reset();
         return read;
     };
