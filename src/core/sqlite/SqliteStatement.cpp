@@ -87,7 +87,7 @@ void SqliteStatement::bind(int index, const QVariant& value)
         bindNull(index);
         break;
     case QMetaType::QString:
-        bindHeldText(index, *static_cast<const QString*>(value.constData()));
+        bindText(index, *static_cast<const QString*>(value.constData()));
         break;
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -121,36 +121,16 @@ void SqliteStatement::bind(int index, const QVariant& value)
     }
 }
 
-// The same text data, held by the parameter, so never freed and reused meanwhile, is bound
-// already.
-void SqliteStatement::bindHeldText(int index, const QString& text)
-{
-    const auto slot = static_cast<std::size_t>(index - 1);
-    if (slot < m_bound.size()) {
-        const BoundParameter& bound = m_bound[slot];
-        if (bound.kind == BoundParameter::Kind::Text && text.isSharedWith(bound.text) &&
-            text.constData() == bound.text.constData() && text.size() == bound.text.size())
-            return;
-    }
-    bindText(index, text);
-    if (slot < m_bound.size())
-        m_bound[slot].text = text;
-}
-
 // Bound as UTF-8, the database's own encoding: SQLite would otherwise convert every UTF-16 text.
-// SQLite reads the parameter's buffer while stepping; it is rewritten only when the parameter is
-// bound again.
 void SqliteStatement::bindText(int index, QStringView text)
 {
-    BoundParameter* bound = rebind(index, BoundParameter::Kind::Text);
-    if (bound == nullptr) // no such parameter: nothing to bind
-        return;
-    bound->utf8.clear();
-    appendUtf8(bound->utf8, text);
-    sqlite3_bind_text(m_statement, index, bound->utf8.data(), static_cast<int>(bound->utf8.size()),
-                      SQLITE_STATIC);
+    m_encoded.clear();
+    appendUtf8(m_encoded, text);
+    bindUtf8(index, m_encoded.data(), static_cast<int>(m_encoded.size()));
 }
 
+// SQLite reads the parameter's own copy while stepping; it is rewritten only when the parameter is
+// bound again.
 void SqliteStatement::bindUtf8(int index, const char* text, int size)
 {
     const std::string_view utf8(text, static_cast<std::size_t>(size));
@@ -191,11 +171,8 @@ SqliteStatement::BoundParameter* SqliteStatement::rebind(int index, BoundParamet
     const auto slot = static_cast<std::size_t>(index - 1);
     if (slot >= m_bound.size())
         return nullptr;
-    BoundParameter& bound = m_bound[slot];
-    bound.kind = kind;
-    if (!bound.text.isNull())
-        bound.text = QString();
-    return &bound;
+    m_bound[slot].kind = kind;
+    return &m_bound[slot];
 }
 
 int SqliteStatement::parameterCount() const

@@ -43,8 +43,8 @@ public:
     void finalize();
 
     // 1-based, as SQLite counts parameters. SQLite keeps a binding from one step to the next: a
-    // value equal to the one bound last (a row's directory, a user's name, the scan's date) is not
-    // bound again; for a text from a QVariant, equal means the same shared text.
+    // value equal to the one bound last (a row's directory, a user's name, the scan's date; a text
+    // by its UTF-8 bytes) is not bound again.
     void bind(int index, const QVariant& value);
     // Values already in their stored form; the text is in UTF-8 and copied.
     void bindUtf8(int index, const char* text, int size);
@@ -66,8 +66,7 @@ public:
 
 private:
     // What a parameter holds, so that the same value needs no new binding: its kind, the number,
-    // or the UTF-8 that SQLite reads while stepping and, for a text bound from a QVariant, that
-    // text (held, so that its data stays its own).
+    // or the UTF-8 that SQLite reads while stepping.
     struct BoundParameter
     {
         enum class Kind
@@ -80,15 +79,14 @@ private:
         Kind kind = Kind::Other;
         qint64 integer = 0;
         std::string utf8;
-        QString text;
     };
 
-    void bindHeldText(int index, const QString& text);
     void bindText(int index, QStringView text);
     BoundParameter* rebind(int index, BoundParameter::Kind kind);
 
     sqlite3_stmt* m_statement = nullptr;
     std::vector<BoundParameter> m_bound; // by parameter index - 1
+    std::string m_encoded; // a text in UTF-8 on its way to its parameter
 };
 
 // A table or column name as an SQL identifier, quoted whatever it holds.
